@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "index/stop_words.h"
+
+namespace brambel {
+
+// The library settings that decide which extracted terms are kept.
+struct TermFilterOptions {
+  std::u16string stopWords{kDefaultStopWords};  // "stopWords"
+  int maxTermLength = 20;                       // "maxTermLength"
+};
+
+// Decides whether a term goes into the index (or into a query) and in what
+// form. The stop-word set is built once, when the filter is made.
+class TermFilter {
+ public:
+  // Shortest and longest term length a filter will cut to. The upper bound
+  // keeps every term record of a long term inside one cache block of the
+  // index file.
+  static constexpr int kMinTermLength = 2;
+  static constexpr int kMaxTermLength = 1024;
+
+  explicit TermFilter(const TermFilterOptions& options = {});
+
+  // Rejects empty terms, stop words and single-unit terms; cuts a longer
+  // term to maxTermLength units (never between the two halves of a
+  // surrogate pair). Returns whether the (possibly shortened) term is kept.
+  bool AcceptTerm(std::u16string& term) const;
+
+  int maxTermLength() const { return maxTermLength_; }
+  const StopWordSet& stopWords() const { return stopWords_; }
+
+ private:
+  StopWordSet stopWords_;
+  int maxTermLength_;
+};
+
+}  // namespace brambel
