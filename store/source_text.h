@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "store/cache_object.h"
+
+namespace brambel {
+
+// The page bytes as fetched, stored as one zlib stream (level 9) written in
+// 32 KiB pieces. Header field 24 points at the stream, field 32 holds its
+// length in bytes. Every byte comes back as stored, 0 bytes included.
+class SourceText : public CacheObject {
+ public:
+  static constexpr size_t kPieceSize = 32768;
+
+  // False when the section is absent, the stream is damaged or it ends early.
+  bool ReadFrom(const ContentFile& file) override;
+  bool WriteTo(ContentFile& file) const override;
+
+  std::string bytes;
+};
+
+}  // namespace brambel
