@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace brambel {
+
+// One open file descriptor, closed when the object goes away. All transfers
+// are positioned (pread/pwrite), so several threads may share one File
+// without a common seek position.
+class File {
+ public:
+  enum class Access { Read, ReadWrite };
+  enum class Disposition { OpenExisting, OpenAlways };
+
+  File() = default;
+  explicit File(int descriptor) : descriptor_(descriptor) {}
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens `path`; on failure the result is not open and `error` (when given)
+  // receives the errno value.
+  static File open(const std::filesystem::path& path, Access access,
+                   Disposition disposition = Disposition::OpenExisting, int* error = nullptr);
+
+  bool isOpen() const { return descriptor_ >= 0; }
+  int descriptor() const { return descriptor_; }
+  void close();
+
+  // Reads up to `length` bytes at `position`, retrying short transfers until
+  // the end of the file. Returns the number of bytes read, or -1 on error.
+  int64_t readAt(uint64_t position, void* bytes, size_t length) const;
+  // True only when all `length` bytes were read.
+  bool readExactlyAt(uint64_t position, void* bytes, size_t length) const;
+  // Writes all `length` bytes at `position`; false on any error or short write.
+  bool writeAt(uint64_t position, const void* bytes, size_t length) const;
+
+  std::optional<uint64_t> size() const;
+  // Forces written data to stable storage.
+  bool sync() const;
+
+ private:
+  int descriptor_ = -1;
+};
+
+// Makes a new or renamed directory entry of `path` durable.
+bool syncParentDirectory(const std::filesystem::path& path);
+
+}  // namespace brambel

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "store/file_io.h"
+
+namespace brambel {
+
+// A block cache over the record space of a section. Block n of Z bytes starts
+// at byte D + n·Z, D being the section base plus the 40-byte header rounded
+// up to Z; a record's address is (block, offset inside the block), so every
+// record fits in one block.
+//
+// Writes go into cached blocks and into an ordered list of pending writes.
+// Write-back replays that list in the order the writes were made, so the file
+// on disk always shows a prefix of the writer's history: a process killed
+// mid-update leaves a tree that the engine's write order keeps whole. A
+// block with pending writes stays cached until they are on disk. A writer's
+// release writes everything back.
+//
+// Eviction is least-recently-used, but prefers blocks whose priority (the
+// number of postings last written into them) is in the lower quartile.
+class CachedFileIo final : public FileIo {
+ public:
+  static constexpr uint32_t kWriteBackBatch = 20;
+  // Candidates looked at before the lowest-priority one is taken.
+  static constexpr uint32_t kEvictionScan = 51;
+
+  // `path` is the file the read-ahead thread opens for its own reads.
+  CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t blockSize, uint32_t sectorSize);
+  // Writes nothing back; stops the read-ahead thread and frees the blocks.
+  ~CachedFileIo() override;
+  CachedFileIo(const CachedFileIo&) = delete;
+  CachedFileIo& operator=(const CachedFileIo&) = delete;
+
+  void attach(const File& handle, bool writer) override;
+  bool release(const File& handle, bool writer) override;
+  void startReadAhead(File handle, RecordAddress root) override;
+
+  std::optional<IdBlock> readIdBlock(const File& handle, RecordAddress address, uint32_t knownCapacity,
+                                     bool weighted) override;
+  std::optional<TermRecord> readTermRecord(const File& handle, RecordAddress address) override;
+  bool readNode(const File& handle, RecordAddress address, IndexNode& node) override;
+
+  RecordAddress writeIdBlock(const File& handle, IdBlock& block) override;
+  RecordAddress writeTermRecord(const File& handle, TermRecord& record) override;
+  RecordAddress writeNode(const File& handle, IndexNode& node) override;
+
+  bool writeBackAll(const File& handle) override;
+  bool writeBackAndDrop(const File& handle) override;
+  bool writeBackSome(const File& handle) override;
+
+  bool writeRaw(const File& handle, uint64_t position, const void* bytes, size_t length) override;
+  bool readRaw(const File& handle, uint64_t position, void* bytes, size_t length) override;
+
+  void setPriority(RecordAddress address, uint32_t priority) override;
+  void prefetch(RecordAddress address) override;
+  bool setCacheSize(uint64_t bytes) override;
+
+  uint64_t hits() const override { return hits_.load(std::memory_order_relaxed); }
+  uint64_t misses() const override { return misses_.load(std::memory_order_relaxed); }
+
+  uint32_t blockSize() const { return blockSize_; }
+  uint64_t firstBlockPosition() const { return firstBlock_; }  // D
+  size_t capacityBlocks() const;
+  size_t cachedBlocks() const;
+  size_t dirtyBlocks() const;
+  // Waits until the read-ahead and prefetch work queued so far is done.
+  void waitForReadAhead();
+
+ private:
+  struct Block;
+  struct PendingWrite;
+  class ReadAheadWorker;
+
+  // All of these expect mutex_ to be held.
+  Block* findBlock(uint32_t number);
+  Block* loadBlock(const File& handle, uint32_t number);
+  Block* insertBlock(uint32_t number, std::unique_ptr<uint8_t[], void (*)(uint8_t*)> buffer, uint32_t fill);
+  void touch(Block& block);
+  void evictIfOverCapacity(const File* handle, uint32_t keep);
+  void recomputeThreshold();
+  bool flushPending(const File& handle, size_t count);
+  bool flushThrough(const File& handle, const Block& block);
+  void dropAllBlocks();
+  bool readRecord(const File& handle, RecordAddress address, void* bytes, size_t length);
+  RecordAddress writeRecord(const File& handle, RecordAddress address, const std::string& bytes);
+  RecordAddress appendRecord(const File& handle, const std::string& bytes);
+  void queueWrite(Block& block, uint32_t offset, const uint8_t* bytes, size_t length);
+
+  std::filesystem::path path_;
+  uint32_t blockSize_;
+  uint32_t sectorSize_;
+  uint64_t firstBlock_;
+
+  mutable std::mutex mutex_;
+  std::unordered_map<uint32_t, std::unique_ptr<Block>> blocks_;
+  std::list<uint32_t> lru_;  // least recently used first
+  std::deque<PendingWrite> pending_;
+  size_t pendingBytes_ = 0;
+  size_t capacity_ = 0;
+  bool blockAllocated_ = false;
+  uint32_t threshold_ = 0;
+  size_t evictionsSinceThreshold_ = 0;
+  bool thresholdKnown_ = false;
+  uint64_t fileEnd_ = 0;  // end of the record space, a block boundary
+  Block* appendBlock_ = nullptr;
+  // What the file looked like when this object last finished with it.
+  uint64_t knownSize_ = 0;
+  int64_t knownChangeTime_ = -1;
+
+  std::atomic<uint64_t> hits_{0};
+  std::atomic<uint64_t> misses_{0};
+
+  std::unique_ptr<ReadAheadWorker> readAhead_;
+};
+
+}  // namespace brambel

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+
+#include "store/file_io.h"
+
+namespace brambel {
+
+// Synchronous positioned transfers; a record's address is its byte offset.
+// New records go to the end of the file. With a section whose compression
+// flag is set, id blocks above 512 bytes are stored deflated and appended
+// anew on every write.
+class DirectFileIo final : public FileIo {
+ public:
+  explicit DirectFileIo(bool compressIdBlocks = false) : compressIdBlocks_(compressIdBlocks) {}
+
+  void attach(const File&, bool) override {}
+  bool release(const File& handle, bool writer) override { return true; }
+  void startReadAhead(File handle, RecordAddress root) override {}
+
+  std::optional<IdBlock> readIdBlock(const File& handle, RecordAddress address, uint32_t knownCapacity,
+                                     bool weighted) override;
+  std::optional<TermRecord> readTermRecord(const File& handle, RecordAddress address) override;
+  bool readNode(const File& handle, RecordAddress address, IndexNode& node) override;
+
+  RecordAddress writeIdBlock(const File& handle, IdBlock& block) override;
+  RecordAddress writeTermRecord(const File& handle, TermRecord& record) override;
+  RecordAddress writeNode(const File& handle, IndexNode& node) override;
+
+  bool writeBackAll(const File&) override { return true; }
+  bool writeBackAndDrop(const File&) override { return true; }
+  bool writeBackSome(const File&) override { return false; }
+
+  bool writeRaw(const File& handle, uint64_t position, const void* bytes, size_t length) override;
+  bool readRaw(const File& handle, uint64_t position, void* bytes, size_t length) override;
+
+  void setPriority(RecordAddress, uint32_t) override {}
+  void prefetch(RecordAddress) override {}
+  bool setCacheSize(uint64_t) override { return true; }
+  uint64_t hits() const override { return 0; }
+  uint64_t misses() const override { return 0; }
+
+  bool compressesIdBlocks() const { return compressIdBlocks_; }
+
+ private:
+  // The end of the file, where the next record goes; none when unknown.
+  std::optional<uint64_t> endOfFile(const File& handle) const;
+
+  bool compressIdBlocks_;
+};
+
+}  // namespace brambel

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file.h"
+#include "store/id_block.h"
+#include "store/index_node.h"
+#include "store/record_address.h"
+#include "store/term_record.h"
+
+namespace brambel {
+
+class IndexFile;
+
+// How a full child is split: normal splits leave two half-full nodes;
+// append mode (keys arriving in ascending order) moves only the last key
+// out, so every node but the rightmost ends up full.
+enum class SplitMode { Normal, Append };
+
+// One store operation on an IndexFile: owns the handle (and, for a writer,
+// the writer lock) from start to end, and gives access to the records and
+// the tree. Moving only; the handle is released and closed on destruction.
+//
+// Write order keeps the file readable at every step, so a writer killed at
+// any moment leaves a tree readers can walk: new records are written before
+// anything refers to them, and a split writes the new sibling, then the
+// parent, then the shrunk child. A child caught between the last two still
+// holds the keys that moved out; readers and writers treat the keys at or
+// beyond the parent's separator as not there (see liveKeyCount).
+class IndexSession {
+ public:
+  IndexSession(IndexSession&& other) noexcept;
+  IndexSession& operator=(IndexSession&&) = delete;
+  ~IndexSession();
+
+  bool isWriter() const { return writer_; }
+  IndexFile& index() { return *index_; }
+  const File& handle() const { return handle_; }
+  RecordAddress root() const;
+  // Size of the file when the session started (the bound for every address and count).
+  uint64_t fileSize() const { return fileSize_; }
+
+  // Records. Reads return nothing for a damaged or out-of-file record.
+  std::optional<IndexNode> readNode(RecordAddress address);
+  std::optional<TermRecord> readTermRecord(RecordAddress address);
+  // A block that cannot be read, has capacity 0 or capacities beyond the
+  // file size is replaced by a fresh empty block (capacity as known, else 3)
+  // without an address.
+  IdBlock readIdBlock(RecordAddress address, uint32_t knownCapacity);
+  RecordAddress writeNode(IndexNode& node);
+  RecordAddress writeTermRecord(TermRecord& record);
+  RecordAddress writeIdBlock(IdBlock& block);
+  void setPriority(RecordAddress address, uint32_t priority);
+
+  // Lookup. termRecordFor finds a B-tree key (the first p units of a term);
+  // findTerm also follows the chain of a long term to its own record.
+  std::optional<TermRecord> termRecordFor(std::u16string_view key);
+  std::optional<TermRecord> findTerm(std::u16string_view term);
+  // Every posting of a term, following its id-block chain.
+  std::vector<Posting> postingsOf(const TermRecord& term);
+
+  // Adds postings to a term, inserting the term when it is new.
+  bool addPostings(std::u16string_view term, std::span<const Posting> postings,
+                   SplitMode mode = SplitMode::Normal);
+  // Inserts a term whose key is not in the tree yet with a first posting
+  // list; the B-tree root may change (root() tells the new one).
+  bool insertTerm(std::u16string_view term, std::span<const Posting> postings, SplitMode mode);
+  // Appends a new term record to the end of a key's chain: `last` is the
+  // chain's stored last record, which gets linked to the new one.
+  std::optional<TermRecord> appendToChain(TermRecord& last, std::u16string_view term,
+                                          std::span<const Posting> postings);
+  // Appends postings to a term's id-block chain, filling free slots first and
+  // growing the chain by blocks of 16 times the last capacity (at most what
+  // fits a cluster).
+  bool appendPostings(const TermRecord& term, std::span<const Posting> postings);
+
+  // Visits every stored term beginning with `prefix`, in key order and along
+  // each chain, until `visit` returns false.
+  using TermVisitor = std::function<bool(const std::u16string& term, const TermRecord& record)>;
+  void forEachTerm(std::u16string_view prefix, const TermVisitor& visit);
+
+  // Keys of `node` that count: those below the separator `upperBound` its
+  // parent holds for it (all keys when there is none).
+  static uint32_t liveKeyCount(const IndexNode& node, std::optional<std::u16string_view> upperBound,
+                               uint32_t prefixLength);
+
+  // Capacity of the first id block of a new term.
+  static constexpr uint32_t kFirstBlockCapacity = 3;
+  // Deepest tree walked; deeper means a cycle in damaged data.
+  static constexpr int kMaxDepth = 48;
+
+ private:
+  friend class IndexFile;
+  IndexSession(IndexFile& index, File handle, bool writer);
+
+  std::optional<RecordAddress> writeNewPostingList(std::span<const Posting> postings, uint32_t& capacity);
+  bool insertNonFull(IndexNode& node, std::u16string_view term, std::span<const Posting> postings,
+                     SplitMode mode, std::optional<std::u16string> upperBound, int depth);
+  bool splitChild(IndexNode& parent, uint32_t index, IndexNode& child, SplitMode mode);
+  RecordAddress createValue(std::u16string_view term, std::span<const Posting> postings);
+  bool walk(RecordAddress address, std::u16string_view prefix, std::optional<std::u16string> upperBound,
+            int depth, const TermVisitor& visit);
+
+  IndexFile* index_;
+  File handle_;
+  bool writer_;
+  uint64_t fileSize_ = 0;
+};
+
+}  // namespace brambel

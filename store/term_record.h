@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "store/record_address.h"
+
+namespace brambel {
+
+// The record of one term of p units or more; all terms sharing their first p
+// units hang in one chain from their B-tree key. For a shorter term the
+// engine builds an equivalent record in memory (empty suffix, capacity 0, no
+// next link) so callers see one shape.
+//
+// On disk, 24 + 2·L bytes:
+//   0   u64  address of the term's first IdBlock
+//   8   u64  address of the next TermRecord with the same prefix; 0 = end
+//   16  u32  capacity (slots) of the first IdBlock
+//   20  u32  L, length of the suffix in UTF-16 units
+//   24  2·L  the term's units after the first p, no terminator
+struct TermRecord {
+  static constexpr size_t kHeadSize = 24;
+
+  RecordAddress address = RecordAddress::none();  // where it is stored; none if built in memory
+  RecordAddress firstIdBlock = RecordAddress::none();
+  RecordAddress next = RecordAddress{0};
+  uint32_t firstBlockCapacity = 0;
+  std::u16string suffix;
+
+  size_t storedSize() const { return kHeadSize + 2 * suffix.size(); }
+  std::string encode() const;
+  // Parses the 24-byte head; the suffix length is returned through `length`.
+  static TermRecord decodeHead(const uint8_t* head, uint32_t& length);
+};
+
+}  // namespace brambel
