@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string_view>
+
+namespace brambel {
+
+// ASCII-only case folding for markup names and keywords; other units pass unchanged.
+template <typename Char>
+constexpr Char asciiLower(Char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+// True when `text` at `at` holds `lowerWord` (ASCII, lower case), ignoring case.
+template <typename Char>
+bool startsWithIgnoringCase(std::basic_string_view<Char> text, size_t at, std::string_view lowerWord) {
+  if (at > text.size() || text.size() - at < lowerWord.size()) return false;
+  for (size_t i = 0; i < lowerWord.size(); ++i) {
+    if (asciiLower(text[at + i]) != static_cast<Char>(static_cast<unsigned char>(lowerWord[i]))) return false;
+  }
+  return true;
+}
+
+template <typename Char>
+constexpr bool isAsciiAlnum(Char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+}  // namespace brambel
