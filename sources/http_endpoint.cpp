@@ -1,22 +1,10 @@
 #include "sources/http_endpoint.h"
 
+#include "toolkit/ascii_case.h"
+
 #include <string>
 
 namespace brambel {
-namespace {
-
-bool startsWithNoCase(const std::u16string& text, std::u16string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char16_t c = text[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::u16string HttpEndpoint::baseUrl() const {
   std::u16string url = secure() ? u"https://" : u"http://";
   url += host;
@@ -30,11 +18,11 @@ std::u16string HttpEndpoint::baseUrl() const {
 bool splitHttpUrl(const std::u16string& url, HttpEndpoint& endpoint, std::u16string& pathAndQuery) {
   size_t hostStart;
   HttpEndpoint result;
-  if (startsWithNoCase(url, u"http://")) {
+  if (startsWithIgnoringCase<char16_t>(url, 0, "http://")) {
     hostStart = 7;
     result.service = ServiceType::kHttp;
     result.port = 80;
-  } else if (startsWithNoCase(url, u"https://")) {
+  } else if (startsWithIgnoringCase<char16_t>(url, 0, "https://")) {
     hostStart = 8;
     result.service = ServiceType::kHttps;
     result.port = 443;
