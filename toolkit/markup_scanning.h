@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstring>
+#include <string_view>
+
+// Pattern pieces shared by the hand-written markup scanners (the text, feed
+// and link scanners and the path query's tag matcher). Every piece works at
+// one position of the input and never looks further than the next match of
+// what it needs, so the scanners stay linear however the input is cut off.
+
+namespace brambel {
+
+// The scanners' white space: tab, line feed, form feed, carriage return, space.
+inline bool isScannerSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+inline char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// True when `text` holds `word` at `pos`, letters compared in either case.
+// `word` must be lower case.
+inline bool hasWordAt(std::string_view text, size_t pos, std::string_view word) {
+  if (pos > text.size() || text.size() - pos < word.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i)
+    if (asciiLower(text[pos + i]) != word[i]) return false;
+  return true;
+}
+
+inline size_t skipScannerSpace(std::string_view text, size_t pos) {
+  while (pos < text.size() && isScannerSpace(text[pos])) ++pos;
+  return pos;
+}
+
+// Finds the next occurrence of one byte at or after a position, remembering
+// the last answer: a scanner asks again and again for the next ">" from
+// positions that only move forward, and must not rescan the same stretch
+// each time (10 MB of "<" without any ">" would otherwise be quadratic).
+class NextByteFinder {
+ public:
+  NextByteFinder(std::string_view text, char byte) : text_(text), byte_(byte) {}
+
+  // The position of the first `byte` at or after `from`, or npos.
+  size_t find(size_t from) {
+    if (from < searchedFrom_ || from > found_) {
+      searchedFrom_ = from;
+      const void* hit = from < text_.size() ? std::memchr(text_.data() + from, byte_, text_.size() - from)
+                                            : nullptr;
+      found_ = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text_.data())
+                   : std::string_view::npos;
+    }
+    return found_;
+  }
+
+ private:
+  std::string_view text_;
+  char byte_;
+  size_t searchedFrom_ = std::string_view::npos;
+  size_t found_ = 0;
+};
+
+// Matches `<` ws* [`/`] word, then anything up to and including the next `>`,
+// at `pos` (which holds "<"). The word is compared in either case and needs
+// no delimiter after it. Returns the end of the tag, or npos.
+inline size_t matchWordTag(std::string_view text, size_t pos, std::string_view word, bool closing,
+                           NextByteFinder& greaterThan) {
+  size_t at = skipScannerSpace(text, pos + 1);
+  if (closing) {
+    if (at >= text.size() || text[at] != '/') return std::string_view::npos;
+    ++at;
+  }
+  if (!hasWordAt(text, at, word)) return std::string_view::npos;
+  size_t end = greaterThan.find(at + word.size());
+  return end == std::string_view::npos ? end : end + 1;
+}
+
+// The position of `needle` at or after `from`, or npos.
+inline size_t findText(std::string_view text, size_t from, std::string_view needle) {
+  return from > text.size() ? std::string_view::npos : text.find(needle, from);
+}
+
+}  // namespace brambel
