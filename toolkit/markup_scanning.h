@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 // Pattern pieces shared by the hand-written markup scanners (the text, feed
 // and link scanners and the path query's tag matcher). Every piece works at
@@ -58,20 +59,50 @@ class NextByteFinder {
   size_t found_ = 0;
 };
 
+enum class TagKind { kOpening, kClosing };
+
 // Matches `<` ws* [`/`] word, then anything up to and including the next `>`,
 // at `pos` (which holds "<"). The word is compared in either case and needs
-// no delimiter after it. Returns the end of the tag, or npos.
-inline size_t matchWordTag(std::string_view text, size_t pos, std::string_view word, bool closing,
-                           NextByteFinder& greaterThan) {
+// no delimiter after it unless `delimited` asks for white space, "/" or ">"
+// there. Returns the end of the tag, or npos.
+inline size_t matchWordTag(std::string_view text, size_t pos, std::string_view word, TagKind kind,
+                           NextByteFinder& greaterThan, bool delimited = false) {
   size_t at = skipScannerSpace(text, pos + 1);
-  if (closing) {
+  if (kind == TagKind::kClosing) {
     if (at >= text.size() || text[at] != '/') return std::string_view::npos;
     ++at;
   }
   if (!hasWordAt(text, at, word)) return std::string_view::npos;
-  size_t end = greaterThan.find(at + word.size());
+  at += word.size();
+  if (delimited && (at >= text.size() || !(isScannerSpace(text[at]) || text[at] == '/' || text[at] == '>')))
+    return std::string_view::npos;
+  size_t end = greaterThan.find(at);
   return end == std::string_view::npos ? end : end + 1;
 }
+
+// The start conditions of a scanner: entering one saves the current one,
+// leaving returns to it. The scanners' rules only leave conditions they
+// entered, so the bottom one is never left.
+template <typename Condition>
+class StartConditionStack {
+ public:
+  explicit StartConditionStack(Condition initial) : current_(initial) {}
+
+  Condition current() const { return current_; }
+  void enter(Condition condition) {
+    saved_.push_back(current_);
+    current_ = condition;
+  }
+  void leave() {
+    if (saved_.empty()) return;
+    current_ = saved_.back();
+    saved_.pop_back();
+  }
+
+ private:
+  Condition current_;
+  std::vector<Condition> saved_;
+};
 
 // The position of `needle` at or after `from`, or npos.
 inline size_t findText(std::string_view text, size_t from, std::string_view needle) {

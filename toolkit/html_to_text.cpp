@@ -1,0 +1,211 @@
+#include "toolkit/html_to_text.h"
+
+#include <array>
+
+#include "toolkit/markup_scanning.h"
+
+namespace brambel {
+
+namespace {
+
+struct EntityRule {
+  std::string_view name;
+  char replacement;
+};
+
+// In the order the rules are tried: on equal length the earlier one wins.
+constexpr std::array<EntityRule, 17> kEntityRules{{
+    {"amp", '&'},
+    {"lt", '<'},
+    {"gt", '>'},
+    {"quot", '"'},
+    {"ldquo", '"'},
+    {"rdquo", '"'},
+    {"#39", '\''},
+    {"39", '\''},
+    {"#039", '\''},
+    {"039", '\''},
+    {"#146", '\''},
+    {"146", '\''},
+    {"apos", '\''},
+    {"lsquo", '\''},
+    {"rsquo", '\''},
+    {"mdash", '-'},
+    {"ndash", '-'},
+}};
+
+bool isAsciiAlnum(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+enum class Condition { kInitial, kTag, kScript, kStyle, kSelect, kComment, kCdata };
+
+// The element words of the conditions that skip an element's content.
+std::string_view skippedElementWord(Condition condition) {
+  switch (condition) {
+    case Condition::kScript:
+      return "script";
+    case Condition::kStyle:
+      return "style";
+    default:
+      return "select";
+  }
+}
+
+// A longest-match scanner over the markup with a stack of start conditions;
+// each method consumes the input of one condition's rules.
+class TextScanner {
+ public:
+  explicit TextScanner(std::string_view markup)
+      : in_(markup), lessThan_(markup, '<'), ampersand_(markup, '&'), greaterThan_(markup, '>') {
+    out_.reserve(markup.size());
+  }
+
+  std::string run() {
+    while (pos_ < in_.size()) {
+      switch (conditions_.current()) {
+        case Condition::kInitial:
+          scanInitial();
+          break;
+        case Condition::kTag:
+          scanTag();
+          break;
+        case Condition::kScript:
+        case Condition::kStyle:
+        case Condition::kSelect:
+          scanSkippedElement();
+          break;
+        case Condition::kComment:
+          skipPast("-->");
+          break;
+        case Condition::kCdata:
+          scanCdata();
+          break;
+      }
+    }
+    return std::move(out_);
+  }
+
+ private:
+  void scanInitial() {
+    // Everything up to the next "&" or "<" is copied as it stands.
+    size_t next = std::min(lessThan_.find(pos_), ampersand_.find(pos_));
+    if (next == std::string_view::npos) next = in_.size();
+    out_.append(in_, pos_, next - pos_);
+    pos_ = next;
+    if (pos_ == in_.size()) return;
+    if (in_[pos_] == '&') {
+      scanEntity();
+    } else {
+      scanMarkupStart();
+    }
+  }
+
+  // At "&": the longest of the entity rules, the generic reference rule and
+  // the single character.
+  void scanEntity() {
+    size_t bestLength = 1;
+    char bestOutput = '&';
+    for (const EntityRule& rule : kEntityRules) {
+      if (!hasWordAt(in_, pos_ + 1, rule.name)) continue;
+      size_t end = pos_ + 1 + rule.name.size();
+      size_t length = end - pos_ + (end < in_.size() && in_[end] == ';');
+      if (length > bestLength) bestLength = length, bestOutput = rule.replacement;
+    }
+    // "&" "#"? [a-z0-9]{2,8} then one white space or ";", all consumed.
+    size_t at = pos_ + 1;
+    if (at < in_.size() && in_[at] == '#') ++at;
+    size_t digitsStart = at;
+    while (at < in_.size() && at - digitsStart <= 8 && isAsciiAlnum(in_[at])) ++at;
+    size_t digits = at - digitsStart;
+    if (digits >= 2 && digits <= 8 && at < in_.size() && (isScannerSpace(in_[at]) || in_[at] == ';')) {
+      size_t length = at + 1 - pos_;
+      if (length > bestLength) bestLength = length, bestOutput = ' ';
+    }
+    out_ += bestOutput;
+    pos_ += bestLength;
+  }
+
+  // At "<": an element whose content is skipped, a comment, a CDATA section
+  // or any other tag.
+  void scanMarkupStart() {
+    for (Condition element : {Condition::kScript, Condition::kStyle, Condition::kSelect}) {
+      size_t end = matchWordTag(in_, pos_, skippedElementWord(element), TagKind::kOpening, greaterThan_);
+      if (end != std::string_view::npos) {
+        pos_ = end;
+        conditions_.enter(element);
+        return;
+      }
+    }
+    if (in_.compare(pos_, 4, "<!--") == 0) {
+      pos_ += 4;
+      conditions_.enter(Condition::kComment);
+    } else if (in_.compare(pos_, 9, "<![CDATA[") == 0) {
+      pos_ += 9;
+      conditions_.enter(Condition::kCdata);
+    } else {
+      pos_ += 1;
+      conditions_.enter(Condition::kTag);
+    }
+  }
+
+  // The rest of a tag is dropped; its ">" becomes the one space the tag
+  // stands for. A tag cut off by the end of the input leaves nothing.
+  void scanTag() {
+    size_t end = greaterThan_.find(pos_);
+    if (end == std::string_view::npos) {
+      pos_ = in_.size();
+      return;
+    }
+    pos_ = end + 1;
+    out_ += ' ';
+    conditions_.leave();
+  }
+
+  void scanSkippedElement() {
+    std::string_view word = skippedElementWord(conditions_.current());
+    for (size_t at = lessThan_.find(pos_); at != std::string_view::npos; at = lessThan_.find(at + 1)) {
+      size_t end = matchWordTag(in_, at, word, TagKind::kClosing, greaterThan_);
+      if (end != std::string_view::npos) {
+        pos_ = end;
+        conditions_.leave();
+        return;
+      }
+    }
+    pos_ = in_.size();
+  }
+
+  void skipPast(std::string_view terminator) {
+    size_t end = findText(in_, pos_, terminator);
+    if (end == std::string_view::npos) {
+      pos_ = in_.size();
+      return;
+    }
+    pos_ = end + terminator.size();
+    conditions_.leave();
+  }
+
+  // CDATA text is kept, except its line feeds.
+  void scanCdata() {
+    size_t end = findText(in_, pos_, "]]>");
+    size_t stop = end == std::string_view::npos ? in_.size() : end;
+    for (size_t at = pos_; at < stop; ++at)
+      if (in_[at] != '\n') out_ += in_[at];
+    pos_ = stop;
+    if (end != std::string_view::npos) skipPast("]]>");
+  }
+
+  std::string_view in_;
+  size_t pos_ = 0;
+  std::string out_;
+  StartConditionStack<Condition> conditions_{Condition::kInitial};
+  NextByteFinder lessThan_;
+  NextByteFinder ampersand_;
+  NextByteFinder greaterThan_;
+};
+
+}  // namespace
+
+std::string htmlToText(std::string_view markup) { return TextScanner(markup).run(); }
+
+}  // namespace brambel
