@@ -45,6 +45,7 @@ class ArchiveWriter {
 // so does every read after it.
 class ArchiveReader {
  public:
+  // Reads from `bytes`, which must outlive the reader.
   explicit ArchiveReader(std::string_view bytes) : bytes_(bytes) {}
 
   std::optional<uint8_t> readU8();

@@ -16,6 +16,10 @@ namespace brambel {
 // a long text without loading all of it.
 class SourceIndexText : public CacheObject {
  public:
+  SourceIndexText() = default;
+  explicit SourceIndexText(std::u16string indexed) : text(std::move(indexed)) {}
+  SourceIndexText(uint32_t start, uint32_t length) : windowStart(start), windowLength(length) {}
+
   bool ReadFrom(const ContentFile& file) override;
   bool WriteTo(ContentFile& file) const override;
 

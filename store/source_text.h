@@ -13,6 +13,9 @@ class SourceText : public CacheObject {
  public:
   static constexpr size_t kPieceSize = 32768;
 
+  SourceText() = default;
+  explicit SourceText(std::string page) : bytes(std::move(page)) {}
+
   // False when the section is absent, the stream is damaged or it ends early.
   bool ReadFrom(const ContentFile& file) override;
   bool WriteTo(ContentFile& file) const override;
