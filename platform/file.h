@@ -41,6 +41,14 @@ class File {
   bool writeAt(uint64_t position, const void* bytes, size_t length) const;
 
   std::optional<uint64_t> size() const;
+  // Size and last modification (nanoseconds), to tell whether someone else
+  // changed the file since it was last seen.
+  struct Stamp {
+    uint64_t size = 0;
+    int64_t modified = 0;
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+  };
+  std::optional<Stamp> stamp() const;
   // Forces written data to stable storage.
   bool sync() const;
 

@@ -37,8 +37,10 @@ class CachedFileIo final : public FileIo {
   // Candidates looked at before the lowest-priority one is taken.
   static constexpr uint32_t kEvictionScan = 51;
 
-  // `path` is the file the read-ahead thread opens for its own reads.
-  CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t blockSize, uint32_t sectorSize);
+  // `path` is the file the read-ahead thread opens for its own reads;
+  // `nodes` tells it how to read the root node.
+  CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t blockSize, uint32_t sectorSize,
+               NodeGeometry nodes);
   // Writes nothing back; stops the read-ahead thread and frees the blocks.
   ~CachedFileIo() override;
   CachedFileIo(const CachedFileIo&) = delete;
@@ -83,42 +85,51 @@ class CachedFileIo final : public FileIo {
   struct Block;
   struct PendingWrite;
   class ReadAheadWorker;
+  friend class ReadAheadWorker;
 
-  // All of these expect mutex_ to be held.
+  // Loads a block for the read-ahead thread unless it is cached (then touches it).
+  void loadInBackground(const File& handle, uint32_t number, uint32_t priority);
+  // The helpers from here to readRecord expect mutex_ to be held.
   Block* findBlock(uint32_t number);
-  Block* loadBlock(const File& handle, uint32_t number);
-  Block* insertBlock(uint32_t number, std::unique_ptr<uint8_t[], void (*)(uint8_t*)> buffer, uint32_t fill);
+  Block* loadBlock(const File& handle, uint32_t number, uint32_t priority);
+  Block& insertBlock(std::unique_ptr<Block> block, const File* handle);
   void touch(Block& block);
-  void evictIfOverCapacity(const File* handle, uint32_t keep);
+  void evictIfOverCapacity(const File* handle, const Block* keep);
+  Block* chooseVictim(const Block* keep);
   void recomputeThreshold();
-  bool flushPending(const File& handle, size_t count);
+  bool flushPending(const File& handle, size_t blockLimit);
   bool flushThrough(const File& handle, const Block& block);
   void dropAllBlocks();
+  void queueWrite(Block& block, uint32_t offset, size_t length);
+  void limitPending(const File& handle);
+  uint64_t roundToBlock(uint64_t size) const;
+
   bool readRecord(const File& handle, RecordAddress address, void* bytes, size_t length);
   RecordAddress writeRecord(const File& handle, RecordAddress address, const std::string& bytes);
-  RecordAddress appendRecord(const File& handle, const std::string& bytes);
-  void queueWrite(Block& block, uint32_t offset, const uint8_t* bytes, size_t length);
 
   std::filesystem::path path_;
   uint32_t blockSize_;
   uint32_t sectorSize_;
   uint64_t firstBlock_;
+  NodeGeometry nodes_;
 
   mutable std::mutex mutex_;
   std::unordered_map<uint32_t, std::unique_ptr<Block>> blocks_;
+  std::unordered_map<uint32_t, uint32_t> priorities_;
   std::list<uint32_t> lru_;  // least recently used first
   std::deque<PendingWrite> pending_;
+  uint64_t nextSequence_ = 0;
   size_t pendingBytes_ = 0;
-  size_t capacity_ = 0;
+  size_t capacity_;
   bool blockAllocated_ = false;
   uint32_t threshold_ = 0;
   size_t evictionsSinceThreshold_ = 0;
   bool thresholdKnown_ = false;
-  uint64_t fileEnd_ = 0;  // end of the record space, a block boundary
+  uint64_t fileEnd_;  // end of the record space, on a block boundary
   Block* appendBlock_ = nullptr;
-  // What the file looked like when this object last finished with it.
-  uint64_t knownSize_ = 0;
-  int64_t knownChangeTime_ = -1;
+  int activeWriters_ = 0;
+  // How the file looked when this object last finished with it.
+  std::optional<File::Stamp> knownStamp_;
 
   std::atomic<uint64_t> hits_{0};
   std::atomic<uint64_t> misses_{0};

@@ -124,7 +124,7 @@ class IndexFile {
 
   File acquireWriter(std::optional<std::chrono::milliseconds> limit);
   bool readHeader(const File& handle);
-  bool createSection(const File& handle, uint32_t prefixLength, uint32_t minDegree);
+  bool createSection(const File& handle);
   bool rewriteHeader(const File& handle);
   void setRoot(RecordAddress root);
   IndexHeader header() const;

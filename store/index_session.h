@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file.h"
@@ -102,10 +103,13 @@ class IndexSession {
   std::optional<RecordAddress> writeNewPostingList(std::span<const Posting> postings, uint32_t& capacity);
   bool insertNonFull(IndexNode& node, std::u16string_view term, std::span<const Posting> postings,
                      SplitMode mode, std::optional<std::u16string> upperBound, int depth);
-  bool splitChild(IndexNode& parent, uint32_t index, IndexNode& child, SplitMode mode);
+  // Splits the full `child` at `index` of `parent`; the new right sibling is
+  // handed out through `siblingOut` when given.
+  bool splitChild(IndexNode& parent, uint32_t index, IndexNode& child, SplitMode mode,
+                  IndexNode* siblingOut = nullptr);
   RecordAddress createValue(std::u16string_view term, std::span<const Posting> postings);
   bool walk(RecordAddress address, std::u16string_view prefix, std::optional<std::u16string> upperBound,
-            int depth, const TermVisitor& visit);
+            int depth, const TermVisitor& visit, std::unordered_set<uint64_t>& visited);
 
   IndexFile* index_;
   File handle_;

@@ -1,0 +1,533 @@
+#include "store/cached_file_io.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_set>
+
+#include "store/little_endian.h"
+
+namespace brambel {
+namespace {
+
+constexpr size_t kDefaultCacheBytes = 1048576;
+constexpr size_t kSmallestCapacity = 4;
+// Blocks loaded by the read-ahead below the root keep this priority, so the
+// top of the tree outlives ordinary blocks.
+constexpr uint32_t kReadAheadPriority = 2000;
+constexpr uint32_t kPageSize = 4096;
+
+struct FreeBuffer {
+  void operator()(uint8_t* bytes) const { std::free(bytes); }
+};
+using Buffer = std::unique_ptr<uint8_t, FreeBuffer>;
+
+Buffer allocateBuffer(uint32_t size) {
+  size_t rounded = (size + kPageSize - 1) / kPageSize * kPageSize;
+  auto* bytes = static_cast<uint8_t*>(std::aligned_alloc(kPageSize, rounded));
+  if (bytes) std::memset(bytes, 0, rounded);
+  return Buffer(bytes);
+}
+
+size_t bucketCountFor(size_t capacity) {
+  for (size_t prime : {269u, 1193u, 5623u, 16451u, 28669u}) {
+    if (prime > capacity) return prime;
+  }
+  return 28669;
+}
+
+}  // namespace
+
+struct CachedFileIo::Block {
+  uint32_t number = 0;
+  Buffer data;
+  uint32_t valid = 0;  // bytes from the block start that hold file content
+  uint32_t fill = 0;   // next free byte of an append block
+  size_t pendingWrites = 0;
+  uint64_t lastSequence = 0;
+  std::list<uint32_t>::iterator lruPosition;
+};
+
+struct CachedFileIo::PendingWrite {
+  uint64_t sequence;
+  uint32_t block;
+  uint32_t offset;
+  std::string bytes;
+};
+
+// Loads the blocks below the root after open, and prefetched blocks, on a
+// thread of its own with a read-only handle that it holds only while it has
+// work.
+class CachedFileIo::ReadAheadWorker {
+ public:
+  explicit ReadAheadWorker(CachedFileIo& owner) : owner_(owner), thread_([this] { run(); }) {}
+
+  ~ReadAheadWorker() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+
+  void walkFrom(File handle, RecordAddress root) {
+    {
+      std::lock_guard lock(mutex_);
+      walk_.emplace(std::move(handle), root);
+    }
+    wake_.notify_all();
+  }
+
+  void prefetch(uint32_t block) {
+    {
+      std::lock_guard lock(mutex_);
+      blocks_.push_back(block);
+    }
+    wake_.notify_all();
+  }
+
+  void waitIdle() {
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [&] { return !busy_ && !walk_ && blocks_.empty(); });
+  }
+
+ private:
+  void run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return stopping_ || walk_ || !blocks_.empty(); });
+      if (stopping_) return;
+      busy_ = true;
+      if (walk_) {
+        auto [handle, root] = std::move(*walk_);
+        walk_.reset();
+        lock.unlock();
+        loadChildrenOfRoot(handle, root);
+        lock.lock();
+      } else {
+        lock.unlock();
+        File handle = File::open(owner_.path_, File::Access::Read);
+        lock.lock();
+        while (!blocks_.empty() && !stopping_) {
+          uint32_t block = blocks_.front();
+          blocks_.pop_front();
+          lock.unlock();
+          if (handle.isOpen()) owner_.loadInBackground(handle, block, 0);
+          lock.lock();
+        }
+      }
+      busy_ = false;
+      idle_.notify_all();
+    }
+  }
+
+  void loadChildrenOfRoot(const File& handle, RecordAddress root) {
+    IndexNode node(owner_.nodes_);
+    if (!owner_.readNode(handle, root, node)) return;
+    for (uint32_t i = 0; i < node.childCount; ++i) {
+      owner_.loadInBackground(handle, node.child(i).block(), kReadAheadPriority);
+    }
+  }
+
+  CachedFileIo& owner_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable idle_;
+  std::optional<std::pair<File, RecordAddress>> walk_;
+  std::deque<uint32_t> blocks_;
+  bool busy_ = false;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t blockSize,
+                           uint32_t sectorSize, NodeGeometry nodes)
+    : path_(std::move(path)),
+      blockSize_(blockSize),
+      sectorSize_(sectorSize),
+      firstBlock_((base + 40 + blockSize - 1) / blockSize * blockSize),
+      nodes_(nodes),
+      capacity_(std::max(kSmallestCapacity, kDefaultCacheBytes / blockSize)),
+      fileEnd_(firstBlock_),
+      readAhead_(std::make_unique<ReadAheadWorker>(*this)) {}
+
+CachedFileIo::~CachedFileIo() { readAhead_.reset(); }
+
+uint64_t CachedFileIo::roundToBlock(uint64_t size) const {
+  if (size <= firstBlock_) return firstBlock_;
+  return firstBlock_ + (size - firstBlock_ + blockSize_ - 1) / blockSize_ * blockSize_;
+}
+
+void CachedFileIo::attach(const File& handle, bool writer) {
+  auto stamp = handle.stamp();
+  std::lock_guard lock(mutex_);
+  // Someone else wrote the file since this object last finished with it:
+  // what is cached may be stale. Blocks with pending writes exist only while
+  // this object's own writer is active, and the writer lock keeps others out.
+  if (stamp && knownStamp_ != stamp && pending_.empty() && activeWriters_ == 0) {
+    dropAllBlocks();
+    fileEnd_ = roundToBlock(stamp->size);
+    knownStamp_ = stamp;
+  }
+  if (writer) {
+    ++activeWriters_;
+    if (stamp) fileEnd_ = std::max(fileEnd_, roundToBlock(stamp->size));
+  }
+}
+
+bool CachedFileIo::release(const File& handle, bool writer) {
+  std::lock_guard lock(mutex_);
+  if (!writer) return true;
+  bool written = flushPending(handle, SIZE_MAX);
+  --activeWriters_;
+  if (written) knownStamp_ = handle.stamp();
+  return written;
+}
+
+void CachedFileIo::startReadAhead(File handle, RecordAddress root) { readAhead_->walkFrom(std::move(handle), root); }
+
+void CachedFileIo::waitForReadAhead() { readAhead_->waitIdle(); }
+
+void CachedFileIo::loadInBackground(const File& handle, uint32_t number, uint32_t priority) {
+  std::lock_guard lock(mutex_);
+  if (Block* block = findBlock(number)) {
+    touch(*block);
+    return;
+  }
+  loadBlock(handle, number, priority);
+}
+
+CachedFileIo::Block* CachedFileIo::findBlock(uint32_t number) {
+  auto found = blocks_.find(number);
+  return found == blocks_.end() ? nullptr : found->second.get();
+}
+
+void CachedFileIo::touch(Block& block) { lru_.splice(lru_.end(), lru_, block.lruPosition); }
+
+CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number, uint32_t priority) {
+  auto block = std::make_unique<Block>();
+  block->number = number;
+  block->data = allocateBuffer(blockSize_);
+  if (!block->data) return nullptr;
+  int64_t got = handle.readAt(firstBlock_ + uint64_t{number} * blockSize_, block->data.get(), blockSize_);
+  if (got <= 0) return nullptr;
+  block->valid = static_cast<uint32_t>(got);
+  block->fill = blockSize_;
+  if (priority != 0) priorities_[number] = priority;
+  return &insertBlock(std::move(block), &handle);
+}
+
+CachedFileIo::Block& CachedFileIo::insertBlock(std::unique_ptr<Block> block, const File* handle) {
+  if (!blockAllocated_) {
+    blockAllocated_ = true;
+    blocks_.rehash(bucketCountFor(capacity_));
+  }
+  Block& inserted = *block;
+  lru_.push_back(inserted.number);
+  inserted.lruPosition = std::prev(lru_.end());
+  blocks_[inserted.number] = std::move(block);
+  evictIfOverCapacity(handle, &inserted);
+  return inserted;
+}
+
+void CachedFileIo::recomputeThreshold() {
+  std::vector<uint32_t> present;
+  present.reserve(blocks_.size());
+  for (const auto& [number, block] : blocks_) {
+    auto priority = priorities_.find(number);
+    present.push_back(priority == priorities_.end() ? 0 : priority->second);
+  }
+  size_t quarter = std::max<size_t>(1, std::min(present.size(), capacity_ / 4));
+  std::nth_element(present.begin(), present.begin() + (quarter - 1), present.end());
+  threshold_ = present.empty() ? 0 : present[quarter - 1];
+  thresholdKnown_ = true;
+  evictionsSinceThreshold_ = 0;
+}
+
+CachedFileIo::Block* CachedFileIo::chooseVictim(const Block* keep) {
+  if (!thresholdKnown_ || evictionsSinceThreshold_ >= std::max<size_t>(1, capacity_ / 4)) recomputeThreshold();
+  Block* lowest = nullptr;
+  uint32_t lowestPriority = 0;
+  uint32_t candidates = 0;
+  // Each block is looked at once at most; protected ones go to the back.
+  for (size_t looked = 0, total = lru_.size(); looked < total && candidates < kEvictionScan; ++looked) {
+    Block* block = findBlock(lru_.front());
+    if (block == keep || block == appendBlock_) {
+      touch(*block);
+      continue;
+    }
+    auto found = priorities_.find(block->number);
+    uint32_t priority = found == priorities_.end() ? 0 : found->second;
+    if (priority <= threshold_) return block;
+    touch(*block);
+    ++candidates;
+    if (!lowest || priority < lowestPriority) {
+      lowest = block;
+      lowestPriority = priority;
+    }
+  }
+  return lowest;
+}
+
+void CachedFileIo::evictIfOverCapacity(const File* handle, const Block* keep) {
+  while (blocks_.size() > capacity_) {
+    Block* victim = chooseVictim(keep);
+    if (!victim) return;
+    if (victim->pendingWrites != 0 && (!handle || !flushThrough(*handle, *victim))) return;
+    lru_.erase(victim->lruPosition);
+    blocks_.erase(victim->number);
+    ++evictionsSinceThreshold_;
+  }
+}
+
+void CachedFileIo::queueWrite(Block& block, uint32_t offset, size_t length) {
+  // Two writes in a row into one block merge: the merged range is written
+  // from the block's current bytes, which hold both.
+  if (!pending_.empty() && pending_.back().block == block.number) {
+    PendingWrite& last = pending_.back();
+    uint32_t start = std::min(last.offset, offset);
+    uint32_t end = std::max<uint32_t>(last.offset + static_cast<uint32_t>(last.bytes.size()),
+                                      offset + static_cast<uint32_t>(length));
+    pendingBytes_ -= last.bytes.size();
+    last.offset = start;
+    last.bytes.assign(reinterpret_cast<const char*>(block.data.get()) + start, end - start);
+    pendingBytes_ += last.bytes.size();
+    return;
+  }
+  PendingWrite write{++nextSequence_, block.number, offset,
+                     std::string(reinterpret_cast<const char*>(block.data.get()) + offset, length)};
+  pendingBytes_ += write.bytes.size();
+  pending_.push_back(std::move(write));
+  ++block.pendingWrites;
+  block.lastSequence = nextSequence_;
+}
+
+bool CachedFileIo::flushPending(const File& handle, size_t blockLimit) {
+  std::unordered_set<uint32_t> written;
+  while (!pending_.empty()) {
+    PendingWrite& write = pending_.front();
+    if (!written.count(write.block) && written.size() == blockLimit) break;
+    if (!handle.writeAt(firstBlock_ + uint64_t{write.block} * blockSize_ + write.offset, write.bytes.data(),
+                        write.bytes.size())) {
+      return false;
+    }
+    written.insert(write.block);
+    if (Block* block = findBlock(write.block)) --block->pendingWrites;
+    pendingBytes_ -= write.bytes.size();
+    pending_.pop_front();
+  }
+  return true;
+}
+
+bool CachedFileIo::flushThrough(const File& handle, const Block& block) {
+  while (block.pendingWrites != 0) {
+    if (!flushPending(handle, 1)) return false;
+  }
+  return true;
+}
+
+void CachedFileIo::limitPending(const File& handle) {
+  // Pending writes hold copies of record bytes; keep them within the cache's size.
+  if (pendingBytes_ > capacity_ * blockSize_) flushPending(handle, SIZE_MAX);
+}
+
+void CachedFileIo::dropAllBlocks() {
+  blocks_.clear();
+  lru_.clear();
+  appendBlock_ = nullptr;
+  thresholdKnown_ = false;
+}
+
+bool CachedFileIo::readRecord(const File& handle, RecordAddress address, void* bytes, size_t length) {
+  const uint32_t offset = address.offsetInBlock();
+  if (address.isNone() || offset >= blockSize_ || length > blockSize_ - offset) return false;
+  std::lock_guard lock(mutex_);
+  Block* block = findBlock(address.block());
+  if (block) {
+    hits_.fetch_add(1, std::memory_order_relaxed);
+    touch(*block);
+  } else {
+    misses_.fetch_add(1, std::memory_order_relaxed);
+    block = loadBlock(handle, address.block(), 0);
+    if (!block) return false;
+  }
+  if (offset + length > block->valid) return false;
+  std::memcpy(bytes, block->data.get() + offset, length);
+  return true;
+}
+
+RecordAddress CachedFileIo::writeRecord(const File& handle, RecordAddress address, const std::string& bytes) {
+  if (bytes.size() > blockSize_) return RecordAddress::none();
+  std::lock_guard lock(mutex_);
+  Block* block = nullptr;
+  uint32_t offset = 0;
+  if (address.isNone()) {
+    if (!appendBlock_ || appendBlock_->fill + bytes.size() > blockSize_) {
+      if ((fileEnd_ - firstBlock_) / blockSize_ >= UINT32_MAX) return RecordAddress::none();
+      auto fresh = std::make_unique<Block>();
+      fresh->number = static_cast<uint32_t>((fileEnd_ - firstBlock_) / blockSize_);
+      fresh->data = allocateBuffer(blockSize_);
+      if (!fresh->data) return RecordAddress::none();
+      fresh->valid = blockSize_;
+      fileEnd_ += blockSize_;
+      block = &insertBlock(std::move(fresh), &handle);
+      appendBlock_ = block;
+      // The whole new block goes to disk, so the file grows by full blocks.
+      queueWrite(*block, 0, blockSize_);
+    }
+    block = appendBlock_;
+    offset = block->fill;
+    block->fill += static_cast<uint32_t>(bytes.size());
+  } else {
+    offset = address.offsetInBlock();
+    if (offset >= blockSize_ || bytes.size() > blockSize_ - offset) return RecordAddress::none();
+    block = findBlock(address.block());
+    if (block) {
+      hits_.fetch_add(1, std::memory_order_relaxed);
+      touch(*block);
+    } else {
+      misses_.fetch_add(1, std::memory_order_relaxed);
+      block = loadBlock(handle, address.block(), 0);
+    }
+    if (!block || offset + bytes.size() > block->valid) return RecordAddress::none();
+  }
+  std::memcpy(block->data.get() + offset, bytes.data(), bytes.size());
+  queueWrite(*block, offset, bytes.size());
+  limitPending(handle);
+  return RecordAddress::inBlock(block->number, offset);
+}
+
+std::optional<IdBlock> CachedFileIo::readIdBlock(const File& handle, RecordAddress address, uint32_t knownCapacity,
+                                                 bool weighted) {
+  uint8_t head[IdBlock::kHeadSize];
+  if (!readRecord(handle, address, head, sizeof head)) return std::nullopt;
+  IdBlock block = [&] {
+    // Check the claimed capacity before anything is sized from it.
+    uint32_t capacity = loadLe32(head + 12);
+    uint64_t stored = IdBlock::kHeadSize + uint64_t{capacity} * (weighted ? 8 : 4);
+    if (capacity == 0 || head[24] != 0 || stored > blockSize_ - address.offsetInBlock() ||
+        loadLe32(head + 8) > blockSize_) {
+      return IdBlock(0, weighted);
+    }
+    return IdBlock::decodeHead(head, weighted);
+  }();
+  if (block.capacity() == 0) return std::nullopt;
+  std::vector<uint8_t> slots(block.storedSize() - IdBlock::kHeadSize);
+  RecordAddress slotsAt = RecordAddress::inBlock(address.block(), address.offsetInBlock() + IdBlock::kHeadSize);
+  if (!readRecord(handle, slotsAt, slots.data(), slots.size())) return std::nullopt;
+  block.decodeSlots(slots.data());
+  block.address = address;
+  if (block.hasNext()) prefetch(block.next);
+  return block;
+}
+
+std::optional<TermRecord> CachedFileIo::readTermRecord(const File& handle, RecordAddress address) {
+  uint8_t head[TermRecord::kHeadSize];
+  if (!readRecord(handle, address, head, sizeof head)) return std::nullopt;
+  uint32_t length = 0;
+  TermRecord record = TermRecord::decodeHead(head, length);
+  if (record.firstBlockCapacity > blockSize_ || 2 * uint64_t{length} > blockSize_) return std::nullopt;
+  std::vector<uint8_t> text(2 * size_t{length});
+  RecordAddress textAt = RecordAddress::inBlock(address.block(), address.offsetInBlock() + TermRecord::kHeadSize);
+  if (length != 0 && !readRecord(handle, textAt, text.data(), text.size())) return std::nullopt;
+  record.suffix.resize(length);
+  for (uint32_t i = 0; i < length; ++i) record.suffix[i] = loadLe16(text.data() + 2 * i);
+  record.address = address;
+  return record;
+}
+
+bool CachedFileIo::readNode(const File& handle, RecordAddress address, IndexNode& node) {
+  std::vector<uint8_t> bytes(node.geometry().nodeSize());
+  if (!readRecord(handle, address, bytes.data(), bytes.size())) return false;
+  if (!node.decode(bytes.data(), bytes.size())) return false;
+  node.address = address;
+  return true;
+}
+
+RecordAddress CachedFileIo::writeIdBlock(const File& handle, IdBlock& block) {
+  block.deflated = false;
+  RecordAddress at = writeRecord(handle, block.address, block.encodeHead() + block.encodeSlots());
+  if (!at.isNone()) block.address = at;
+  return at;
+}
+
+RecordAddress CachedFileIo::writeTermRecord(const File& handle, TermRecord& record) {
+  RecordAddress at = writeRecord(handle, record.address, record.encode());
+  if (!at.isNone()) record.address = at;
+  return at;
+}
+
+RecordAddress CachedFileIo::writeNode(const File& handle, IndexNode& node) {
+  RecordAddress at = writeRecord(handle, node.address, node.encode());
+  if (!at.isNone()) node.address = at;
+  return at;
+}
+
+bool CachedFileIo::writeBackAll(const File& handle) {
+  std::lock_guard lock(mutex_);
+  return flushPending(handle, SIZE_MAX);
+}
+
+bool CachedFileIo::writeBackAndDrop(const File& handle) {
+  std::lock_guard lock(mutex_);
+  if (!flushPending(handle, SIZE_MAX)) return false;
+  dropAllBlocks();
+  return true;
+}
+
+bool CachedFileIo::writeBackSome(const File& handle) {
+  std::lock_guard lock(mutex_);
+  flushPending(handle, kWriteBackBatch);
+  return !pending_.empty();
+}
+
+bool CachedFileIo::writeRaw(const File& handle, uint64_t position, const void* bytes, size_t length) {
+  std::lock_guard lock(mutex_);
+  // The header must not reach the disk before the records it names.
+  return flushPending(handle, SIZE_MAX) && handle.writeAt(position, bytes, length);
+}
+
+bool CachedFileIo::readRaw(const File& handle, uint64_t position, void* bytes, size_t length) {
+  return handle.readExactlyAt(position, bytes, length);
+}
+
+void CachedFileIo::setPriority(RecordAddress address, uint32_t priority) {
+  if (address.isNone()) return;
+  std::lock_guard lock(mutex_);
+  priorities_[address.block()] = priority;
+}
+
+void CachedFileIo::prefetch(RecordAddress address) {
+  if (address.isNullLink()) return;
+  {
+    std::lock_guard lock(mutex_);
+    if (findBlock(address.block())) return;
+  }
+  readAhead_->prefetch(address.block());
+}
+
+bool CachedFileIo::setCacheSize(uint64_t bytes) {
+  std::lock_guard lock(mutex_);
+  if (blockAllocated_) return false;
+  capacity_ = std::max<size_t>(kSmallestCapacity, bytes / blockSize_);
+  return true;
+}
+
+size_t CachedFileIo::capacityBlocks() const {
+  std::lock_guard lock(mutex_);
+  return capacity_;
+}
+
+size_t CachedFileIo::cachedBlocks() const {
+  std::lock_guard lock(mutex_);
+  return blocks_.size();
+}
+
+size_t CachedFileIo::dirtyBlocks() const {
+  std::lock_guard lock(mutex_);
+  return std::count_if(blocks_.begin(), blocks_.end(),
+                       [](const auto& entry) { return entry.second->pendingWrites != 0; });
+}
+
+}  // namespace brambel

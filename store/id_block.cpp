@@ -1,0 +1,61 @@
+#include "store/id_block.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "store/little_endian.h"
+
+namespace brambel {
+
+IdBlock::IdBlock(uint32_t capacity, bool weighted)
+    : capacity_(capacity), freeSlots_(capacity), weighted_(weighted), slots_(capacity) {}
+
+bool IdBlock::add(Posting posting) {
+  if (freeSlots_ == 0) return false;
+  slots_[usedSlots()] = posting;
+  --freeSlots_;
+  return true;
+}
+
+std::string IdBlock::encodeHead() const {
+  std::string bytes;
+  bytes.reserve(kHeadSize);
+  appendLe64(bytes, next.value);
+  appendLe32(bytes, nextCapacity);
+  appendLe32(bytes, capacity_);
+  appendLe32(bytes, deflatedLength);
+  appendLe32(bytes, freeSlots_);
+  bytes.push_back(deflated ? 1 : 0);
+  bytes.append(7, '\0');
+  return bytes;
+}
+
+std::string IdBlock::encodeSlots() const {
+  std::string bytes;
+  bytes.reserve(size_t{capacity_} * slotWidth());
+  for (const Posting& slot : slots_) {
+    appendLe32(bytes, slot.id);
+    if (weighted_) appendLe32(bytes, std::bit_cast<uint32_t>(slot.weight));
+  }
+  return bytes;
+}
+
+IdBlock IdBlock::decodeHead(const uint8_t* head, bool weighted) {
+  IdBlock block(loadLe32(head + 12), weighted);
+  block.next = RecordAddress{loadLe64(head)};
+  block.nextCapacity = loadLe32(head + 8);
+  block.deflatedLength = loadLe32(head + 16);
+  block.freeSlots_ = std::min(loadLe32(head + 20), block.capacity_);
+  block.deflated = head[24] != 0;
+  return block;
+}
+
+void IdBlock::decodeSlots(const uint8_t* bytes) {
+  for (Posting& slot : slots_) {
+    slot.id = loadLe32(bytes);
+    slot.weight = weighted_ ? std::bit_cast<float>(loadLe32(bytes + 4)) : 0.0f;
+    bytes += slotWidth();
+  }
+}
+
+}  // namespace brambel

@@ -1,0 +1,274 @@
+#include "store/index_file.h"
+
+#include <algorithm>
+
+#include "platform/file_lock.h"
+#include "platform/volume.h"
+#include "store/cached_file_io.h"
+#include "store/direct_file_io.h"
+#include "store/index_session.h"
+#include "store/little_endian.h"
+
+namespace brambel {
+namespace {
+
+constexpr uint32_t kDefaultClusterSize = 4096;
+constexpr uint32_t kDefaultSectorSize = 512;
+// Cluster sizes a section may claim; anything else is a damaged header.
+constexpr uint32_t kLargestClusterSize = 1 << 20;
+
+uint32_t prefixOrDefault(int prefixLength) {
+  return prefixLength < 1 ? NodeGeometry::kDefaultPrefixLength : static_cast<uint32_t>(prefixLength);
+}
+
+}  // namespace
+
+std::array<uint8_t, IndexHeader::kSize> IndexHeader::encode() const {
+  std::array<uint8_t, kSize> bytes{};
+  storeLe32(bytes.data(), version);
+  storeLe64(bytes.data() + 8, root.value);
+  storeLe32(bytes.data() + 16, minDegree);
+  storeLe32(bytes.data() + 20, prefixLength);
+  storeLe32(bytes.data() + 24, clusterSize);
+  storeLe32(bytes.data() + 28, sectorSize);
+  bytes[32] = weighted ? 1 : 0;
+  bytes[33] = compressed ? 1 : 0;
+  return bytes;
+}
+
+IndexHeader IndexHeader::decode(const uint8_t* bytes) {
+  IndexHeader header;
+  header.version = loadLe32(bytes);
+  header.root = RecordAddress{loadLe64(bytes + 8)};
+  header.minDegree = loadLe32(bytes + 16);
+  header.prefixLength = loadLe32(bytes + 20);
+  header.clusterSize = loadLe32(bytes + 24);
+  header.sectorSize = loadLe32(bytes + 28);
+  header.weighted = bytes[32] != 0;
+  header.compressed = bytes[33] != 0;
+  return header;
+}
+
+uint64_t defaultCacheSize(std::optional<uint64_t> fileSize) {
+  if (!fileSize) return 1048576;
+  uint64_t kilobytes = *fileSize / 1024;
+  if (kilobytes < 60000) return 4194304;
+  if (kilobytes < 150000) return 8388608;
+  if (kilobytes < 250000) return 12582912;
+  return 16777216;
+}
+
+IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileOptions& options)
+    : path_(std::move(path)),
+      base_(base),
+      readOnly_(options.readOnly),
+      weighted_(options.weighted),
+      cached_(options.cached),
+      io_(std::make_unique<DirectFileIo>()) {
+  if (auto volume = queryVolumeGeometry(path_)) {
+    clusterSize_ = volume->clusterSize;
+    sectorSize_ = volume->sectorSize;
+  }
+  if (!readOnly_) writerMutex_ = std::make_unique<std::timed_mutex>();
+  if (!options.open) return;
+
+  // A writable section creates its file when missing; a read-only one never
+  // creates anything.
+  File handle = readOnly_ ? File::open(path_, File::Access::Read)
+                          : openWriter(path_, kOpenWriterLimit, File::Disposition::OpenAlways);
+  if (!handle.isOpen()) return;
+  const uint64_t cacheSize = options.cacheSize != 0 ? options.cacheSize : defaultCacheSize(handle.size());
+
+  if (!readHeader(handle)) {
+    // Nothing at the base yet, or a header whose creation was cut short
+    // (all zero): a writer creates the section; anything else stays invalid.
+    auto size = handle.size();
+    uint8_t bytes[IndexHeader::kSize] = {};
+    bool blank = size && (*size <= base_ || (io_->readRaw(handle, base_, bytes, sizeof bytes) &&
+                                             std::all_of(bytes, bytes + sizeof bytes, [](uint8_t b) { return b == 0; })));
+    if (readOnly_ || !blank) return;
+    uint32_t prefixLength = prefixOrDefault(options.prefixLength);
+    uint32_t minDegree = options.minDegree < 1 ? NodeGeometry::defaultMinDegree(clusterSize_, prefixLength)
+                                               : static_cast<uint32_t>(options.minDegree);
+    geometry_ = NodeGeometry{minDegree, prefixLength};
+    if (!geometry_.isPlausible() || (cached_ && geometry_.nodeSize() > clusterSize_)) return;
+    if (cached_) io_ = std::make_unique<CachedFileIo>(path_, base_, clusterSize_, sectorSize_, geometry_);
+    io_->setCacheSize(cacheSize);
+    io_->attach(handle, true);
+    bool created = createSection(handle);
+    io_->release(handle, true);
+    if (!created || !handle.sync()) setRoot(RecordAddress::none());
+  } else if (cached_) {
+    io_ = std::make_unique<CachedFileIo>(path_, base_, clusterSize_, sectorSize_, geometry_);
+    io_->setCacheSize(cacheSize);
+  }
+  handle.close();
+
+  if (isValid()) {
+    File readAhead = File::open(path_, File::Access::Read);
+    if (readAhead.isOpen()) io_->startReadAhead(std::move(readAhead), root());
+  }
+}
+
+IndexFile::~IndexFile() {
+  if (isValid() && !readOnly_) {
+    File handle = acquireWriter(std::nullopt);
+    if (handle.isOpen()) {
+      io_->attach(handle, true);
+      io_->writeBackAll(handle);
+      io_->release(handle, true);
+      handle.sync();
+    }
+  }
+  io_.reset();
+}
+
+std::optional<uint64_t> IndexFile::createSectionAtEnd(const File& file, int prefixLength, int minDegree,
+                                                      bool weighted, bool compressed) {
+  auto base = file.size();
+  if (!base) return std::nullopt;
+  uint32_t prefix = prefixOrDefault(prefixLength);
+  uint32_t degree = minDegree < 1 ? NodeGeometry::defaultMinDegree(kDefaultClusterSize, prefix)
+                                  : static_cast<uint32_t>(minDegree);
+  NodeGeometry geometry{degree, prefix};
+  if (!geometry.isPlausible()) return std::nullopt;
+
+  IndexHeader header;
+  header.minDegree = degree;
+  header.prefixLength = prefix;
+  header.clusterSize = kDefaultClusterSize;
+  header.sectorSize = kDefaultSectorSize;
+  header.weighted = weighted;
+  header.compressed = compressed;
+  // The zero header reserves the place so the root lands behind it.
+  IndexHeader blank;
+  blank.root = RecordAddress{0};
+  auto bytes = blank.encode();
+  if (!file.writeAt(*base, bytes.data(), bytes.size())) return std::nullopt;
+  DirectFileIo io(compressed);
+  IndexNode root(geometry);
+  header.root = io.writeNode(file, root);
+  if (header.root.isNone()) return std::nullopt;
+  bytes = header.encode();
+  if (!file.writeAt(*base, bytes.data(), bytes.size())) return std::nullopt;
+  return base;
+}
+
+bool IndexFile::readHeader(const File& handle) {
+  auto size = handle.size();
+  if (!size || *size <= base_) return false;
+  uint8_t bytes[IndexHeader::kSize];
+  if (!io_->readRaw(handle, base_, bytes, sizeof bytes)) return false;
+  IndexHeader header = IndexHeader::decode(bytes);
+  NodeGeometry geometry{header.minDegree, header.prefixLength};
+  // Beyond the version and non-zero p and Z, the degree and sizes must make
+  // nodes that fit in memory (and, cached, in one block), so that no later
+  // read sizes a buffer from damaged fields.
+  if (header.version != 0 || header.prefixLength == 0 || header.prefixLength >= *size || header.clusterSize == 0 ||
+      header.clusterSize > kLargestClusterSize || header.sectorSize == 0 || !geometry.isPlausible()) {
+    return false;
+  }
+  if (cached_ && (header.clusterSize >= *size || geometry.nodeSize() > header.clusterSize)) return false;
+  geometry_ = geometry;
+  clusterSize_ = header.clusterSize;
+  sectorSize_ = header.sectorSize;
+  weighted_ = header.weighted;
+  compressed_ = header.compressed;
+  if (!cached_) io_ = std::make_unique<DirectFileIo>(compressed_);
+  setRoot(header.root);
+  return true;
+}
+
+bool IndexFile::createSection(const File& handle) {
+  IndexHeader blank;
+  blank.root = RecordAddress{0};
+  auto bytes = blank.encode();
+  if (!io_->writeRaw(handle, base_, bytes.data(), bytes.size())) return false;
+  IndexNode root(geometry_);
+  if (io_->writeNode(handle, root).isNone()) return false;
+  setRoot(root.address);
+  return rewriteHeader(handle);
+}
+
+IndexHeader IndexFile::header() const {
+  IndexHeader header;
+  header.root = root();
+  header.minDegree = geometry_.minDegree;
+  header.prefixLength = geometry_.prefixLength;
+  header.clusterSize = clusterSize_;
+  header.sectorSize = sectorSize_;
+  header.weighted = weighted_;
+  header.compressed = compressed_;
+  return header;
+}
+
+bool IndexFile::rewriteHeader(const File& handle) {
+  auto bytes = header().encode();
+  return io_->writeRaw(handle, base_, bytes.data(), bytes.size());
+}
+
+RecordAddress IndexFile::root() const {
+  std::lock_guard lock(rootMutex_);
+  return root_;
+}
+
+void IndexFile::setRoot(RecordAddress root) {
+  std::lock_guard lock(rootMutex_);
+  root_ = root;
+}
+
+File IndexFile::acquireWriter(std::optional<std::chrono::milliseconds> limit) {
+  if (!writerMutex_) return File();
+  const auto start = std::chrono::steady_clock::now();
+  std::unique_lock lock(*writerMutex_, std::defer_lock);
+  if (limit) {
+    if (!lock.try_lock_for(*limit)) return File();
+  } else {
+    lock.lock();
+  }
+  std::optional<std::chrono::milliseconds> remaining;
+  if (limit) {
+    auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    remaining = std::max(std::chrono::milliseconds(0), *limit - spent);
+  }
+  return openWriter(path_, remaining);
+}
+
+bool IndexFile::isEmpty() {
+  auto session = beginRead();
+  if (!session) return true;
+  auto node = session->readNode(session->root());
+  return !node || node->keyCount == 0;
+}
+
+std::optional<TermRecord> IndexFile::termRecordFor(std::u16string_view key) {
+  auto session = beginRead();
+  if (!session) return std::nullopt;
+  return session->termRecordFor(key);
+}
+
+std::optional<IndexSession> IndexFile::beginRead() {
+  if (!isValid()) return std::nullopt;
+  File handle = File::open(path_, File::Access::Read);
+  if (!handle.isOpen()) return std::nullopt;
+  return IndexSession(*this, std::move(handle), false);
+}
+
+std::optional<IndexSession> IndexFile::beginWrite(std::optional<std::chrono::milliseconds> limit) {
+  if (!isValid() || readOnly_) return std::nullopt;
+  File handle = acquireWriter(limit);
+  if (!handle.isOpen()) return std::nullopt;
+  return IndexSession(*this, std::move(handle), true);
+}
+
+bool IndexFile::flushSome() {
+  if (!isValid() || readOnly_) return false;
+  File handle = acquireWriter(kFlushWriterLimit);
+  if (!handle.isOpen()) return true;
+  io_->attach(handle, true);
+  io_->writeBackSome(handle);
+  // A writer's release leaves nothing behind unless writing failed.
+  return !io_->release(handle, true);
+}
+
+}  // namespace brambel

@@ -1,0 +1,418 @@
+#include "store/index_session.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "store/index_file.h"
+
+namespace brambel {
+namespace {
+
+bool startsWith(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Terms are non-empty and free of 0 units, which end a key on disk.
+bool isStorableTerm(std::u16string_view term) {
+  return !term.empty() && term.find(u'\0') == std::u16string_view::npos;
+}
+
+}  // namespace
+
+IndexSession::IndexSession(IndexFile& index, File handle, bool writer)
+    : index_(&index), handle_(std::move(handle)), writer_(writer) {
+  index_->io_->attach(handle_, writer_);
+  fileSize_ = handle_.size().value_or(0);
+}
+
+IndexSession::IndexSession(IndexSession&& other) noexcept
+    : index_(other.index_), handle_(std::move(other.handle_)), writer_(other.writer_), fileSize_(other.fileSize_) {}
+
+IndexSession::~IndexSession() {
+  if (handle_.isOpen()) index_->io_->release(handle_, writer_);
+}
+
+RecordAddress IndexSession::root() const { return index_->root(); }
+
+std::optional<IndexNode> IndexSession::readNode(RecordAddress address) {
+  IndexNode node(index_->geometry());
+  if (!index_->io_->readNode(handle_, address, node)) return std::nullopt;
+  return node;
+}
+
+std::optional<TermRecord> IndexSession::readTermRecord(RecordAddress address) {
+  return index_->io_->readTermRecord(handle_, address);
+}
+
+IdBlock IndexSession::readIdBlock(RecordAddress address, uint32_t knownCapacity) {
+  if (auto block = index_->io_->readIdBlock(handle_, address, knownCapacity, index_->weighted())) return *block;
+  const uint32_t largest = (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8;
+  uint32_t capacity = knownCapacity != 0 && knownCapacity <= largest ? knownCapacity : kFirstBlockCapacity;
+  return IdBlock(capacity, index_->weighted());
+}
+
+RecordAddress IndexSession::writeNode(IndexNode& node) { return index_->io_->writeNode(handle_, node); }
+
+RecordAddress IndexSession::writeTermRecord(TermRecord& record) {
+  return index_->io_->writeTermRecord(handle_, record);
+}
+
+RecordAddress IndexSession::writeIdBlock(IdBlock& block) { return index_->io_->writeIdBlock(handle_, block); }
+
+void IndexSession::setPriority(RecordAddress address, uint32_t priority) {
+  index_->io_->setPriority(address, priority);
+}
+
+uint32_t IndexSession::liveKeyCount(const IndexNode& node, std::optional<std::u16string_view> upperBound,
+                                    uint32_t prefixLength) {
+  if (!upperBound) return node.keyCount;
+  uint32_t live = 0;
+  while (live < node.keyCount && compareKeys(node.key(live), *upperBound, prefixLength) < 0) ++live;
+  return live;
+}
+
+std::optional<TermRecord> IndexSession::termRecordFor(std::u16string_view key) {
+  const uint32_t p = index_->prefixLength();
+  key = keyOf(key, p);
+  std::optional<std::u16string> upper;
+  RecordAddress address = root();
+  for (int depth = 0; depth < kMaxDepth; ++depth) {
+    auto node = readNode(address);
+    if (!node) return std::nullopt;
+    uint32_t live = liveKeyCount(*node, upper, p);
+    uint32_t i = 0;
+    while (i < live && compareKeys(node->key(i), key, p) < 0) ++i;
+    if (i < live && compareKeys(node->key(i), key, p) == 0) {
+      if (node->keyIsFull(i)) return readTermRecord(node->value(i));
+      TermRecord record;
+      record.firstIdBlock = node->value(i);
+      return record;
+    }
+    if (node->isLeaf()) return std::nullopt;
+    if (i < live) upper = std::u16string(node->key(i));
+    address = node->child(i);
+  }
+  return std::nullopt;
+}
+
+std::optional<TermRecord> IndexSession::findTerm(std::u16string_view term) {
+  const uint32_t p = index_->prefixLength();
+  auto record = termRecordFor(term);
+  if (!record || term.size() < p) return record;
+  std::u16string_view suffix = term.substr(p);
+  std::unordered_set<uint64_t> seen;
+  while (record->suffix != suffix) {
+    if (record->next.isNullLink() || !seen.insert(record->next.value).second) return std::nullopt;
+    record = readTermRecord(record->next);
+    if (!record) return std::nullopt;
+  }
+  return record;
+}
+
+std::vector<Posting> IndexSession::postingsOf(const TermRecord& term) {
+  std::vector<Posting> postings;
+  std::unordered_set<uint64_t> seen;
+  RecordAddress address = term.firstIdBlock;
+  uint32_t capacity = term.firstBlockCapacity;
+  while (!address.isNullLink() && seen.insert(address.value).second) {
+    IdBlock block = readIdBlock(address, capacity);
+    if (block.address.isNone()) break;
+    auto filled = block.postings();
+    postings.insert(postings.end(), filled.begin(), filled.end());
+    address = block.next;
+    capacity = block.nextCapacity;
+  }
+  return postings;
+}
+
+std::optional<RecordAddress> IndexSession::writeNewPostingList(std::span<const Posting> postings,
+                                                               uint32_t& capacity) {
+  IdBlock first(kFirstBlockCapacity, index_->weighted());
+  while (!postings.empty() && first.add(postings.front())) postings = postings.subspan(1);
+  if (first.freeSlots() == 0 && !postings.empty()) {
+    // The rest goes into further blocks, written before the first links them.
+    if (writeIdBlock(first).isNone()) return std::nullopt;
+    TermRecord holder;
+    holder.firstIdBlock = first.address;
+    holder.firstBlockCapacity = first.capacity();
+    if (!appendPostings(holder, postings)) return std::nullopt;
+  } else if (writeIdBlock(first).isNone()) {
+    return std::nullopt;
+  }
+  setPriority(first.address, static_cast<uint32_t>(first.usedSlots() + postings.size()));
+  capacity = first.capacity();
+  return first.address;
+}
+
+bool IndexSession::appendPostings(const TermRecord& term, std::span<const Posting> postings) {
+  if (postings.empty()) return true;
+  const uint32_t largest = std::max<uint32_t>(1, (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8);
+  std::vector<IdBlock> chain;
+  std::vector<bool> changed;
+  std::unordered_set<uint64_t> seen;
+  size_t total = 0;
+  RecordAddress address = term.firstIdBlock;
+  uint32_t capacity = term.firstBlockCapacity;
+  for (;;) {
+    if (address.isNullLink() || !seen.insert(address.value).second) return false;
+    IdBlock block = readIdBlock(address, capacity);
+    // Writing over a block that cannot be read would lose what it holds.
+    if (block.address.isNone()) return false;
+    bool filled = false;
+    while (!postings.empty() && block.add(postings.front())) {
+      postings = postings.subspan(1);
+      filled = true;
+    }
+    total += block.usedSlots();
+    chain.push_back(std::move(block));
+    changed.push_back(filled);
+    if (postings.empty() || !chain.back().hasNext()) break;
+    address = chain.back().next;
+    capacity = chain.back().nextCapacity;
+  }
+  // New blocks for what is left; written (appended) before anything links them.
+  std::vector<IdBlock> grown;
+  uint32_t lastCapacity = chain.back().capacity();
+  while (!postings.empty()) {
+    lastCapacity = std::min(largest, static_cast<uint32_t>(std::min<uint64_t>(largest, uint64_t{lastCapacity} * 16)));
+    IdBlock block(lastCapacity, index_->weighted());
+    while (!postings.empty() && block.add(postings.front())) postings = postings.subspan(1);
+    total += block.usedSlots();
+    grown.push_back(std::move(block));
+  }
+  for (size_t i = grown.size(); i-- > 0;) {
+    if (i + 1 < grown.size()) {
+      grown[i].next = grown[i + 1].address;
+      grown[i].nextCapacity = grown[i + 1].capacity();
+    }
+    if (writeIdBlock(grown[i]).isNone()) return false;
+  }
+  if (!grown.empty()) {
+    chain.back().next = grown.front().address;
+    chain.back().nextCapacity = grown.front().capacity();
+    changed.back() = true;
+  }
+  // Rewrite changed blocks from the end; a block that moved (stored deflated)
+  // makes its predecessor change too.
+  for (size_t i = chain.size(); i-- > 0;) {
+    if (!changed[i]) continue;
+    RecordAddress before = chain[i].address;
+    RecordAddress after = writeIdBlock(chain[i]);
+    if (after.isNone()) return false;
+    if (after != before) {
+      if (i == 0) return false;  // first blocks are never stored deflated by this engine
+      chain[i - 1].next = after;
+      changed[i - 1] = true;
+    }
+  }
+  setPriority(grown.empty() ? chain.back().address : grown.back().address, static_cast<uint32_t>(total));
+  return true;
+}
+
+RecordAddress IndexSession::createValue(std::u16string_view term, std::span<const Posting> postings) {
+  const uint32_t p = index_->prefixLength();
+  uint32_t capacity = 0;
+  auto first = writeNewPostingList(postings, capacity);
+  if (!first) return RecordAddress::none();
+  if (term.size() < p) return *first;
+  TermRecord record;
+  record.firstIdBlock = *first;
+  record.firstBlockCapacity = capacity;
+  record.suffix = std::u16string(term.substr(p));
+  return writeTermRecord(record);
+}
+
+std::optional<TermRecord> IndexSession::appendToChain(TermRecord& last, std::u16string_view term,
+                                                      std::span<const Posting> postings) {
+  const uint32_t p = index_->prefixLength();
+  if (!writer_ || last.address.isNone() || term.size() < p || !isStorableTerm(term)) return std::nullopt;
+  uint32_t capacity = 0;
+  auto first = writeNewPostingList(postings, capacity);
+  if (!first) return std::nullopt;
+  TermRecord record;
+  record.firstIdBlock = *first;
+  record.firstBlockCapacity = capacity;
+  record.suffix = std::u16string(term.substr(p));
+  if (writeTermRecord(record).isNone()) return std::nullopt;
+  last.next = record.address;
+  if (writeTermRecord(last).isNone()) return std::nullopt;
+  return record;
+}
+
+bool IndexSession::addPostings(std::u16string_view term, std::span<const Posting> postings, SplitMode mode) {
+  if (!writer_ || !isStorableTerm(term)) return false;
+  const uint32_t p = index_->prefixLength();
+  auto record = termRecordFor(term);
+  if (!record) return insertTerm(term, postings, mode);
+  if (term.size() < p) return appendPostings(*record, postings);
+  std::u16string_view suffix = term.substr(p);
+  std::unordered_set<uint64_t> seen;
+  while (record->suffix != suffix) {
+    if (record->next.isNullLink()) return appendToChain(*record, term, postings).has_value();
+    if (!seen.insert(record->next.value).second) return false;
+    record = readTermRecord(record->next);
+    if (!record) return false;
+  }
+  return appendPostings(*record, postings);
+}
+
+bool IndexSession::insertTerm(std::u16string_view term, std::span<const Posting> postings, SplitMode mode) {
+  if (!writer_ || !isStorableTerm(term)) return false;
+  auto root = readNode(this->root());
+  if (!root) return false;
+  if (root->isFull()) {
+    IndexNode newRoot(index_->geometry());
+    newRoot.childCount = 1;
+    newRoot.setChild(0, root->address);
+    if (!splitChild(newRoot, 0, *root, mode)) return false;
+    return insertNonFull(newRoot, term, postings, mode, std::nullopt, 0);
+  }
+  return insertNonFull(*root, term, postings, mode, std::nullopt, 0);
+}
+
+bool IndexSession::insertNonFull(IndexNode& node, std::u16string_view term, std::span<const Posting> postings,
+                                 SplitMode mode, std::optional<std::u16string> upperBound, int depth) {
+  const uint32_t p = index_->prefixLength();
+  std::u16string_view key = keyOf(term, p);
+  if (depth >= kMaxDepth) return false;
+  if (node.isLeaf()) {
+    RecordAddress value = createValue(term, postings);
+    if (value.isNone()) return false;
+    uint32_t i = node.keyCount;
+    while (i > 0 && compareKeys(key, node.key(i - 1), p) < 0) {
+      node.copyEntry(i, node, i - 1);
+      --i;
+    }
+    node.setKey(i, key);
+    node.setValue(i, value);
+    ++node.keyCount;
+    return !writeNode(node).isNone();
+  }
+  uint32_t i = 0;
+  while (i < node.keyCount && compareKeys(node.key(i), key, p) <= 0) ++i;
+  if (i >= node.childCount) return false;
+  auto child = readNode(node.child(i));
+  if (!child) return false;
+  std::optional<std::u16string> childUpper = i < node.keyCount ? std::u16string(node.key(i)) : upperBound;
+  // Finish a split that was cut short between writing the parent and the
+  // child: the child gives up the keys that already moved out.
+  uint32_t live = liveKeyCount(*child, childUpper, p);
+  if (live < child->keyCount) {
+    for (uint32_t j = live; j < child->keyCount; ++j) child->clearEntry(j);
+    if (!child->isLeaf()) {
+      for (uint32_t j = live + 1; j < child->childCount; ++j) child->setChild(j, RecordAddress{0});
+      child->childCount = live + 1;
+    }
+    child->keyCount = live;
+    if (writeNode(*child).isNone()) return false;
+  }
+  if (child->isFull()) {
+    IndexNode sibling(index_->geometry());
+    if (!splitChild(node, i, *child, mode, &sibling)) return false;
+    if (compareKeys(key, node.key(i), p) > 0) {
+      childUpper = i + 1 < node.keyCount ? std::optional(std::u16string(node.key(i + 1))) : upperBound;
+      return insertNonFull(sibling, term, postings, mode, childUpper, depth + 1);
+    }
+    childUpper = std::u16string(node.key(i));
+  }
+  return insertNonFull(*child, term, postings, mode, childUpper, depth + 1);
+}
+
+bool IndexSession::splitChild(IndexNode& parent, uint32_t index, IndexNode& child, SplitMode mode,
+                              IndexNode* siblingOut) {
+  const uint32_t t = index_->geometry().minDegree;
+  IndexNode sibling(index_->geometry());
+  uint32_t middle;
+  if (mode == SplitMode::Normal) {
+    for (uint32_t j = 0; j < t - 1; ++j) sibling.copyEntry(j, child, j + t);
+    sibling.keyCount = t - 1;
+    if (!child.isLeaf()) {
+      for (uint32_t j = 0; j < t; ++j) sibling.setChild(j, child.child(j + t));
+      sibling.childCount = t;
+    }
+    middle = t - 1;
+  } else {
+    sibling.copyEntry(0, child, 2 * t - 2);
+    sibling.keyCount = 1;
+    if (!child.isLeaf()) {
+      sibling.setChild(0, child.child(2 * t - 2));
+      sibling.setChild(1, child.child(2 * t - 1));
+      sibling.childCount = 2;
+    }
+    middle = 2 * t - 3;
+  }
+  // The sibling is new and written first; nothing refers to it yet.
+  if (writeNode(sibling).isNone()) return false;
+
+  for (uint32_t j = parent.keyCount; j > index; --j) parent.copyEntry(j, parent, j - 1);
+  for (uint32_t j = parent.childCount; j > index + 1; --j) parent.setChild(j, parent.child(j - 1));
+  parent.copyEntry(index, child, middle);
+  parent.setChild(index + 1, sibling.address);
+  ++parent.keyCount;
+  ++parent.childCount;
+  const bool newRoot = parent.address.isNone();
+  if (writeNode(parent).isNone()) return false;
+  if (newRoot) {
+    RecordAddress oldRoot = index_->root();
+    index_->setRoot(parent.address);
+    if (!index_->rewriteHeader(handle_)) {
+      index_->setRoot(oldRoot);
+      return false;
+    }
+  }
+
+  // Only now does the child give up its upper half.
+  for (uint32_t j = middle; j < child.keyCount; ++j) child.clearEntry(j);
+  if (!child.isLeaf()) {
+    for (uint32_t j = middle + 1; j < child.childCount; ++j) child.setChild(j, RecordAddress{0});
+    child.childCount = middle + 1;
+  }
+  child.keyCount = middle;
+  if (writeNode(child).isNone()) return false;
+  if (siblingOut) *siblingOut = std::move(sibling);
+  return true;
+}
+
+void IndexSession::forEachTerm(std::u16string_view prefix, const TermVisitor& visit) {
+  std::unordered_set<uint64_t> visited;
+  walk(root(), prefix, std::nullopt, 0, visit, visited);
+}
+
+bool IndexSession::walk(RecordAddress address, std::u16string_view prefix, std::optional<std::u16string> upperBound,
+                        int depth, const TermVisitor& visit, std::unordered_set<uint64_t>& visited) {
+  const uint32_t p = index_->prefixLength();
+  if (depth >= kMaxDepth || !visited.insert(address.value).second) return true;
+  auto node = readNode(address);
+  if (!node) return true;
+  std::u16string_view prefixKey = keyOf(prefix, p);
+  uint32_t live = liveKeyCount(*node, upperBound, p);
+  uint32_t i = 0;
+  while (i < live && compareKeys(node->key(i), prefixKey, p) < 0) ++i;
+  for (; i <= live; ++i) {
+    if (!node->isLeaf() && i < node->childCount) {
+      std::optional<std::u16string> childUpper = i < live ? std::optional(std::u16string(node->key(i))) : upperBound;
+      if (!walk(node->child(i), prefix, childUpper, depth + 1, visit, visited)) return false;
+    }
+    if (i == live) break;
+    std::u16string key(node->key(i));
+    if (!startsWith(key, prefixKey)) return false;
+    if (!node->keyIsFull(i)) {
+      TermRecord record;
+      record.firstIdBlock = node->value(i);
+      if (startsWith(key, prefix) && !visit(key, record)) return false;
+      continue;
+    }
+    std::unordered_set<uint64_t> seen;
+    RecordAddress next = node->value(i);
+    while (!next.isNullLink() && seen.insert(next.value).second) {
+      auto record = readTermRecord(next);
+      if (!record) break;
+      std::u16string term = key + record->suffix;
+      if (startsWith(term, prefix) && !visit(term, *record)) return false;
+      next = record->next;
+    }
+  }
+  return true;
+}
+
+}  // namespace brambel

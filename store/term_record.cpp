@@ -1,0 +1,27 @@
+#include "store/term_record.h"
+
+#include "store/little_endian.h"
+
+namespace brambel {
+
+std::string TermRecord::encode() const {
+  std::string bytes;
+  bytes.reserve(storedSize());
+  appendLe64(bytes, firstIdBlock.value);
+  appendLe64(bytes, next.value);
+  appendLe32(bytes, firstBlockCapacity);
+  appendLe32(bytes, static_cast<uint32_t>(suffix.size()));
+  for (char16_t unit : suffix) appendLe16(bytes, unit);
+  return bytes;
+}
+
+TermRecord TermRecord::decodeHead(const uint8_t* head, uint32_t& length) {
+  TermRecord record;
+  record.firstIdBlock = RecordAddress{loadLe64(head)};
+  record.next = RecordAddress{loadLe64(head + 8)};
+  record.firstBlockCapacity = loadLe32(head + 16);
+  length = loadLe32(head + 20);
+  return record;
+}
+
+}  // namespace brambel
