@@ -12,9 +12,7 @@
 namespace brambel {
 
 // The scanners' white space: tab, line feed, form feed, carriage return, space.
-inline bool isScannerSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+inline bool isScannerSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
 inline char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -44,10 +42,10 @@ class NextByteFinder {
   size_t find(size_t from) {
     if (from < searchedFrom_ || from > found_) {
       searchedFrom_ = from;
-      const void* hit = from < text_.size() ? std::memchr(text_.data() + from, byte_, text_.size() - from)
-                                            : nullptr;
-      found_ = hit ? static_cast<size_t>(static_cast<const char*>(hit) - text_.data())
-                   : std::string_view::npos;
+      const void* hit =
+          from < text_.size() ? std::memchr(text_.data() + from, byte_, text_.size() - from) : nullptr;
+      found_ =
+          hit ? static_cast<size_t>(static_cast<const char*>(hit) - text_.data()) : std::string_view::npos;
     }
     return found_;
   }
@@ -61,23 +59,37 @@ class NextByteFinder {
 
 enum class TagKind { kOpening, kClosing };
 
-// Matches `<` ws* [`/`] word, then anything up to and including the next `>`,
-// at `pos` (which holds "<"). The word is compared in either case and needs
-// no delimiter after it unless `delimited` asks for white space, "/" or ">"
+// The head of a tag at a "<": white space, then "/" for a close tag, then
+// the name (no white space is allowed after the "/").
+struct TagHead {
+  size_t nameStart;
+  TagKind kind;
+};
+
+inline TagHead readTagHead(std::string_view text, size_t lessThan) {
+  size_t at = skipScannerSpace(text, lessThan + 1);
+  if (at < text.size() && text[at] == '/') return {at + 1, TagKind::kClosing};
+  return {at, TagKind::kOpening};
+}
+
+// Matches a tag of the given kind whose name begins with `word` (either
+// case), then anything up to and including the next ">". The word needs no
+// delimiter after it unless `delimited` asks for white space, "/" or ">"
 // there. Returns the end of the tag, or npos.
-inline size_t matchWordTag(std::string_view text, size_t pos, std::string_view word, TagKind kind,
+inline size_t matchTagWord(std::string_view text, TagHead head, std::string_view word, TagKind kind,
                            NextByteFinder& greaterThan, bool delimited = false) {
-  size_t at = skipScannerSpace(text, pos + 1);
-  if (kind == TagKind::kClosing) {
-    if (at >= text.size() || text[at] != '/') return std::string_view::npos;
-    ++at;
-  }
-  if (!hasWordAt(text, at, word)) return std::string_view::npos;
-  at += word.size();
+  if (head.kind != kind || !hasWordAt(text, head.nameStart, word)) return std::string_view::npos;
+  size_t at = head.nameStart + word.size();
   if (delimited && (at >= text.size() || !(isScannerSpace(text[at]) || text[at] == '/' || text[at] == '>')))
     return std::string_view::npos;
   size_t end = greaterThan.find(at);
   return end == std::string_view::npos ? end : end + 1;
+}
+
+// The same for the tag at `lessThan`: `<` ws* [`/`] word, anything, `>`.
+inline size_t matchWordTag(std::string_view text, size_t lessThan, std::string_view word, TagKind kind,
+                           NextByteFinder& greaterThan) {
+  return matchTagWord(text, readTagHead(text, lessThan), word, kind, greaterThan);
 }
 
 // The start conditions of a scanner: entering one saves the current one,
