@@ -13,7 +13,7 @@ class CacheObject {
   virtual ~CacheObject() = default;
 
   virtual bool ReadFrom(const ContentFile& file) = 0;
-  virtual bool WriteTo(ContentFile& file) const = 0;
+  virtual bool WriteTo(ContentFile& file) = 0;
 };
 
 }  // namespace brambel

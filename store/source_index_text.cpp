@@ -26,7 +26,7 @@ bool SourceIndexText::ReadFrom(const ContentFile& file) {
   return true;
 }
 
-bool SourceIndexText::WriteTo(ContentFile& file) const {
+bool SourceIndexText::WriteTo(ContentFile& file) {
   SectionWriter writer;
   writer.writeString(text);
   const auto byteSize = static_cast<uint32_t>(writer.bytes().size());

@@ -21,7 +21,7 @@ class SourceIndexText : public CacheObject {
   SourceIndexText(uint32_t start, uint32_t length) : windowStart(start), windowLength(length) {}
 
   bool ReadFrom(const ContentFile& file) override;
-  bool WriteTo(ContentFile& file) const override;
+  bool WriteTo(ContentFile& file) override;
 
   std::u16string text;
   uint32_t windowStart = 0;

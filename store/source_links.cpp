@@ -25,7 +25,7 @@ bool SourceLinks::ReadFrom(const ContentFile& file) {
   return true;
 }
 
-bool SourceLinks::WriteTo(ContentFile& file) const {
+bool SourceLinks::WriteTo(ContentFile& file) {
   SectionWriter writer;
   writer.writeU32(static_cast<uint32_t>(links.size()));
   for (const auto& [key, value] : links) {

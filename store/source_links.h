@@ -12,7 +12,7 @@ namespace brambel {
 class SourceLinks : public CacheObject {
  public:
   bool ReadFrom(const ContentFile& file) override;
-  bool WriteTo(ContentFile& file) const override;
+  bool WriteTo(ContentFile& file) override;
 
   std::map<std::u16string, std::u16string> links;
 };

@@ -35,7 +35,7 @@ bool SourceResultRecord::ReadFrom(const ContentFile& file) {
   return true;
 }
 
-bool SourceResultRecord::WriteTo(ContentFile& file) const {
+bool SourceResultRecord::WriteTo(ContentFile& file) {
   SectionWriter writer;
   writer.writeString(result.url);
   writer.writeString(result.title);

@@ -20,7 +20,7 @@ class SourceResultRecord : public CacheObject {
   explicit SourceResultRecord(SourceResult value) : result(std::move(value)) {}
 
   bool ReadFrom(const ContentFile& file) override;
-  bool WriteTo(ContentFile& file) const override;
+  bool WriteTo(ContentFile& file) override;
 
   SourceResult result;
 };
@@ -30,7 +30,7 @@ class URLResult : public CacheObject {
  public:
   bool ReadFrom(const ContentFile& file) override;
   // The URL belongs to the result record; this writes nothing.
-  bool WriteTo(ContentFile& file) const override { return false; }
+  bool WriteTo(ContentFile& file) override { return false; }
 
   std::u16string url;
 };

@@ -21,7 +21,7 @@ bool SourceStats::ReadFrom(const ContentFile& file) {
   return true;
 }
 
-bool SourceStats::WriteTo(ContentFile& file) const {
+bool SourceStats::WriteTo(ContentFile& file) {
   SectionWriter writer;
   writer.writeU32(t);
   writer.writeU32(w);

@@ -11,7 +11,7 @@ namespace brambel {
 class SourceStats : public CacheObject {
  public:
   bool ReadFrom(const ContentFile& file) override;
-  bool WriteTo(ContentFile& file) const override;
+  bool WriteTo(ContentFile& file) override;
 
   uint32_t w = 0;  // adjacency divisor
   uint32_t t = 0;  // occurrence-density divisor

@@ -29,7 +29,7 @@ struct InflateStream {
 
 }  // namespace
 
-bool SourceText::WriteTo(ContentFile& file) const {
+bool SourceText::WriteTo(ContentFile& file) {
   if (!file.isUsable() || !file.isWritable()) return false;
   DeflateStream deflater;
   if (!deflater.ready) return false;

@@ -18,7 +18,7 @@ class SourceText : public CacheObject {
 
   // False when the section is absent, the stream is damaged or it ends early.
   bool ReadFrom(const ContentFile& file) override;
-  bool WriteTo(ContentFile& file) const override;
+  bool WriteTo(ContentFile& file) override;
 
   std::string bytes;
 };
