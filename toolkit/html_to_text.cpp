@@ -73,10 +73,11 @@ class TextScanner {
         case Condition::kScript:
         case Condition::kStyle:
         case Condition::kSelect:
-          scanSkippedElement();
+          leaveAt(
+              findCloseTagEnd(in_, pos_, skippedElementWord(conditions_.current()), lessThan_, greaterThan_));
           break;
         case Condition::kComment:
-          skipPast("-->");
+          leaveAt(findTextEnd(in_, pos_, "-->"));
           break;
         case Condition::kCdata:
           scanCdata();
@@ -129,8 +130,9 @@ class TextScanner {
   // At "<": an element whose content is skipped, a comment, a CDATA section
   // or any other tag.
   void scanMarkupStart() {
+    TagHead head = readTagHead(in_, pos_);
     for (Condition element : {Condition::kScript, Condition::kStyle, Condition::kSelect}) {
-      size_t end = matchWordTag(in_, pos_, skippedElementWord(element), TagKind::kOpening, greaterThan_);
+      size_t end = matchTagWord(in_, head, skippedElementWord(element), TagKind::kOpening, greaterThan_);
       if (end != std::string_view::npos) {
         pos_ = end;
         conditions_.enter(element);
@@ -162,37 +164,23 @@ class TextScanner {
     conditions_.leave();
   }
 
-  void scanSkippedElement() {
-    std::string_view word = skippedElementWord(conditions_.current());
-    for (size_t at = lessThan_.find(pos_); at != std::string_view::npos; at = lessThan_.find(at + 1)) {
-      size_t end = matchWordTag(in_, at, word, TagKind::kClosing, greaterThan_);
-      if (end != std::string_view::npos) {
-        pos_ = end;
-        conditions_.leave();
-        return;
-      }
-    }
-    pos_ = in_.size();
-  }
-
-  void skipPast(std::string_view terminator) {
-    size_t end = findText(in_, pos_, terminator);
+  // Leaves the condition after its end, or drops the rest of an unterminated one.
+  void leaveAt(size_t end) {
     if (end == std::string_view::npos) {
       pos_ = in_.size();
       return;
     }
-    pos_ = end + terminator.size();
+    pos_ = end;
     conditions_.leave();
   }
 
   // CDATA text is kept, except its line feeds.
   void scanCdata() {
-    size_t end = findText(in_, pos_, "]]>");
-    size_t stop = end == std::string_view::npos ? in_.size() : end;
+    size_t end = findTextEnd(in_, pos_, "]]>");
+    size_t stop = end == std::string_view::npos ? in_.size() : end - 3;
     for (size_t at = pos_; at < stop; ++at)
       if (in_[at] != '\n') out_ += in_[at];
-    pos_ = stop;
-    if (end != std::string_view::npos) skipPast("]]>");
+    leaveAt(end);
   }
 
   std::string_view in_;

@@ -116,9 +116,21 @@ class StartConditionStack {
   std::vector<Condition> saved_;
 };
 
-// The position of `needle` at or after `from`, or npos.
-inline size_t findText(std::string_view text, size_t from, std::string_view needle) {
-  return from > text.size() ? std::string_view::npos : text.find(needle, from);
+// The end of the first `terminator` ("-->", "]]>") at or after `from`, or npos.
+inline size_t findTextEnd(std::string_view text, size_t from, std::string_view terminator) {
+  size_t at = from > text.size() ? std::string_view::npos : text.find(terminator, from);
+  return at == std::string_view::npos ? at : at + terminator.size();
+}
+
+// The end of the first close tag `<` ws* `/` word, anything, `>` at or after
+// `from`, or npos: where a skipped element such as a script ends.
+inline size_t findCloseTagEnd(std::string_view text, size_t from, std::string_view word,
+                              NextByteFinder& lessThan, NextByteFinder& greaterThan) {
+  for (size_t at = lessThan.find(from); at != std::string_view::npos; at = lessThan.find(at + 1)) {
+    size_t end = matchWordTag(text, at, word, TagKind::kClosing, greaterThan);
+    if (end != std::string_view::npos) return end;
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace brambel
