@@ -46,7 +46,7 @@ float earliness(uint32_t position, uint32_t length) {
 
 }  // namespace
 
-float TermScore(const TermPositions& text, const TextExtent& extent,
+float TermScore(const TermPositions& text, const SourceStats& stats,
                 std::span<const std::u16string> terms, bool strict) {
   std::vector<uint32_t> previous;
   size_t previousLength = 0;
@@ -80,11 +80,11 @@ float TermScore(const TermPositions& text, const TextExtent& extent,
         const int64_t end = static_cast<int64_t>(p) + static_cast<int64_t>(previousLength);
         for (int64_t q = end - 1; q <= end + 1; ++q) {
           if (q < 0 || q > UINT32_MAX || !contains(current, static_cast<uint32_t>(q))) continue;
-          if (extent.words != 0)
+          if (stats.w != 0)
             adjacency += static_cast<float>(term.text.size() + previousLength) /
-                         static_cast<float>(extent.words);
+                         static_cast<float>(stats.w);
           if (firstAdjacent) {
-            proximity += earliness(p, extent.length);
+            proximity += earliness(p, stats.l);
             firstAdjacent = false;
           }
           if (continuesPhrase && contains(phraseCandidates, p))
@@ -92,9 +92,9 @@ float TermScore(const TermPositions& text, const TextExtent& extent,
         }
       }
       if (strict) {
-        if (extent.terms != 0)
-          positional += static_cast<float>(current.size()) / static_cast<float>(extent.terms);
-        positional += earliness(current.front(), extent.length);
+        if (stats.t != 0)
+          positional += static_cast<float>(current.size()) / static_cast<float>(stats.t);
+        positional += earliness(current.front(), stats.l);
       }
     }
 

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/source_stats.h"
+
 namespace brambel {
 
 // Where the terms of one stored text occur: the sorted UTF-16 positions of a
@@ -17,25 +19,18 @@ class TermPositions {
   virtual std::vector<uint32_t> positionsOf(std::u16string_view term) const = 0;
 };
 
-// The three counts kept with a stored text, used here only as divisors.
-struct TextExtent {
-  uint32_t words = 0;   // W: scales adjacency
-  uint32_t terms = 0;   // T: scales occurrence density
-  uint32_t length = 0;  // L: positions run from 0 to L
-};
-
 // Scores a stored text against query terms, -1 meaning "excluded".
 //
 // Terms carry the query markers: a leading '"' opens a phrase, a trailing '"'
 // closes it, a leading '-' negates the term. Strict matching requires every
 // plain term and rejects any negated term that occurs; otherwise negated
 // terms are ignored and missing terms add nothing. The score adds, for
-// consecutive terms, adjacency (occurrences next to each other, scaled by W)
+// consecutive terms, adjacency (occurrences next to each other, divided by W)
 // and proximity (how early the first adjacent pair starts); strict matching
 // also adds occurrence density and how early each term first occurs. A
 // phrase whose terms never follow each other scores -1. A zero count simply
 // leaves out the part it would divide.
-float TermScore(const TermPositions& text, const TextExtent& extent,
+float TermScore(const TermPositions& text, const SourceStats& stats,
                 std::span<const std::u16string> terms, bool strict);
 
 }  // namespace brambel

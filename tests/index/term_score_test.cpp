@@ -19,23 +19,23 @@ class ScannedText : public TermPositions {
     std::u16string_view term;
     uint32_t position;
     while (scanner.next(term, position)) positions_[std::u16string(term)].push_back(position);
-    extent_ = {scanner.separatorsAndPairs(), scanner.separatorsAndPairs(),
-               static_cast<uint32_t>(text.size())};
+    stats_.w = stats_.t = scanner.separatorsAndPairs();
+    stats_.l = static_cast<uint32_t>(text.size());
   }
   std::vector<uint32_t> positionsOf(std::u16string_view term) const override {
     auto found = positions_.find(std::u16string(term));
     return found == positions_.end() ? std::vector<uint32_t>{} : found->second;
   }
-  const TextExtent& extent() const { return extent_; }
+  const SourceStats& stats() const { return stats_; }
 
  private:
   std::map<std::u16string, std::vector<uint32_t>> positions_;
-  TextExtent extent_;
+  SourceStats stats_;
 };
 
 float score(std::u16string_view text, std::vector<std::u16string> terms, bool strict) {
   ScannedText scanned(text);
-  return TermScore(scanned, scanned.extent(), terms, strict);
+  return TermScore(scanned, scanned.stats(), terms, strict);
 }
 
 TEST(TermScore, NegatedTermExcludesOnlyWhenStrict) {
@@ -74,7 +74,7 @@ TEST(TermScore, PhraseMustOccurInOrderAndTogether) {
 
 TEST(TermScore, ZeroCountsNeverDivide) {
   ScannedText scanned(u"red fox red fox");
-  float result = TermScore(scanned, TextExtent{}, std::vector<std::u16string>{u"red", u"fox"}, true);
+  float result = TermScore(scanned, SourceStats{}, std::vector<std::u16string>{u"red", u"fox"}, true);
   EXPECT_EQ(result, 0.0f);
   EXPECT_FALSE(std::isnan(result));
 }

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/index_file.h"
+
+namespace brambel {
+
+// One term of a document with the weight its posting gets.
+struct WeightedTerm {
+  std::u16string term;
+  float weight = 0.0f;
+};
+
+struct IndexingOptions {
+  // "globalIndexSleepInterval": after this much work a batch update sleeps
+  // for 1 ms so that it never monopolises the processor; 0 = never.
+  std::chrono::milliseconds yieldInterval{0};
+};
+
+// Adds one posting (documentId, weight) per term to the index, in one write
+// session. Terms are handled in ascending code-unit order: they are looked
+// up in a single walk of the tree, a term found gets the posting appended to
+// its list, a new long term sharing its key with a stored or just-added term
+// is appended to that key's chain, and any other new term is inserted into
+// the tree. Terms that cannot be keys (empty, holding a 0 unit, longer than
+// the filter allows) are skipped. Waits without limit for another writer.
+// The three rate figures of the index are updated. False when the index is
+// invalid or read-only, or the file could not be written.
+bool AddDocument(IndexFile& index, std::vector<WeightedTerm> terms, uint32_t documentId,
+                 const IndexingOptions& options = {});
+
+// Adds `term` with no document (id 0, weight 0) when it is not stored yet, so
+// that it can be found and completed.
+bool EnsureTerm(IndexFile& index, std::u16string_view term);
+
+}  // namespace brambel

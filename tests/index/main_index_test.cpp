@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "index/document_indexer.h"
+#include "index/document_removal.h"
+#include "index/index_optimiser.h"
+#include "index/index_query.h"
+#include "index/main_index.h"
+#include "index/query_parser.h"
+#include "index/text_terms.h"
+#include "store/index_file_checker.h"
+#include "store/index_session.h"
+#include "tests/support/temp_dir.h"
+
+namespace brambel {
+namespace {
+
+using testing::TempDir;
+
+class MainIndexTest : public ::testing::Test {
+ protected:
+  std::filesystem::path path() const { return dir_.file(kMainIndexFileName); }
+
+  IndexFile& index() {
+    if (!index_) index_ = OpenMainIndex(dir_.path(), false, 1024).index;
+    return *index_;
+  }
+  void close() { index_.reset(); }
+
+  void add(uint32_t id, std::u16string_view text) {
+    ASSERT_TRUE(AddDocument(index(), WeightedTermsOf(text, &filter_), id));
+  }
+
+  std::vector<uint32_t> ids(std::u16string_view query, std::u16string* completed = nullptr,
+                            const DocumentIdSet* exclusion = nullptr,
+                            const DocumentIdSet* restriction = nullptr) {
+    std::vector<ScoredHit> hits;
+    EXPECT_TRUE(QueryIndex(index(), ParseQuery(query, filter_), hits, 100, completed, exclusion,
+                           restriction));
+    std::vector<uint32_t> result;
+    for (const ScoredHit& hit : hits) result.push_back(hit.id);
+    return result;
+  }
+
+  void expectSound() {
+    close();
+    IndexCheckReport report = checkIndexFile(path(), 0, true);
+    EXPECT_TRUE(report.sound()) << (report.damage.empty() ? "invalid" : report.damage.front());
+  }
+
+  TempDir dir_;
+  TermFilter filter_;
+  std::unique_ptr<IndexFile> index_;
+};
+
+TEST_F(MainIndexTest, DocumentAboutATermOutranksOneMentioningItOnce) {
+  add(1, u"the weather today mentions a fox once among many other words here");
+  add(2, u"fox fox fox: the fox den, fox cubs and fox tracks in the snow");
+  add(3, u"nothing relevant at all");
+  EXPECT_EQ(ids(u"fox"), (std::vector<uint32_t>{2, 1}));
+}
+
+TEST_F(MainIndexTest, AllPlainTermsMustOccurAndExcludedTermsRemoveDocuments) {
+  add(1, u"cat dog");
+  add(2, u"cat mouse");
+  add(3, u"dog mouse");
+  EXPECT_EQ(ids(u"cat -dog"), (std::vector<uint32_t>{2}));
+  EXPECT_EQ(ids(u"-dog cat"), (std::vector<uint32_t>{2}));
+  EXPECT_EQ(ids(u"cat mouse"), (std::vector<uint32_t>{2}));
+  EXPECT_TRUE(ids(u"zebra cat").empty());
+  EXPECT_TRUE(ids(u"the").empty());
+}
+
+TEST_F(MainIndexTest, RestrictionAndExclusionSetsLimitTheDocuments) {
+  for (uint32_t id = 1; id <= 5; ++id) add(id, u"shared word");
+  DocumentIdSet restriction{2, 3, 4}, exclusion{3};
+  EXPECT_EQ(ids(u"shared", nullptr, &exclusion, &restriction), (std::vector<uint32_t>{2, 4}));
+  // A restriction alone ranks its documents even when a term is excluded.
+  EXPECT_EQ(ids(u"-nothing", nullptr, nullptr, &restriction), (std::vector<uint32_t>{2, 3, 4}));
+}
+
+TEST_F(MainIndexTest, LastTermIsCompletedToAStoredTermWithDocuments) {
+  add(1, u"catalogue of birds");
+  add(2, u"caterpillar season");
+  std::u16string completed;
+  EXPECT_EQ(ids(u"birds cat", &completed), (std::vector<uint32_t>{1}));
+  EXPECT_EQ(completed, u"catalogue");
+  completed.clear();
+  EXPECT_EQ(ids(u"cate", &completed), (std::vector<uint32_t>{2}));
+  EXPECT_EQ(completed, u"caterpillar");
+  completed.clear();
+  EXPECT_TRUE(ids(u"dog", &completed).empty());
+  EXPECT_TRUE(completed.empty());
+}
+
+TEST_F(MainIndexTest, LongTermsSharingTheirKeyPrefixAreKeptApart) {
+  add(1, u"internationalisation internationalization");
+  add(2, u"internationalism");
+  add(3, u"internationalization");
+  std::vector<uint32_t> both = ids(u"internationalization");
+  std::sort(both.begin(), both.end());
+  EXPECT_EQ(both, (std::vector<uint32_t>{1, 3}));
+  EXPECT_EQ(ids(u"internationalism"), (std::vector<uint32_t>{2}));
+  std::vector<StoredTerm> listed = ListStoredTerms(index(), u"international", 10, true);
+  ASSERT_EQ(listed.size(), 3u);
+  uint64_t total = 0;
+  for (const StoredTerm& term : listed) total += term.count;
+  EXPECT_EQ(total, 4u);
+  expectSound();
+}
+
+TEST_F(MainIndexTest, ManyDocumentsGrowTheTreeAndPostingChains) {
+  std::set<std::u16string> vocabulary{u"common"};
+  for (uint32_t id = 1; id <= 400; ++id) {
+    std::u16string text = u"common ";
+    for (uint32_t k = 0; k < 30; ++k) {
+      std::u16string word = u"w";
+      word += static_cast<char16_t>(u'a' + (id * 7 + k) % 26);
+      word += static_cast<char16_t>(u'a' + (id + k * 3) % 26);
+      if (std::u16string kept = word; filter_.AcceptTerm(kept)) vocabulary.insert(kept);
+      text += word + u" ";
+    }
+    add(id, text);
+  }
+  EXPECT_EQ(PostingsOf(index(), u"common").size(), 400u);
+  EXPECT_EQ(ids(u"common").size(), 100u);  // capped at the maximum
+  std::vector<StoredTerm> all = ListStoredTerms(index(), u"", 100000);
+  EXPECT_EQ(all.size(), vocabulary.size());
+  for (size_t i = 1; i < all.size(); ++i) EXPECT_LT(all[i - 1].term, all[i].term);
+  expectSound();
+}
+
+TEST_F(MainIndexTest, AddingADocumentTwiceStoresItsPostingsTwice) {
+  add(7, u"repeat");
+  add(7, u"repeat");
+  EXPECT_EQ(PostingsOf(index(), u"repeat").size(), 2u);
+}
+
+TEST_F(MainIndexTest, EnsuredTermsAreStoredWithoutDocuments) {
+  ASSERT_TRUE(EnsureTerm(index(), u"placeholder"));
+  ASSERT_TRUE(EnsureTerm(index(), u"placeholder"));
+  EXPECT_EQ(ListStoredTerms(index(), u"place", 10).size(), 1u);
+  EXPECT_TRUE(PostingsOf(index(), u"placeholder").empty());
+  EXPECT_TRUE(ListStoredTerms(index(), u"place", 10, true).empty());
+}
+
+TEST_F(MainIndexTest, RemovedDocumentsVanishFromQueriesAndOptimiseDropsThem) {
+  for (uint32_t id = 1; id <= 50; ++id) add(id, id % 2 ? u"odd number" : u"even number");
+  add(51, u"internationalization only");
+  ASSERT_EQ(RemoveDocuments(index(), DocumentIdSet{2, 4, 51}), std::optional<uint64_t>(6));
+  std::vector<uint32_t> evens = ids(u"even");
+  EXPECT_EQ(evens.size(), 23u);
+  EXPECT_EQ(std::count(evens.begin(), evens.end(), 2u), 0);
+  EXPECT_TRUE(ids(u"internationalization").empty());
+
+  close();
+  const uint64_t before = std::filesystem::file_size(path());
+  OptimiseResult result =
+      Optimise(path(), mainIndexOptions(false, 1024), DocumentIdSet{1, 3}, nullptr);
+  ASSERT_EQ(result.status, OptimiseStatus::Done);
+  EXPECT_EQ(result.postingsDropped, 6u + 4u);
+  EXPECT_FALSE(std::filesystem::exists(path().string() + ".bak"));
+  EXPECT_FALSE(std::filesystem::exists(path().string() + ".tmp"));
+  EXPECT_LE(std::filesystem::file_size(path()), before);
+
+  EXPECT_EQ(ids(u"odd").size(), 23u);
+  EXPECT_EQ(ids(u"even").size(), 23u);
+  EXPECT_EQ(PostingsOf(index(), u"number").size(), 46u);
+  EXPECT_TRUE(ListStoredTerms(index(), u"internationalization", 10).empty());
+  add(60, u"odd addition after optimise");
+  EXPECT_EQ(ids(u"odd addition"), (std::vector<uint32_t>{60}));
+  expectSound();
+}
+
+TEST_F(MainIndexTest, OptimiseOfAMissingIndexChangesNothing) {
+  OptimiseResult result = Optimise(path(), mainIndexOptions(false, 1024), {}, nullptr);
+  EXPECT_EQ(result.status, OptimiseStatus::Missing);
+  EXPECT_FALSE(std::filesystem::exists(path()));
+}
+
+TEST_F(MainIndexTest, InvalidHeaderOpensReadOnlyAndRefusesWrites) {
+  dir_.write(kMainIndexFileName, std::string(8192, '\x01'));
+  OpenedMainIndex opened = OpenMainIndex(dir_.path(), false, 1024);
+  EXPECT_TRUE(opened.invalidHeader);
+  ASSERT_TRUE(opened.index);
+  EXPECT_FALSE(AddDocument(*opened.index, WeightedTermsOf(u"some words", &filter_), 1));
+  std::vector<ScoredHit> hits;
+  EXPECT_FALSE(QueryIndex(*opened.index, std::vector<std::u16string>{u"some"}, hits, 10));
+  EXPECT_EQ(testing::readFileBytes(path()), std::string(8192, '\x01'));
+}
+
+}  // namespace
+}  // namespace brambel
