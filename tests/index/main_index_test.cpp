@@ -12,7 +12,8 @@
 #include "index/index_query.h"
 #include "index/main_index.h"
 #include "index/query_parser.h"
-#include "index/text_terms.h"
+#include "index/term_extractor.h"
+#include "index/term_table.h"
 #include "store/index_file_checker.h"
 #include "store/index_session.h"
 #include "tests/support/temp_dir.h"
@@ -33,7 +34,8 @@ class MainIndexTest : public ::testing::Test {
   void close() { index_.reset(); }
 
   void add(uint32_t id, std::u16string_view text) {
-    ASSERT_TRUE(AddDocument(index(), WeightedTermsOf(text, &filter_), id));
+    ExtractedTerms extracted = ExtractTerms(text, &filter_);
+    ASSERT_TRUE(AddDocument(index(), DocumentTermTable(extracted.terms), id));
   }
 
   std::vector<uint32_t> ids(std::u16string_view query, std::u16string* completed = nullptr,
@@ -188,7 +190,7 @@ TEST_F(MainIndexTest, InvalidHeaderOpensReadOnlyAndRefusesWrites) {
   OpenedMainIndex opened = OpenMainIndex(dir_.path(), false, 1024);
   EXPECT_TRUE(opened.invalidHeader);
   ASSERT_TRUE(opened.index);
-  EXPECT_FALSE(AddDocument(*opened.index, WeightedTermsOf(u"some words", &filter_), 1));
+  EXPECT_FALSE(AddDocument(*opened.index, {{u"some", 1.0f}}, 1));
   std::vector<ScoredHit> hits;
   EXPECT_FALSE(QueryIndex(*opened.index, std::vector<std::u16string>{u"some"}, hits, 10));
   EXPECT_EQ(testing::readFileBytes(path()), std::string(8192, '\x01'));

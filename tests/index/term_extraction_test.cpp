@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "index/stop_words.h"
 #include "index/term_filter.h"
+#include "index/term_extractor.h"
 #include "index/term_scanner.h"
+#include "index/term_table.h"
 
 namespace brambel {
 namespace {
@@ -94,6 +97,63 @@ TEST(TermFilter, CutsLongTermsWithoutSplittingSurrogatePairs) {
   std::u16string word = u"word";
   EXPECT_TRUE(tiny.AcceptTerm(word));
   EXPECT_EQ(word, u"wo");
+}
+
+TEST(ExtractTerms, FilterDropsStopWordsAndSingleUnitsButKeepsPositions) {
+  TermFilter filter;
+  ExtractedTerms extracted = ExtractTerms(u"the cat a cat", &filter);
+  ASSERT_EQ(extracted.terms.TermCount(), 1u);
+  EXPECT_EQ(*extracted.terms.FindTerm(u"cat"), (std::vector<uint32_t>{4, 10}));
+  EXPECT_EQ(extracted.wordUnits, 10u);
+
+  ExtractedTerms unfiltered = ExtractTerms(u"the cat a", nullptr);
+  EXPECT_EQ(unfiltered.terms.TermCount(), 3u);
+}
+
+TEST(ExtractTerms, LongWordsAreIndexedUnderTheirCutForm) {
+  TermFilter filter;
+  const std::u16string word = u"abcdefghijklmnopqrstuvwxy";
+  ExtractedTerms extracted = ExtractTerms(word + u" " + word.substr(0, 22), &filter);
+  ASSERT_EQ(extracted.terms.TermCount(), 1u);
+  EXPECT_EQ(*extracted.terms.FindTerm(word.substr(0, 20)), (std::vector<uint32_t>{0, 26}));
+}
+
+TEST(ExtractTerms, ThreeIdeographsGiveTwoPairs) {
+  TermFilter filter;
+  ExtractedTerms extracted = ExtractTerms(u"\u65e5\u672c\u8a9e", &filter);
+  EXPECT_EQ(extracted.terms.TermsWithPrefix(u""),
+            (std::vector<std::u16string>{u"\u65e5\u672c", u"\u672c\u8a9e"}));
+}
+
+TEST(FilterTermMap, RemovesRejectedTermsAndMergesCutOnes) {
+  TermOffsets map;
+  map.add(u"the", 0);
+  map.add(u"x", 4);
+  map.add(std::u16string(22, u'k'), 6);
+  map.add(std::u16string(20, u'k'), 30);
+  map.add(std::u16string(25, u'k'), 60);
+  FilterTermMap(map, TermFilter());
+  ASSERT_EQ(map.TermCount(), 1u);
+  std::vector<uint32_t> positions = *map.FindTerm(std::u16string(20, u'k'));
+  std::sort(positions.begin(), positions.end());
+  EXPECT_EQ(positions, (std::vector<uint32_t>{6, 30, 60}));
+}
+
+TEST(DocumentTermTable, WeightsGrowWithRepeatsAndShrinkWithLength) {
+  TermOffsets shortDoc;
+  shortDoc.add(u"fox", 0);
+  shortDoc.add(u"fox", 4);
+  shortDoc.add(u"den", 8);
+  DocumentTermTable table(shortDoc);
+  EXPECT_EQ(table.TermCount(), 2u);
+  EXPECT_GT(table.TermWeight(u"fox"), table.TermWeight(u"den"));
+  EXPECT_EQ(table.TermWeight(u"cat"), 0.0f);
+  EXPECT_EQ(table.FindTerm(u"fox")->size(), 2u);
+  EXPECT_FALSE(table.FindTerm(u"cat"));
+
+  TermOffsets longDoc = shortDoc;
+  for (uint32_t i = 0; i < 2000; ++i) longDoc.add(u"filler" + std::u16string(1, u'a' + i % 26), 20 + i);
+  EXPECT_LT(DocumentTermTable(longDoc).TermWeight(u"fox"), table.TermWeight(u"fox"));
 }
 
 }  // namespace
