@@ -9,6 +9,7 @@
 #include "store/content_file.h"
 #include "store/index_file.h"
 #include "store/index_session.h"
+#include "store/library_store.h"
 #include "store/source_stats.h"
 #include "toolkit/code_pages.h"
 
@@ -18,10 +19,9 @@ namespace {
 
 constexpr std::chrono::milliseconds kYieldInterval{500};
 
+// A mark key holds its URL backwards; reversing it again gives the URL.
 std::u16string urlOfKey(std::string_view key) {
-  std::u16string url = toWide(std::string(key), kCodePageUtf8);
-  std::reverse(url.begin(), url.end());
-  return url;
+  return toWide(LibraryStore::markKey(toWide(std::string(key), kCodePageUtf8)), kCodePageUtf8);
 }
 
 char16_t foldCase(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
@@ -108,6 +108,14 @@ std::vector<LibraryEntry> ListLibrary(const KeyValueFile& marks, const LibraryCr
                 std::make_move_iterator(scored.begin() + kept));
   if (listed.size() > criteria.maximum) listed.resize(criteria.maximum);
   return listed;
+}
+
+std::vector<LibraryEntry> ListLibrary(const LibraryStore& library, const LibraryCriteria& criteria) {
+  return ListLibrary(library.marksFile(), criteria,
+                     [&](const UrlMarks& marks, std::span<const std::u16string> terms) {
+                       if (marks.recordId == 0) return std::optional<float>();
+                       return scoreContentFile(library.contentPath(marks.recordId), terms);
+                     });
 }
 
 std::optional<float> scoreContentFile(const std::filesystem::path& contentFile,

@@ -13,6 +13,8 @@
 
 namespace brambel {
 
+class LibraryStore;
+
 // Mark bits of a listing: which documents it selects.
 enum LibraryMask : uint32_t {
   kSelectPermanent = 1,
@@ -54,6 +56,9 @@ using DocumentScorer =
 // At most `maximum` entries in all. An unreadable mark file lists nothing.
 std::vector<LibraryEntry> ListLibrary(const KeyValueFile& marks, const LibraryCriteria& criteria,
                                       const DocumentScorer& scorer);
+
+// Lists the documents of a library, scoring each by its own content file.
+std::vector<LibraryEntry> ListLibrary(const LibraryStore& library, const LibraryCriteria& criteria);
 
 // The standard scorer's work for one content file: strict term scoring of
 // its per-document term table against its text statistics.
