@@ -6,6 +6,7 @@
 #include "sources/engine_sources.h"
 #include "sources/feed_source.h"
 #include "sources/google_source.h"
+#include "sources/library_source.h"
 #include "sources/listing_sources.h"
 #include "sources/url_source.h"
 #include "sources/yahoo_source.h"
@@ -27,6 +28,7 @@ void registerBuiltinSources(SourceRegistry& registry) {
   registry.Register<CaLawSource>();
   registry.Register<DeliciousSource>();
   registry.Register<SimpySource>();
+  registry.Register<LibrarySource>();
 }
 
 }  // namespace brambel
