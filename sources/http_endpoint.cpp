@@ -8,7 +8,7 @@ namespace brambel {
 std::u16string HttpEndpoint::baseUrl() const {
   std::u16string url = secure() ? u"https://" : u"http://";
   url += host;
-  if (port != 80) {
+  if (port != (secure() ? 443 : 80)) {
     url += u':';
     for (char c : std::to_string(port)) url += static_cast<char16_t>(c);
   }

@@ -15,7 +15,8 @@ struct HttpEndpoint {
   int port = 80;
 
   bool secure() const { return service == ServiceType::kHttps; }
-  // "http://" or "https://", the host, and ":" with the port unless it is 80.
+  // "http://" or "https://", the host, and ":" with the port unless it is
+  // the scheme's default.
   std::u16string baseUrl() const;
 
   bool operator==(const HttpEndpoint&) const = default;
