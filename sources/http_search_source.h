@@ -39,6 +39,12 @@ class HttpSearchSource : public SearchSource {
   // to the default endpoint).
   HttpEndpoint EndpointFor(const ParameterMap& parameters) const;
 
+  // Takes the answer to a request of the run: merges its cookies, reads its
+  // body (unless it is neither text nor XML), follows one meta refresh and
+  // parses the page. False on a network error. NextPage answers each request
+  // through it; tools use it to parse a saved page served to them.
+  bool TakeAnswer(HttpSearchCursor& cursor, std::unique_ptr<HttpResponse> response, ResultGroups& groups);
+
  protected:
   // Parses one page (`page` holds no zero byte) and appends groups. It may set
   // the cursor's next link, cookies, referer or page index.
@@ -57,11 +63,13 @@ class HttpSearchSource : public SearchSource {
   virtual void OnSearchStarted(HttpSearchCursor& cursor) {}
 
  private:
-  // The answer to the cursor's next request, with its body read; nothing on a
-  // network error.
   struct Page;
-  std::unique_ptr<Page> FetchPage(HttpSearchCursor& cursor, const std::u16string& pathAndQuery);
-  void FollowMetaRefresh(HttpSearchCursor& cursor, Page& page);
+  // The request for `pathAndQuery` on the run's endpoint; nothing on a network error.
+  std::unique_ptr<HttpResponse> SendRequest(const HttpSearchCursor& cursor,
+                                            const std::u16string& pathAndQuery);
+  // Replaces the page by the one its meta refresh names, if any; false on a
+  // network error.
+  bool FollowMetaRefresh(Page& page);
 
   // Set once by the constructor; what ResolveEndpoint computes for a run is
   // kept in the run's cursor, so overlapping runs never share a write.
