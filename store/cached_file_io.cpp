@@ -166,7 +166,7 @@ void CachedFileIo::attach(const File& handle, bool writer) {
   // what is cached may be stale. Blocks with pending writes exist only while
   // this object's own writer is active, and the writer lock keeps others out.
   if (stamp && knownStamp_ != stamp && pending_.empty() && activeWriters_ == 0) {
-    dropAllBlocks();
+    if (knownStamp_) dropAllBlocks();
     fileEnd_ = roundToBlock(stamp->size);
     knownStamp_ = stamp;
   }
