@@ -39,6 +39,23 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
+// curl refuses blanks and control characters in a URL; like a browser, the
+// client sends them, and any byte above ASCII, percent-encoded.
+std::string escapedUrl(const std::string& url) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string escaped;
+  for (unsigned char c : url) {
+    if (c <= 0x20 || c >= 0x7f) {
+      escaped += '%';
+      escaped += kHex[c >> 4];
+      escaped += kHex[c & 15];
+    } else {
+      escaped += static_cast<char>(c);
+    }
+  }
+  return escaped;
+}
+
 struct SlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
@@ -214,7 +231,8 @@ std::unique_ptr<HttpResponse> sendHttpRequest(const HttpRequest& request, std::s
   transfer->receiveTimeout = limited(request.receiveTimeout);
   transfer->deadline = std::chrono::steady_clock::now() + connectTimeout + transfer->receiveTimeout;
 
-  curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+  std::string url = escapedUrl(request.url);
+  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);

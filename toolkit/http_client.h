@@ -18,7 +18,8 @@ namespace brambel {
 // https_proxy, no_proxy); the process-wide connect-to table applies.
 struct HttpRequest {
   std::string method = "GET";  // "GET" or "POST" (any token is sent as given)
-  std::string url;             // absolute http:// or https:// URL
+  std::string url;             // absolute http:// or https:// URL; blanks, controls and
+                               // bytes above ASCII go out percent-encoded
   std::string headers;         // header lines joined by CR LF, sent as given
   std::string body;            // request body; sent when not empty or when the method is POST
   std::string userAgent;       // empty sends no User-Agent header
