@@ -1,0 +1,409 @@
+// brambel-cli index ...: builds, queries, checks and optimises a main index
+// file (such as a library's "main__index.zidx") from plain UTF-8 texts.
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "index/document_removal.h"
+#include "index/index_optimiser.h"
+#include "index/index_query.h"
+#include "index/main_index.h"
+#include "index/query_parser.h"
+#include "index/term_extractor.h"
+#include "index/term_table.h"
+#include "store/index_file_checker.h"
+#include "toolkit/code_pages.h"
+#include "toolkit/text_normalize.h"
+
+namespace brambel::cli {
+namespace {
+
+extern const CommandRegistration kAdd;
+extern const CommandRegistration kAddBatch;
+extern const CommandRegistration kQuery;
+extern const CommandRegistration kTerms;
+extern const CommandRegistration kPostings;
+extern const CommandRegistration kCheck;
+extern const CommandRegistration kOptimize;
+extern const CommandRegistration kRemove;
+
+using Clock = std::chrono::steady_clock;
+
+std::string utf8(std::u16string_view text) { return toNarrow(std::u16string(text), kCodePageUtf8); }
+
+std::string formatFloat(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.6g", value);
+  return buffer;
+}
+
+// The positional words, between `least` and `most` of them; nothing (with
+// `status` set) on a usage error.
+std::optional<std::vector<std::string>> takeWords(CommandContext& context, const CommandRegistration& command,
+                                                  size_t least, size_t most, int& status) {
+  std::vector<std::string> words = context.args.positionals();
+  if (!context.args.error().empty()) {
+    status = usageError(command, context.err, context.args.error());
+    return std::nullopt;
+  }
+  if (words.size() < least || words.size() > most) {
+    status = usageError(command, context.err, "wrong number of arguments");
+    return std::nullopt;
+  }
+  return words;
+}
+
+std::optional<uint32_t> documentId(long long value) {
+  if (value < 1 || value > UINT32_MAX) return std::nullopt;
+  return static_cast<uint32_t>(value);
+}
+
+// "ID,ID,..." as a set; nothing when an entry is not a document id.
+std::optional<DocumentIdSet> parseIdList(std::string_view text) {
+  DocumentIdSet ids;
+  while (!text.empty()) {
+    const size_t comma = std::min(text.find(','), text.size());
+    const std::string_view piece = text.substr(0, comma);
+    long long value = 0;
+    auto [end, error] = std::from_chars(piece.data(), piece.data() + piece.size(), value);
+    if (error != std::errc() || end != piece.data() + piece.size()) return std::nullopt;
+    std::optional<uint32_t> id = documentId(value);
+    if (!id) return std::nullopt;
+    ids.insert(*id);
+    text.remove_prefix(std::min(comma + 1, text.size()));
+  }
+  return ids;
+}
+
+// Opens an existing index (never creating one); nothing, with a message,
+// when the file is missing or not a valid index.
+std::unique_ptr<IndexFile> openExisting(CommandContext& context, const std::string& path, bool writable) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    context.err << "brambel-cli: " << path << ": no such index file\n";
+    return nullptr;
+  }
+  auto index = std::make_unique<IndexFile>(path, 0, mainIndexOptions(!writable, 0));
+  if (!index->isValid()) {
+    context.err << "brambel-cli: " << path << ": not a valid index file\n";
+    return nullptr;
+  }
+  if (writable && index->isReadOnly()) {
+    context.err << "brambel-cli: " << path << ": cannot be written\n";
+    return nullptr;
+  }
+  return index;
+}
+
+// Opens the index for adding, creating it when it does not exist yet.
+std::unique_ptr<IndexFile> openForAdding(CommandContext& context, const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) return openExisting(context, path, true);
+  auto index = std::make_unique<IndexFile>(path, 0, mainIndexOptions(false, 0));
+  if (!index->isValid()) {
+    context.err << "brambel-cli: " << path << ": cannot create the index file\n";
+    return nullptr;
+  }
+  return index;
+}
+
+bool addText(IndexFile& index, const TermFilter& filter, const std::string& text, uint32_t id) {
+  const std::u16string folded = normalizeText(toWide(text, kCodePageUtf8), true);
+  ExtractedTerms extracted = ExtractTerms(folded, &filter);
+  return AddDocument(index, DocumentTermTable(extracted.terms), id);
+}
+
+int runAdd(CommandContext& context) {
+  std::optional<long long> id = context.args.number("id");
+  int status = 0;
+  auto words = takeWords(context, kAdd, 1, 2, status);
+  if (!words) return status;
+  if (!id || !documentId(*id)) return usageError(kAdd, context.err, "--id must be a document id from 1 to 4294967295");
+  std::optional<std::string> text =
+      readInput(words->size() == 2 ? std::optional<std::string>((*words)[1]) : std::nullopt, context.err);
+  if (!text) return 1;
+  auto index = openForAdding(context, (*words)[0]);
+  if (!index) return 1;
+  if (!addText(*index, TermFilter(), *text, *documentId(*id))) {
+    context.err << "brambel-cli: " << (*words)[0] << ": the document could not be added\n";
+    return 1;
+  }
+  return 0;
+}
+
+int runAddBatch(CommandContext& context) {
+  int status = 0;
+  auto words = takeWords(context, kAddBatch, 2, 2, status);
+  if (!words) return status;
+  std::optional<std::string> list = readInput((*words)[1], context.err);
+  if (!list) return 1;
+  auto index = openForAdding(context, (*words)[0]);
+  if (!index) return 1;
+
+  const TermFilter filter;
+  std::istringstream lines(*list);
+  std::string line;
+  size_t added = 0, lineNumber = 0, failed = 0;
+  std::array<double, 3> rateSums{};
+  const Clock::time_point start = Clock::now();
+  Clock::time_point lastReport = start;
+  while (std::getline(lines, line)) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const size_t tab = line.find('\t');
+    long long value = 0;
+    auto [end, error] = std::from_chars(line.data(), line.data() + std::min(tab, line.size()), value);
+    if (tab == std::string::npos || error != std::errc() || end != line.data() + tab || !documentId(value)) {
+      context.err << "brambel-cli: " << (*words)[1] << ":" << lineNumber << ": expected ID<TAB>PATH\n";
+      return 1;
+    }
+    std::ifstream in(line.substr(tab + 1), std::ios::binary);
+    if (!in) {
+      context.err << "brambel-cli: cannot read " << line.substr(tab + 1) << "\n";
+      ++failed;
+      continue;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!addText(*index, filter, text, *documentId(value))) {
+      context.err << "brambel-cli: " << (*words)[0] << ": document " << value << " could not be added\n";
+      return 1;
+    }
+    ++added;
+    for (size_t i = 0; i < 3; ++i) rateSums[i] += index->rates()[i];
+    if (Clock::now() - lastReport > std::chrono::seconds(1)) {
+      context.err << "indexed " << added << " documents\n";
+      lastReport = Clock::now();
+    }
+  }
+  const double seconds = std::max(std::chrono::duration<double>(Clock::now() - start).count(), 1e-9);
+  context.out << "documents\t" << added << "\n"
+              << "documents_per_second\t" << formatFloat(added / seconds) << "\n";
+  const char* names[3] = {"terms_per_second_collected", "terms_per_second_looked_up", "terms_per_second_stored"};
+  for (size_t i = 0; i < 3; ++i)
+    context.out << names[i] << "\t" << formatFloat(added ? rateSums[i] / added : 0.0) << "\n";
+  if (failed) {
+    context.err << "brambel-cli: " << failed << " listed files could not be read\n";
+    return 1;
+  }
+  return 0;
+}
+
+std::u16string joinWords(const std::vector<std::string>& words, size_t first) {
+  std::string joined;
+  for (size_t i = first; i < words.size(); ++i) joined += (i > first ? " " : "") + words[i];
+  return toWide(joined, kCodePageUtf8);
+}
+
+double percentile(std::vector<double> sorted, double fraction) {
+  if (sorted.empty()) return 0.0;
+  const size_t at = std::min(sorted.size() - 1, static_cast<size_t>(fraction * (sorted.size() - 1) + 0.5));
+  return sorted[at];
+}
+
+int runQueryBatch(CommandContext& context, IndexFile& index, const std::string& file, size_t maximum,
+                  bool complete) {
+  std::optional<std::string> text = readInput(file, context.err);
+  if (!text) return 1;
+  const TermFilter filter;
+  std::istringstream lines(*text);
+  std::string line;
+  std::vector<double> micros;
+  size_t hitsTotal = 0;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<ScoredHit> hits;
+    std::u16string completed;
+    const Clock::time_point start = Clock::now();
+    const bool ran = QueryIndex(index, ParseQuery(toWide(line, kCodePageUtf8), filter), hits, maximum,
+                                complete ? &completed : nullptr);
+    micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+    if (!ran) {
+      context.err << "brambel-cli: the index cannot be read\n";
+      return 1;
+    }
+    hitsTotal += hits.size();
+  }
+  std::sort(micros.begin(), micros.end());
+  context.out << "queries\t" << micros.size() << "\n"
+              << "hits\t" << hitsTotal << "\n"
+              << "median_us\t" << formatFloat(percentile(micros, 0.5)) << "\n"
+              << "p95_us\t" << formatFloat(percentile(micros, 0.95)) << "\n";
+  return 0;
+}
+
+int runQuery(CommandContext& context) {
+  std::optional<long long> maximum = context.args.number("max");
+  const bool complete = context.args.flag("complete");
+  std::optional<std::string> batch = context.args.option("batch");
+  int status = 0;
+  auto words = takeWords(context, kQuery, batch ? 1 : 2, batch ? 1 : SIZE_MAX, status);
+  if (!words) return status;
+  auto index = openExisting(context, (*words)[0], false);
+  if (!index) return 1;
+  const size_t limit = maximum ? static_cast<size_t>(*maximum) : 5000;
+  if (batch) return runQueryBatch(context, *index, *batch, limit, complete);
+
+  std::vector<std::u16string> terms = ParseQuery(joinWords(*words, 1), TermFilter());
+  std::vector<ScoredHit> hits;
+  std::u16string completed;
+  if (!QueryIndex(*index, terms, hits, limit, complete ? &completed : nullptr)) {
+    context.err << "brambel-cli: " << (*words)[0] << ": the index cannot be read\n";
+    return 1;
+  }
+  if (complete) {
+    // The completed last term, or the last term itself when it needed none.
+    std::u16string last = terms.empty() ? u"" : terms.back();
+    std::erase_if(last, [](char16_t c) { return c == u'"' || c == u'-' || c == u'+'; });
+    context.out << utf8(completed.empty() ? last : completed) << "\n";
+  }
+  for (const ScoredHit& hit : hits) context.out << hit.id << "\t" << formatFloat(hit.score) << "\n";
+  return 0;
+}
+
+int runTerms(CommandContext& context) {
+  std::optional<std::string> prefix = context.args.option("prefix");
+  std::optional<long long> maximum = context.args.number("max");
+  const bool counts = context.args.flag("counts");
+  int status = 0;
+  auto words = takeWords(context, kTerms, 1, 1, status);
+  if (!words) return status;
+  auto index = openExisting(context, (*words)[0], false);
+  if (!index) return 1;
+  const std::u16string start = prefix ? toWide(*prefix, kCodePageUtf8) : u"";
+  const size_t limit = maximum ? static_cast<size_t>(*maximum) : SIZE_MAX;
+  for (const StoredTerm& term : ListStoredTerms(*index, start, limit, counts)) {
+    context.out << utf8(term.term);
+    if (counts) context.out << "\t" << term.count;
+    context.out << "\n";
+  }
+  return 0;
+}
+
+int runPostings(CommandContext& context) {
+  int status = 0;
+  auto words = takeWords(context, kPostings, 2, 2, status);
+  if (!words) return status;
+  auto index = openExisting(context, (*words)[0], false);
+  if (!index) return 1;
+  for (const Posting& posting : PostingsOf(*index, toWide((*words)[1], kCodePageUtf8)))
+    context.out << posting.id << "\t" << formatFloat(posting.weight) << "\n";
+  return 0;
+}
+
+int runCheck(CommandContext& context) {
+  int status = 0;
+  auto words = takeWords(context, kCheck, 1, 1, status);
+  if (!words) return status;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file((*words)[0], error)) {
+    context.err << "brambel-cli: " << (*words)[0] << ": no such index file\n";
+    return 1;
+  }
+  IndexCheckReport report = checkIndexFile((*words)[0], 0, true);
+  context.out << "valid\t" << (report.valid ? "yes" : "no") << "\n"
+              << "nodes\t" << report.nodes << "\n"
+              << "keys\t" << report.keys << "\n"
+              << "terms\t" << report.terms << "\n"
+              << "term_records\t" << report.termRecords << "\n"
+              << "id_blocks\t" << report.idBlocks << "\n"
+              << "postings\t" << report.postings << "\n"
+              << "depth\t" << report.depth << "\n";
+  for (const std::string& note : report.notes) context.out << "note\t" << note << "\n";
+  for (const std::string& damage : report.damage) context.out << "damage\t" << damage << "\n";
+  if (!report.sound()) {
+    context.err << "brambel-cli: " << (*words)[0] << ": "
+                << (report.valid ? "the index is damaged" : "not a valid index file") << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int runOptimize(CommandContext& context) {
+  std::optional<std::string> removedList = context.args.option("removed");
+  int status = 0;
+  auto words = takeWords(context, kOptimize, 1, 1, status);
+  if (!words) return status;
+  std::optional<DocumentIdSet> removed = parseIdList(removedList.value_or(""));
+  if (!removed) return usageError(kOptimize, context.err, "--removed takes document ids separated by commas");
+  OptimiseResult result = Optimise((*words)[0], mainIndexOptions(false, 0), *removed);
+  switch (result.status) {
+    case OptimiseStatus::Done:
+      context.out << "terms\t" << result.termsCopied << "\n"
+                  << "postings\t" << result.postingsCopied << "\n"
+                  << "postings_dropped\t" << result.postingsDropped << "\n";
+      return 0;
+    case OptimiseStatus::Missing:
+      context.err << "brambel-cli: " << (*words)[0] << ": no valid index file to optimise\n";
+      return 1;
+    case OptimiseStatus::NoSpace:
+      context.err << "brambel-cli: " << (*words)[0] << ": " << result.shortfallBytes / 1048576
+                  << "MB more free space is needed to optimise\n";
+      return 1;
+    case OptimiseStatus::Failed:
+      break;
+  }
+  context.err << "brambel-cli: " << (*words)[0] << ": the optimised copy could not be made; index unchanged\n";
+  return 1;
+}
+
+int runRemove(CommandContext& context) {
+  std::optional<std::string> idList = context.args.option("ids");
+  int status = 0;
+  auto words = takeWords(context, kRemove, 1, 1, status);
+  if (!words) return status;
+  std::optional<DocumentIdSet> ids = parseIdList(idList.value_or(""));
+  if (!ids || ids->empty()) return usageError(kRemove, context.err, "--ids takes document ids separated by commas");
+  auto index = openExisting(context, (*words)[0], true);
+  if (!index) return 1;
+  std::optional<uint64_t> cleared = RemoveDocuments(*index, *ids);
+  if (!cleared) {
+    context.err << "brambel-cli: " << (*words)[0] << ": the documents could not be removed\n";
+    return 1;
+  }
+  context.out << "postings_cleared\t" << *cleared << "\n";
+  return 0;
+}
+
+const CommandRegistration kAdd{"index", "add", "INDEX --id N [FILE]",
+                               "adds the terms of a UTF-8 text (FILE or standard input) as document N, "
+                               "creating the index if needed",
+                               &runAdd};
+const CommandRegistration kAddBatch{"index", "add-batch", "INDEX LIST",
+                                    "adds every document of LIST (lines ID<TAB>PATH); prints documents per "
+                                    "second and the three rate figures",
+                                    &runAddBatch};
+const CommandRegistration kQuery{"index", "query", "INDEX [--max N] [--complete] (TERMS... | --batch FILE)",
+                                 "documents holding the terms, best first, as ID<TAB>SCORE lines (the "
+                                 "completed last term first with --complete); --batch runs one query per "
+                                 "line and prints the median and 95th-percentile latency",
+                                 &runQuery};
+const CommandRegistration kTerms{"index", "terms", "INDEX [--prefix P] [--max N] [--counts]",
+                                 "stored terms in key order (with --counts only those with documents, and "
+                                 "how many)",
+                                 &runTerms};
+const CommandRegistration kPostings{"index", "postings", "INDEX TERM", "the postings of TERM as ID<TAB>WEIGHT lines",
+                                    &runPostings};
+const CommandRegistration kCheck{"index", "check", "INDEX",
+                                 "checks the structure of the index and prints its totals; fails on damage",
+                                 &runCheck};
+const CommandRegistration kOptimize{"index", "optimize", "INDEX [--removed ID,ID...]",
+                                    "rewrites the index compactly, dropping removed documents",
+                                    &runOptimize};
+const CommandRegistration kRemove{"index", "remove", "INDEX --ids ID,ID...",
+                                  "takes documents out of the index in place (their postings are skipped "
+                                  "until the next optimize drops them)",
+                                  &runRemove};
+
+}  // namespace
+}  // namespace brambel::cli
