@@ -105,20 +105,25 @@ class TextScanner {
   // At "&": the longest of the entity rules, the generic reference rule and
   // the single character.
   void scanEntity() {
-    size_t bestLength = 1;
-    char bestOutput = '&';
-    for (const EntityRule& rule : kEntityRules) {
-      if (!hasWordAt(in_, pos_ + 1, rule.name)) continue;
-      size_t end = pos_ + 1 + rule.name.size();
-      size_t length = end - pos_ + (end < in_.size() && in_[end] == ';');
-      if (length > bestLength) bestLength = length, bestOutput = rule.replacement;
-    }
     // "&" "#"? [a-z0-9]{2,8} then one white space or ";", all consumed.
     size_t at = pos_ + 1;
     if (at < in_.size() && in_[at] == '#') ++at;
     size_t digitsStart = at;
     while (at < in_.size() && at - digitsStart <= 8 && isAsciiAlnum(in_[at])) ++at;
     size_t digits = at - digitsStart;
+    size_t bestLength = 1;
+    char bestOutput = '&';
+    if (digits == 0) {  // no rule but the single character can match
+      out_ += bestOutput;
+      pos_ += bestLength;
+      return;
+    }
+    for (const EntityRule& rule : kEntityRules) {
+      if (!hasWordAt(in_, pos_ + 1, rule.name)) continue;
+      size_t end = pos_ + 1 + rule.name.size();
+      size_t length = end - pos_ + (end < in_.size() && in_[end] == ';');
+      if (length > bestLength) bestLength = length, bestOutput = rule.replacement;
+    }
     if (digits >= 2 && digits <= 8 && at < in_.size() && (isScannerSpace(in_[at]) || in_[at] == ';')) {
       size_t length = at + 1 - pos_;
       if (length > bestLength) bestLength = length, bestOutput = ' ';
