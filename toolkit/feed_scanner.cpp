@@ -68,10 +68,10 @@ void trimFeedText(std::string& text) {
 // A longest-match scanner over the feed with a stack of start conditions:
 // the structure conditions look only at tags and drop all other text; the
 // text conditions collect an item's element text in pieces.
-class FeedScanner {
+class FeedScanner : MarkupScanner<Condition> {
  public:
   FeedScanner(std::string_view feed, std::vector<FeedItem>& items, std::vector<FeedItem>* sponsors)
-      : in_(feed), items_(items), sponsors_(sponsors), lessThan_(feed, '<'), greaterThan_(feed, '>') {}
+      : MarkupScanner(feed, Condition::kInitial), items_(items), sponsors_(sponsors) {}
 
   void run() {
     while (pos_ < in_.size()) {
@@ -241,13 +241,8 @@ class FeedScanner {
     if (last - first >= 2) item_.sources.emplace_back(run.substr(first, last - first));
   }
 
-  std::string_view in_;
-  size_t pos_ = 0;
   std::vector<FeedItem>& items_;
   std::vector<FeedItem>* sponsors_;
-  StartConditionStack<Condition> conditions_{Condition::kInitial};
-  NextByteFinder lessThan_;
-  NextByteFinder greaterThan_;
   std::string_view tag_;  // the text of the last tag a rule consumed
   FeedItem item_;
   bool inSponsors_ = false;

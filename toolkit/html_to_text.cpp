@@ -54,10 +54,10 @@ std::string_view skippedElementWord(Condition condition) {
 
 // A longest-match scanner over the markup with a stack of start conditions;
 // each method consumes the input of one condition's rules.
-class TextScanner {
+class TextScanner : MarkupScanner<Condition> {
  public:
   explicit TextScanner(std::string_view markup)
-      : in_(markup), lessThan_(markup, '<'), ampersand_(markup, '&'), greaterThan_(markup, '>') {
+      : MarkupScanner(markup, Condition::kInitial), ampersand_(markup, '&') {
     out_.reserve(markup.size());
   }
 
@@ -169,16 +169,6 @@ class TextScanner {
     conditions_.leave();
   }
 
-  // Leaves the condition after its end, or drops the rest of an unterminated one.
-  void leaveAt(size_t end) {
-    if (end == std::string_view::npos) {
-      pos_ = in_.size();
-      return;
-    }
-    pos_ = end;
-    conditions_.leave();
-  }
-
   // CDATA text is kept, except its line feeds.
   void scanCdata() {
     size_t end = findTextEnd(in_, pos_, "]]>");
@@ -188,13 +178,8 @@ class TextScanner {
     leaveAt(end);
   }
 
-  std::string_view in_;
-  size_t pos_ = 0;
   std::string out_;
-  StartConditionStack<Condition> conditions_{Condition::kInitial};
-  NextByteFinder lessThan_;
   NextByteFinder ampersand_;
-  NextByteFinder greaterThan_;
 };
 
 }  // namespace

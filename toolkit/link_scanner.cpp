@@ -21,10 +21,10 @@ bool hasNofollow(std::string_view rel) {
 }
 
 // A longest-match scanner over the page with a stack of start conditions.
-class LinkScanner {
+class LinkScanner : MarkupScanner<Condition> {
  public:
   LinkScanner(std::string_view page, std::vector<PageLink>& links)
-      : in_(page), links_(links), lessThan_(page, '<'), greaterThan_(page, '>') {}
+      : MarkupScanner(page, Condition::kInitial), links_(links) {}
 
   void run() {
     while (pos_ < in_.size()) {
@@ -124,22 +124,7 @@ class LinkScanner {
     return at + 1;
   }
 
-  // Leaves the condition after its end, or drops the rest of an unterminated one.
-  void leaveAt(size_t end) {
-    if (end == std::string_view::npos) {
-      pos_ = in_.size();
-      return;
-    }
-    pos_ = end;
-    conditions_.leave();
-  }
-
-  std::string_view in_;
-  size_t pos_ = 0;
   std::vector<PageLink>& links_;
-  StartConditionStack<Condition> conditions_{Condition::kInitial};
-  NextByteFinder lessThan_;
-  NextByteFinder greaterThan_;
   PageLink link_;
 };
 

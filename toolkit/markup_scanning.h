@@ -133,4 +133,30 @@ inline size_t findCloseTagEnd(std::string_view text, size_t from, std::string_vi
   return std::string_view::npos;
 }
 
+// What every scanner keeps: its input and position, its start conditions
+// and the finders for the next "<" and ">".
+template <typename Condition>
+class MarkupScanner {
+ protected:
+  MarkupScanner(std::string_view in, Condition initial)
+      : in_(in), conditions_(initial), lessThan_(in, '<'), greaterThan_(in, '>') {}
+
+  // Leaves the current condition at `end`, the end of its terminator; a
+  // condition never terminated (npos) drops the rest of the input.
+  void leaveAt(size_t end) {
+    if (end == std::string_view::npos) {
+      pos_ = in_.size();
+      return;
+    }
+    pos_ = end;
+    conditions_.leave();
+  }
+
+  std::string_view in_;
+  size_t pos_ = 0;
+  StartConditionStack<Condition> conditions_;
+  NextByteFinder lessThan_;
+  NextByteFinder greaterThan_;
+};
+
 }  // namespace brambel
