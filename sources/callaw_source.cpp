@@ -53,12 +53,11 @@ std::string lowerTrimmed(std::string_view text) {
 // The second page repeats the query with the form fields of the first.
 std::u16string secondPageLink(std::string_view page) {
   std::u16string query;
-  forEachElement(page, "/input", false, [&](const std::string&, const AttributeMap& attributes, std::string_view) {
+  forEachTag(page, "input", [&](const AttributeMap& attributes) {
     std::string name = attributeText(attributes, "name");
-    if (name.empty()) return true;
+    if (name.empty()) return;
     query += (query.empty() ? u"" : u"&") + encodeUrl(fromUtf8(decodeEntities(name)), kCodePageUtf8) + u"=" +
              encodeUrl(fromUtf8(decodeEntities(attributeText(attributes, "value"))), kCodePageUtf8);
-    return true;
   });
   if (query.empty()) return {};
   return u"/cgi-bin/calawquery?" + query + u"&P=2";

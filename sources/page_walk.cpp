@@ -89,26 +89,52 @@ std::u16string findLabelledLink(std::string_view text, std::string_view label) {
   return link;
 }
 
-std::string elementWithAttribute(std::string_view text, std::string_view tag, const std::string& attribute,
-                                 std::string_view value) {
-  std::string lowerTag(tag);
-  for (char& c : lowerTag) c = asciiLower(c);
-  std::string path = "/" + lowerTag;
+namespace {
+
+// Finds the opening `lowerTag` tags of `text` one by one: visit(start of the
+// tag, its attributes) answers whether to go on.
+void scanTags(std::string_view text, const std::string& lowerTag,
+              const std::function<bool(size_t, const AttributeMap&)>& visit) {
   for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
     size_t name = at + 1;
     while (name < text.size() && text[name] == ' ') ++name;
     if (!startsWithIgnoringCase(text, name, lowerTag)) continue;
     size_t afterName = name + lowerTag.size();
-    if (afterName < text.size() && text[afterName] != '>' && text[afterName] != '/' &&
-        text[afterName] != ' ' && text[afterName] != '\t' && text[afterName] != '\r' && text[afterName] != '\n')
+    if (afterName < text.size() && !isBlank(text[afterName]) && text[afterName] != '>' && text[afterName] != '/')
       continue;
-    size_t end = text.find('>', name);
-    if (end == std::string_view::npos) return {};
+    size_t end = text.find('>', afterName);
+    if (end == std::string_view::npos) return;
     AttributeMap attributes;
-    parseAttributes(attributes, text.substr(name + lowerTag.size(), end - name - lowerTag.size()));
-    if (attributeText(attributes, attribute) == value) return findPath(text.substr(at), path, {}, true);
+    parseAttributes(attributes, text.substr(afterName, end - afterName));
+    if (!visit(at, attributes)) return;
   }
-  return {};
+}
+
+std::string lowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = asciiLower(c);
+  return lower;
+}
+
+}  // namespace
+
+void forEachTag(std::string_view text, std::string_view tag, const std::function<void(const AttributeMap&)>& visit) {
+  scanTags(text, lowerAscii(tag), [&](size_t, const AttributeMap& attributes) {
+    visit(attributes);
+    return true;
+  });
+}
+
+std::string elementWithAttribute(std::string_view text, std::string_view tag, const std::string& attribute,
+                                 std::string_view value) {
+  std::string lowerTag = lowerAscii(tag);
+  std::string found;
+  scanTags(text, lowerTag, [&](size_t at, const AttributeMap& attributes) {
+    if (attributeText(attributes, attribute) != value) return true;
+    found = findPath(text.substr(at), "/" + lowerTag, {}, true);
+    return false;
+  });
+  return found;
 }
 
 ResultItem anchoredResult(std::string_view block, std::u16string_view baseUrl, std::u16string_view titleName) {
@@ -139,8 +165,7 @@ std::u16string withPlainAmpersands(std::u16string text) {
 }
 
 std::string_view cutAt(std::string_view text, std::string_view marker) {
-  std::string lowerMarker(marker);
-  for (char& c : lowerMarker) c = asciiLower(c);
+  std::string lowerMarker = lowerAscii(marker);
   for (size_t at = 0; at < text.size(); ++at)
     if (startsWithIgnoringCase(text, at, lowerMarker)) return text.substr(0, at);
   return text;

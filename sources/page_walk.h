@@ -44,6 +44,11 @@ std::u16string engineResultLink(std::string href, std::u16string_view baseUrl);
 // empty when there is none.
 std::u16string findLabelledLink(std::string_view text, std::string_view label);
 
+// Calls visit(attributes) for each opening `tag` tag in `text`, in order.
+// Unlike forEachElement it needs no close tags, so it suits void elements
+// such as "input" and "img".
+void forEachTag(std::string_view text, std::string_view tag, const std::function<void(const AttributeMap&)>& visit);
+
 // The inner text (nested elements kept inside) of the first `tag` element in
 // `text` whose attribute `attribute` is `value` (quotes ignored); empty when
 // there is none.

@@ -129,8 +129,8 @@ TEST(EnginePages, Snipbites) {
 TEST(EnginePages, GoogleBooks) {
   std::string page =
       "<html><body><div id=\"results_container\">"
-      "<div class=rsi><div><h2 class=resbdy><a href=\"http://books.google.com/books?id=1\">Cats <b>book</b></a></h2>"
-      "<font size=-1>by Someone - 1999</font></div></div></div>"
+      "<div class=rsi><div><div><h2 class=resbdy><a href=\"http://books.google.com/books?id=1\">Cats <b>book</b></a></h2>"
+      "<font size=-1>by Someone - 1999</font></div></div>\n</div>"
       "<div class=rsi><div><h2><a href=\"/books?id=2\">Second</a></h2> plain text</div></div>"
       "</div><div id=navbar><table><tr><td class=b><a href=\"/books?q=a&amp;start=0\">Prev</a></td>"
       "<td>1</td><td class=b><a href=\"/books?q=a&amp;start=10\">Next</a></td></tr></table></div></body></html>";

@@ -202,6 +202,7 @@ TEST_F(HttpSearchSourceTest, NonTextAnswersCountAsFetchedWithoutItems) {
   source.EndSearch(std::move(cursor));
 
   // XML and pages without a content type are parsed.
+  source.nextLinks.clear();
   server.serve("/start", "<rss/>", "application/rss+xml");
   ASSERT_TRUE(runAll(u"x"));
   server.get("/start", [](const httplib::Request&, httplib::Response& response) { response.body = "bare"; });

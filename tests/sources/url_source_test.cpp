@@ -81,7 +81,7 @@ TEST_F(FullUrlSourceTest, PostWithoutQueryParamSendsTheFormUnchanged) {
   EXPECT_EQ(server.lastRequest("/form").body, "a=1&b=%20");
 }
 
-TEST_F(FullUrlSourceTest, ThePageItselfAndItsHeadersCometheResult) {
+TEST_F(FullUrlSourceTest, ThePageItselfAndItsHeadersBecomeTheResult) {
   std::string page = "<html><title>Caf\xc3\xa9 &amp; bar</title><body>menu</body></html>";
   server.get("/page", [&](const httplib::Request&, httplib::Response& response) {
     response.set_header("Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT");
@@ -90,8 +90,9 @@ TEST_F(FullUrlSourceTest, ThePageItselfAndItsHeadersCometheResult) {
     response.set_content(page, "text/html; charset=utf-8");
   });
   testing::SourceRun result = run({{"url", "http://dict.example.test/page"}}, u"");
-  ASSERT_EQ(result.items().size(), 1u);
-  const ResultItem& item = result.items()[0];
+  std::vector<ResultItem> items = result.items();
+  ASSERT_EQ(items.size(), 1u);
+  const ResultItem& item = items[0];
   EXPECT_EQ(attribute(item, u"title"), "Caf\xc3\xa9 & bar");
   EXPECT_EQ(attribute(item, u"contentType"), "text/html; charset=utf-8");
   EXPECT_EQ(attribute(item, u"contentLastModified"), "Sun, 06 Nov 1994 08:49:37 GMT");

@@ -49,7 +49,7 @@ TEST(YahooPage, ResultsSponsorsAndNextLink) {
 TEST(YahooPage, APageWithoutTheResultsDivisionHasNoResults) {
   ResultGroups groups;
   std::u16string next = u"stale";
-  EXPECT_FALSE(parseYahooPage("<html><body><div id=webx><ol><li><a href=\"http://a/\">a</a></li></ol></div></body></html>",
+  EXPECT_FALSE(parseYahooPage("<html><body><div id=main><ol><li><a href=\"http://a/\">a</a></li></ol></div></body></html>",
                               groups, next));
   EXPECT_TRUE(next.empty());
   EXPECT_TRUE(groups.empty());
