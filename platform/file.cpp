@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <vector>
 
 namespace brambel {
 
@@ -67,6 +69,18 @@ int64_t File::readAt(uint64_t position, void* bytes, size_t length) const {
 
 bool File::readExactlyAt(uint64_t position, void* bytes, size_t length) const {
   return readAt(position, bytes, length) == static_cast<int64_t>(length);
+}
+
+bool File::readSettledAt(uint64_t position, void* bytes, size_t length) const {
+  constexpr int kAttempts = 8;
+  if (!readExactlyAt(position, bytes, length)) return false;
+  std::vector<char> again(length);
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (!readExactlyAt(position, again.data(), length)) return false;
+    if (std::memcmp(again.data(), bytes, length) == 0) return true;
+    std::memcpy(bytes, again.data(), length);
+  }
+  return false;
 }
 
 bool File::writeAt(uint64_t position, const void* bytes, size_t length) const {

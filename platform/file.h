@@ -37,6 +37,10 @@ class File {
   int64_t readAt(uint64_t position, void* bytes, size_t length) const;
   // True only when all `length` bytes were read.
   bool readExactlyAt(uint64_t position, void* bytes, size_t length) const;
+  // Like readExactlyAt, but reads until two reads in a row agree, so that a
+  // record another process is rewriting at the same moment is not returned
+  // half old and half new. Gives up after a few attempts.
+  bool readSettledAt(uint64_t position, void* bytes, size_t length) const;
   // Writes all `length` bytes at `position`; false on any error or short write.
   bool writeAt(uint64_t position, const void* bytes, size_t length) const;
 

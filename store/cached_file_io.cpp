@@ -205,14 +205,23 @@ CachedFileIo::Block* CachedFileIo::findBlock(uint32_t number) {
 
 void CachedFileIo::touch(Block& block) { lru_.splice(lru_.end(), lru_, block.lruPosition); }
 
+bool CachedFileIo::readFromDisk(const File& handle, Block& block) {
+  const uint64_t position = firstBlock_ + uint64_t{block.number} * blockSize_;
+  int64_t got = handle.readAt(position, block.data.get(), blockSize_);
+  if (got <= 0) return false;
+  // Without a writer of our own another process may be rewriting the block
+  // right now; read until the content settles.
+  if (activeWriters_ == 0 && !handle.readSettledAt(position, block.data.get(), static_cast<size_t>(got))) return false;
+  block.valid = static_cast<uint32_t>(got);
+  return true;
+}
+
 CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number, uint32_t priority) {
   auto block = std::make_unique<Block>();
   block->number = number;
   block->data = allocateBuffer(blockSize_);
   if (!block->data) return nullptr;
-  int64_t got = handle.readAt(firstBlock_ + uint64_t{number} * blockSize_, block->data.get(), blockSize_);
-  if (got <= 0) return nullptr;
-  block->valid = static_cast<uint32_t>(got);
+  if (!readFromDisk(handle, *block)) return nullptr;
   block->fill = blockSize_;
   if (priority != 0) priorities_[number] = priority;
   return &insertBlock(std::move(block), &handle);
@@ -427,7 +436,7 @@ std::optional<TermRecord> CachedFileIo::readTermRecord(const File& handle, Recor
   if (!readRecord(handle, address, head, sizeof head)) return std::nullopt;
   uint32_t length = 0;
   TermRecord record = TermRecord::decodeHead(head, length);
-  if (record.firstBlockCapacity > blockSize_ || 2 * uint64_t{length} > blockSize_) return std::nullopt;
+  if (record.firstIdBlock.isNullLink() || record.firstBlockCapacity > blockSize_ || 2 * uint64_t{length} > blockSize_) return std::nullopt;
   std::vector<uint8_t> text(2 * size_t{length});
   RecordAddress textAt = RecordAddress::inBlock(address.block(), address.offsetInBlock() + TermRecord::kHeadSize);
   if (length != 0 && !readRecord(handle, textAt, text.data(), text.size())) return std::nullopt;
@@ -462,6 +471,13 @@ RecordAddress CachedFileIo::writeNode(const File& handle, IndexNode& node) {
   RecordAddress at = writeRecord(handle, node.address, node.encode());
   if (!at.isNone()) node.address = at;
   return at;
+}
+
+bool CachedFileIo::reload(const File& handle, RecordAddress address) {
+  std::lock_guard lock(mutex_);
+  Block* block = findBlock(address.block());
+  if (!block || activeWriters_ != 0 || block->pendingWrites != 0) return false;
+  return readFromDisk(handle, *block);
 }
 
 bool CachedFileIo::writeBackAll(const File& handle) {

@@ -59,6 +59,7 @@ class CachedFileIo final : public FileIo {
   RecordAddress writeTermRecord(const File& handle, TermRecord& record) override;
   RecordAddress writeNode(const File& handle, IndexNode& node) override;
 
+  bool reload(const File& handle, RecordAddress address) override;
   bool writeBackAll(const File& handle) override;
   bool writeBackAndDrop(const File& handle) override;
   bool writeBackSome(const File& handle) override;
@@ -92,6 +93,7 @@ class CachedFileIo final : public FileIo {
   // The helpers from here to readRecord expect mutex_ to be held.
   Block* findBlock(uint32_t number);
   Block* loadBlock(const File& handle, uint32_t number, uint32_t priority);
+  bool readFromDisk(const File& handle, Block& block);
   Block& insertBlock(std::unique_ptr<Block> block, const File* handle);
   void touch(Block& block);
   void evictIfOverCapacity(const File* handle, const Block* keep);

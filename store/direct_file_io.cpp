@@ -7,6 +7,8 @@
 namespace brambel {
 namespace {
 
+constexpr uint64_t kPageSize = 4096;
+
 // Deflate never shrinks data by more than about 1:1032; a head claiming more
 // slots than its stored bytes could inflate to is damaged.
 constexpr uint64_t kLargestInflateRatio = 1100;
@@ -43,7 +45,12 @@ bool fits(RecordAddress address, uint64_t length, uint64_t size) {
 
 }  // namespace
 
-std::optional<uint64_t> DirectFileIo::endOfFile(const File& handle) const { return handle.size(); }
+std::optional<uint64_t> DirectFileIo::allocateAtEnd(const File& handle, size_t size) const {
+  auto end = handle.size();
+  if (!end) return std::nullopt;
+  if (size <= kPageSize && *end % kPageSize + size > kPageSize) return (*end / kPageSize + 1) * kPageSize;
+  return end;
+}
 
 std::optional<IdBlock> DirectFileIo::readIdBlock(const File& handle, RecordAddress address,
                                                  uint32_t knownCapacity, bool weighted) {
@@ -97,7 +104,7 @@ std::optional<TermRecord> DirectFileIo::readTermRecord(const File& handle, Recor
   if (!handle.readExactlyAt(address.value, head, sizeof head)) return std::nullopt;
   uint32_t length = 0;
   TermRecord record = TermRecord::decodeHead(head, length);
-  if (record.firstBlockCapacity > *size || (!record.next.isNullLink() && record.next.value > *size) ||
+  if (record.firstIdBlock.isNullLink() || record.firstBlockCapacity > *size || (!record.next.isNullLink() && record.next.value > *size) ||
       !fits(address, TermRecord::kHeadSize + 2 * uint64_t{length}, *size)) {
     return std::nullopt;
   }
@@ -118,7 +125,8 @@ bool DirectFileIo::readNode(const File& handle, RecordAddress address, IndexNode
   const uint32_t nodeSize = node.geometry().nodeSize();
   if (!size || !fits(address, nodeSize, *size)) return false;
   std::vector<uint8_t> bytes(nodeSize);
-  if (!handle.readExactlyAt(address.value, bytes.data(), bytes.size())) return false;
+  // Nodes are rewritten in place, possibly by another thread or process right now.
+  if (!handle.readSettledAt(address.value, bytes.data(), bytes.size())) return false;
   if (!node.decode(bytes.data(), bytes.size())) return false;
   node.address = address;
   return true;
@@ -131,7 +139,8 @@ RecordAddress DirectFileIo::writeIdBlock(const File& handle, IdBlock& block) {
   if (block.deflated) {
     // A deflated block changes size with its content, so every write appends
     // a new copy; whoever links to it is rewritten by the caller.
-    auto end = endOfFile(handle);
+    // Never rewritten in place, so it needs no alignment.
+    auto end = handle.size();
     auto packed = deflateBytes(block.encodeSlots());
     if (!end || !packed) return RecordAddress::none();
     block.deflatedLength = static_cast<uint32_t>(packed->size());
@@ -143,7 +152,7 @@ RecordAddress DirectFileIo::writeIdBlock(const File& handle, IdBlock& block) {
   std::string bytes = block.encodeHead() + block.encodeSlots();
   RecordAddress at = block.address;
   if (at.isNone()) {
-    auto end = endOfFile(handle);
+    auto end = allocateAtEnd(handle, bytes.size());
     if (!end) return RecordAddress::none();
     at = RecordAddress::atByte(*end);
   }
@@ -153,26 +162,26 @@ RecordAddress DirectFileIo::writeIdBlock(const File& handle, IdBlock& block) {
 }
 
 RecordAddress DirectFileIo::writeTermRecord(const File& handle, TermRecord& record) {
+  std::string bytes = record.encode();
   RecordAddress at = record.address;
   if (at.isNone()) {
-    auto end = endOfFile(handle);
+    auto end = allocateAtEnd(handle, bytes.size());
     if (!end) return RecordAddress::none();
     at = RecordAddress::atByte(*end);
   }
-  std::string bytes = record.encode();
   if (!handle.writeAt(at.value, bytes.data(), bytes.size())) return RecordAddress::none();
   record.address = at;
   return at;
 }
 
 RecordAddress DirectFileIo::writeNode(const File& handle, IndexNode& node) {
+  std::string bytes = node.encode();
   RecordAddress at = node.address;
   if (at.isNone()) {
-    auto end = endOfFile(handle);
+    auto end = allocateAtEnd(handle, bytes.size());
     if (!end) return RecordAddress::none();
     at = RecordAddress::atByte(*end);
   }
-  std::string bytes = node.encode();
   if (!handle.writeAt(at.value, bytes.data(), bytes.size())) return RecordAddress::none();
   node.address = at;
   return at;

@@ -27,6 +27,7 @@ class DirectFileIo final : public FileIo {
   RecordAddress writeTermRecord(const File& handle, TermRecord& record) override;
   RecordAddress writeNode(const File& handle, IndexNode& node) override;
 
+  bool reload(const File&, RecordAddress) override { return false; }
   bool writeBackAll(const File&) override { return true; }
   bool writeBackAndDrop(const File&) override { return true; }
   bool writeBackSome(const File&) override { return false; }
@@ -43,8 +44,12 @@ class DirectFileIo final : public FileIo {
   bool compressesIdBlocks() const { return compressIdBlocks_; }
 
  private:
-  // The end of the file, where the next record goes; none when unknown.
-  std::optional<uint64_t> endOfFile(const File& handle) const;
+  // Where a new record of `size` bytes goes: the end of the file, moved to
+  // the next page boundary when the record would otherwise straddle one.
+  // The kernel may cut a write short between pages when the writer is
+  // killed, so a record inside one page is rewritten whole or not at all.
+  // None when the file size is unknown.
+  std::optional<uint64_t> allocateAtEnd(const File& handle, size_t size) const;
 
   bool compressIdBlocks_;
 };

@@ -52,6 +52,11 @@ class FileIo {
   virtual RecordAddress writeTermRecord(const File& handle, TermRecord& record) = 0;
   virtual RecordAddress writeNode(const File& handle, IndexNode& node) = 0;
 
+  // Reads the block holding `address` again from disk when a cached copy
+  // may be stale (another process writing the file) and nothing of this
+  // object is waiting to be written; true when it did.
+  virtual bool reload(const File& handle, RecordAddress address) = 0;
+
   // Write-back of cached changes; the direct kind has nothing to write.
   virtual bool writeBackAll(const File& handle) = 0;
   virtual bool writeBackAndDrop(const File& handle) = 0;

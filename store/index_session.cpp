@@ -34,18 +34,34 @@ IndexSession::~IndexSession() {
 
 RecordAddress IndexSession::root() const { return index_->root(); }
 
+// A reader's cached copy of a block may predate records another process
+// appended to it since; a record that reads as missing or blank is read once
+// more from disk before it counts as absent.
+
 std::optional<IndexNode> IndexSession::readNode(RecordAddress address) {
   IndexNode node(index_->geometry());
-  if (!index_->io_->readNode(handle_, address, node)) return std::nullopt;
+  FileIo& io = *index_->io_;
+  bool read = io.readNode(handle_, address, node);
+  // Only the root may hold no keys.
+  if ((!read || node.keyCount == 0) && address != root() && io.reload(handle_, address)) {
+    read = io.readNode(handle_, address, node);
+  }
+  if (!read) return std::nullopt;
   return node;
 }
 
 std::optional<TermRecord> IndexSession::readTermRecord(RecordAddress address) {
-  return index_->io_->readTermRecord(handle_, address);
+  FileIo& io = *index_->io_;
+  auto record = io.readTermRecord(handle_, address);
+  if (!record && io.reload(handle_, address)) record = io.readTermRecord(handle_, address);
+  return record;
 }
 
 IdBlock IndexSession::readIdBlock(RecordAddress address, uint32_t knownCapacity) {
-  if (auto block = index_->io_->readIdBlock(handle_, address, knownCapacity, index_->weighted())) return *block;
+  FileIo& io = *index_->io_;
+  auto block = io.readIdBlock(handle_, address, knownCapacity, index_->weighted());
+  if (!block && io.reload(handle_, address)) block = io.readIdBlock(handle_, address, knownCapacity, index_->weighted());
+  if (block) return *block;
   const uint32_t largest = (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8;
   uint32_t capacity = knownCapacity != 0 && knownCapacity <= largest ? knownCapacity : kFirstBlockCapacity;
   return IdBlock(capacity, index_->weighted());
