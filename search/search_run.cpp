@@ -137,6 +137,10 @@ void SearchRun::ResetResults() {
 void SearchRun::StartSourceThread(SearchThreadParams params) {
   ReapFinishedThreads();
   ++runningSources_;
+  {
+    std::lock_guard lock(idleMutex_);
+    ++unfinishedThreads_;
+  }
   auto done = std::make_shared<std::atomic<bool>>(false);
   std::lock_guard lock(threadsMutex_);
   threads_.push_back({std::thread([this, params = std::move(params), done]() mutable {
@@ -160,7 +164,7 @@ void SearchRun::ReapFinishedThreads() {
 
 bool SearchRun::WaitUntilIdle(std::chrono::milliseconds timeout) {
   std::unique_lock lock(idleMutex_);
-  return idle_.wait_for(lock, timeout, [this] { return runningSources_.load() == 0; });
+  return idle_.wait_for(lock, timeout, [this] { return unfinishedThreads_ == 0; });
 }
 
 void SearchRun::SourceSearchThread(SearchThreadParams params) {
@@ -168,13 +172,12 @@ void SearchRun::SourceSearchThread(SearchThreadParams params) {
   std::u16string instanceId = params.source->GetInstanceId();
   // A thread that waited for its slot past the end of its search does not start.
   if (params.generation == generation_) RunPages(params);
-  {
-    std::lock_guard lock(idleMutex_);
-    --runningSources_;
-  }
-  idle_.notify_all();
+  --runningSources_;
   listener_->SourceFinished(instanceId);
   threadSlots_.release();
+  std::lock_guard lock(idleMutex_);
+  --unfinishedThreads_;
+  idle_.notify_all();
 }
 
 void SearchRun::RunPages(SearchThreadParams& params) {

@@ -85,7 +85,8 @@ class SearchRun {
   // that run a source with parameters of their own).
   void StartSourceThread(SearchThreadParams params);
 
-  // Waits until no source thread runs; false when `timeout` passed first.
+  // Waits until every source thread has ended, its last report made; false
+  // when `timeout` passed first.
   bool WaitUntilIdle(std::chrono::milliseconds timeout);
 
   int generation() const { return generation_.load(); }
@@ -156,6 +157,7 @@ class SearchRun {
   std::list<SourceThread> threads_;
   std::mutex idleMutex_;
   std::condition_variable idle_;
+  int unfinishedThreads_ = 0;  // guarded by idleMutex_
 };
 
 }  // namespace brambel
