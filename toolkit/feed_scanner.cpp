@@ -1,5 +1,7 @@
 #include "toolkit/feed_scanner.h"
 
+#include <algorithm>
+
 #include "toolkit/markup_scanning.h"
 #include "toolkit/tag_attribute.h"
 

@@ -1,5 +1,6 @@
 #include "toolkit/html_to_text.h"
 
+#include <algorithm>
 #include <array>
 
 #include "toolkit/markup_scanning.h"
@@ -159,14 +160,9 @@ class TextScanner : MarkupScanner<Condition> {
   // The rest of a tag is dropped; its ">" becomes the one space the tag
   // stands for. A tag cut off by the end of the input leaves nothing.
   void scanTag() {
-    size_t end = greaterThan_.find(pos_);
-    if (end == std::string_view::npos) {
-      pos_ = in_.size();
-      return;
-    }
-    pos_ = end + 1;
-    out_ += ' ';
-    conditions_.leave();
+    size_t end = findTextEnd(in_, pos_, ">");
+    if (end != std::string_view::npos) out_ += ' ';
+    leaveAt(end);
   }
 
   // CDATA text is kept, except its line feeds.

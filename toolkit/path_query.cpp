@@ -1,5 +1,6 @@
 #include "toolkit/path_query.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
