@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/regex.hpp>
 #include <random>
+
+#include "tests/toolkit/rule_table_oracle.h"
 
 namespace brambel {
 namespace {
@@ -50,82 +51,54 @@ TEST(HtmlToText, OtherReferencesBecomeOneSpace) {
   EXPECT_EQ(htmlToText("&"), "&");
 }
 
-// The scanner rules written as one regular expression each, tried at every
-// position the slow way: the longest match wins, the earlier rule on a tie.
-std::string referenceHtmlToText(const std::string& in) {
-  enum Action { kEmit, kEmitAs, kEnter, kLeave, kLeaveEmitSpace, kDrop };
-  struct Rule {
-    boost::regex pattern;
-    Action action;
-    char output = 0;
-    int next = 0;
-  };
-  auto rule = [](const char* pattern, Action action, char output = 0, int next = 0) {
-    return Rule{boost::regex(pattern, boost::regex::perl | boost::regex::icase), action, output, next};
-  };
-  enum { kInitial, kTag, kScript, kStyle, kSelect, kComment, kCdata };
-  static const std::vector<std::vector<Rule>> rules = [&] {
-    std::vector<std::vector<Rule>> rules(7);
-    rules[kInitial] = {rule("&amp;?", kEmitAs, '&'),
-                       rule("&lt;?", kEmitAs, '<'),
-                       rule("&gt;?", kEmitAs, '>'),
-                       rule("&(quot|ldquo|rdquo);?", kEmitAs, '"'),
-                       rule("&(#39|39|#039|039|#146|146|apos|lsquo|rsquo);?", kEmitAs, '\''),
-                       rule("&(mdash|ndash);?", kEmitAs, '-'),
-                       rule("&#?[a-z0-9]{2,8}[\\t\\n\\f\\r ;]", kEmitAs, ' '),
-                       rule("<[\\t\\n\\f\\r ]*script[^>]*>", kEnter, 0, kScript),
-                       rule("<[\\t\\n\\f\\r ]*style[^>]*>", kEnter, 0, kStyle),
-                       rule("<[\\t\\n\\f\\r ]*select[^>]*>", kEnter, 0, kSelect),
-                       rule("<!--", kEnter, 0, kComment),
-                       rule("<!\\[CDATA\\[", kEnter, 0, kCdata),
-                       rule("<", kEnter, 0, kTag),
-                       rule("[^ &<]+|[\\s\\S]", kEmit)};
-    rules[kTag] = {rule("[^>]*>", kLeaveEmitSpace), rule("[^>]+", kDrop)};
-    rules[kScript] = {rule("<[\\t\\n\\f\\r ]*/script[^>]*>", kLeave), rule("[\\s\\S]", kDrop)};
-    rules[kStyle] = {rule("<[\\t\\n\\f\\r ]*/style[^>]*>", kLeave), rule("[\\s\\S]", kDrop)};
-    rules[kSelect] = {rule("<[\\t\\n\\f\\r ]*/select[^>]*>", kLeave), rule("[\\s\\S]", kDrop)};
-    rules[kComment] = {rule("-->", kLeave), rule("[\\s\\S]", kDrop)};
-    rules[kCdata] = {rule("\\]\\]>", kLeave), rule("[^\\n]", kEmit), rule("\\n", kDrop)};
-    return rules;
-  }();
-
-  std::string out;
-  std::vector<int> stack{kInitial};
-  for (auto pos = in.cbegin(); pos != in.cend();) {
-    const Rule* best = nullptr;
-    long bestLength = 0;
-    for (const Rule& candidate : rules[stack.back()]) {
-      boost::smatch match;
-      if (boost::regex_search(pos, in.cend(), match, candidate.pattern, boost::match_continuous) &&
-          match.length(0) > bestLength) {
-        best = &candidate;
-        bestLength = match.length(0);
-      }
-    }
-    if (!best) return "no rule matched";
-    switch (best->action) {
-      case kEmit:
-        out.append(pos, pos + bestLength);
-        break;
-      case kEmitAs:
-        out += best->output;
-        break;
-      case kEnter:
-        stack.push_back(best->next);
-        break;
-      case kLeave:
-        stack.pop_back();
-        break;
-      case kLeaveEmitSpace:
-        stack.pop_back(), out += ' ';
-        break;
-      case kDrop:
-        break;
-    }
-    pos += bestLength;
+// The text scanner's rule table, read by the oracle.
+class ReferenceTextScanner {
+ public:
+  ReferenceTextScanner() {
+    enum { kInitial, kTag, kScript, kStyle, kSelect, kComment, kCdata };
+    auto emit = [this](std::string_view text) { out_ += text; };
+    auto emitAs = [this](char c) { return [this, c](std::string_view) { out_ += c; }; };
+    auto enter = [this](int condition) {
+      return [this, condition](std::string_view) { oracle_.enter(condition); };
+    };
+    auto leave = [this](std::string_view) { oracle_.leave(); };
+    auto drop = [](std::string_view) {};
+    const std::string ws = "[\\t\\n\\f\\r ]*";
+    oracle_.addRule(kInitial, "&amp;?", emitAs('&'));
+    oracle_.addRule(kInitial, "&lt;?", emitAs('<'));
+    oracle_.addRule(kInitial, "&gt;?", emitAs('>'));
+    oracle_.addRule(kInitial, "&(quot|ldquo|rdquo);?", emitAs('"'));
+    oracle_.addRule(kInitial, "&(#39|39|#039|039|#146|146|apos|lsquo|rsquo);?", emitAs('\''));
+    oracle_.addRule(kInitial, "&(mdash|ndash);?", emitAs('-'));
+    oracle_.addRule(kInitial, "&#?[a-z0-9]{2,8}[\\t\\n\\f\\r ;]", emitAs(' '));
+    oracle_.addRule(kInitial, "<" + ws + "script[^>]*>", enter(kScript));
+    oracle_.addRule(kInitial, "<" + ws + "style[^>]*>", enter(kStyle));
+    oracle_.addRule(kInitial, "<" + ws + "select[^>]*>", enter(kSelect));
+    oracle_.addRule(kInitial, "<!--", enter(kComment));
+    oracle_.addRule(kInitial, "<!\\[CDATA\\[", enter(kCdata));
+    oracle_.addRule(kInitial, "<", enter(kTag));
+    oracle_.addRule(kInitial, "[^ &<]+|[\\s\\S]", emit);
+    oracle_.addRule(kTag, "[^>]*>", [this](std::string_view) { oracle_.leave(), out_ += ' '; });
+    oracle_.addRule(kTag, "[^>]+", drop);
+    oracle_.addRule(kScript, "<" + ws + "/script[^>]*>", leave);
+    oracle_.addRule(kStyle, "<" + ws + "/style[^>]*>", leave);
+    oracle_.addRule(kSelect, "<" + ws + "/select[^>]*>", leave);
+    for (int skipped : {kScript, kStyle, kSelect, kComment}) oracle_.addRule(skipped, "[\\s\\S]", drop);
+    oracle_.addRule(kComment, "-->", leave);
+    oracle_.addRule(kCdata, "\\]\\]>", leave);
+    oracle_.addRule(kCdata, "[^\\n]", emit);
+    oracle_.addRule(kCdata, "\\n", drop);
   }
-  return out;
-}
+
+  std::string text(const std::string& markup) {
+    out_.clear();
+    return oracle_.run(markup) ? out_ : "no rule matched";
+  }
+
+ private:
+  testing::RuleTableOracle oracle_;
+  std::string out_;
+};
 
 TEST(HtmlToText, AgreesWithTheRuleTableOnRandomMarkup) {
   const std::vector<std::string> pieces{"<",     ">",         "/",      " ",     "\n",       "&",   ";",
@@ -133,11 +106,12 @@ TEST(HtmlToText, AgreesWithTheRuleTableOnRandomMarkup) {
                                         "rsquo", "nbsp",      "script", "style", "select",   "!--", "--",
                                         "-->",   "<![CDATA[", "]]>",    "</",    "abcdefgh", "\t"};
   std::mt19937 random(3);
+  ReferenceTextScanner reference;
   for (int round = 0; round < 20000; ++round) {
     std::string markup;
     int length = random() % 20;
     for (int i = 0; i < length; ++i) markup += pieces[random() % pieces.size()];
-    ASSERT_EQ(htmlToText(markup), referenceHtmlToText(markup)) << "[" << markup << "]";
+    ASSERT_EQ(htmlToText(markup), reference.text(markup)) << "[" << markup << "]";
   }
 }
 
