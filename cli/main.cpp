@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "toolkit/connect_to.h"
 
 namespace {
 
@@ -69,6 +70,12 @@ int main(int argc, char** argv) {
   if (next == words.size()) {
     printHelp(std::cerr);
     return 2;
+  }
+  for (const auto& entry : connectTo) {
+    if (!brambel::addConnectTo(entry)) {
+      std::cerr << "brambel-cli: bad --connect-to value \"" << entry << "\" (expected HOST:PORT:HOST2:PORT2)\n";
+      return 2;
+    }
   }
 
   const std::string& group = words[next];

@@ -29,7 +29,7 @@ void setFetchUserAgent(const std::string& userAgent) {
 }
 
 bool fetchPage(const std::u16string& url, std::string& body, uint32_t maxBytes, std::u16string* cookies,
-               const std::u16string* postData) {
+               const std::u16string* postData, int* status) {
   HttpRequest request;
   request.url = toNarrow(url, kCodePageAnsi);
   request.userAgent = currentUserAgent();
@@ -41,12 +41,14 @@ bool fetchPage(const std::u16string& url, std::string& body, uint32_t maxBytes, 
     request.body = toNarrow(*postData, kCodePageAnsi);
   }
 
+  if (status) *status = 0;
   std::unique_ptr<HttpResponse> response = sendHttpRequest(request);
   if (!response) return false;
+  if (status) *status = response->status();
   if (cookies) collectCookies(toWide(response->rawHeaders(), kCodePageAnsi), *cookies);
 
-  int status = response->status();
-  if (status == 200) {
+  int code = response->status();
+  if (code == 200) {
     std::optional<std::string> encoding = response->header("Content-Encoding");
     std::u16string wideEncoding = encoding ? toWide(*encoding, kCodePageAnsi) : u"";
     std::string answer = readBody(*response, maxBytes, encoding ? &wideEncoding : nullptr);
@@ -54,7 +56,7 @@ bool fetchPage(const std::u16string& url, std::string& body, uint32_t maxBytes, 
     body = std::move(answer);
     return true;
   }
-  if (status >= 300 && status < 400) {
+  if (code >= 300 && code < 400) {
     // Callers read an empty body as "no content"; stale bytes must not pass for an answer.
     body.clear();
     return true;

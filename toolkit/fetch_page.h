@@ -24,7 +24,9 @@ void setFetchUserAgent(const std::string& userAgent);
 //  - Status 3xx: true with an empty `body`; redirects are not followed.
 //  - Anything else, a bad URL, a failed connection or a body that broke off:
 //    false, with `body` untouched.
+// `status`, when given, receives the answer's status code (0 when none came).
 bool fetchPage(const std::u16string& url, std::string& body, uint32_t maxBytes = 0,
-               std::u16string* cookies = nullptr, const std::u16string* postData = nullptr);
+               std::u16string* cookies = nullptr, const std::u16string* postData = nullptr,
+               int* status = nullptr);
 
 }  // namespace brambel

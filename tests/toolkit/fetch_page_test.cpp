@@ -51,12 +51,15 @@ TEST_F(FetchPage, Status200GivesTheDecodedBodyAndSendsTheUsualHeaders) {
 
 TEST_F(FetchPage, RedirectIsSuccessWithoutBodyAndErrorsLeaveTheBodyAlone) {
   std::string body = "previous";
-  EXPECT_TRUE(fetchPage(wide(server.url("/moved")), body));
+  int status = 0;
+  EXPECT_TRUE(fetchPage(wide(server.url("/moved")), body, 0, nullptr, nullptr, &status));
+  EXPECT_EQ(status, 302);
   EXPECT_EQ(body, "");
   EXPECT_EQ(server.requestCount("/page"), 0) << "redirects are not followed";
 
   body = "previous";
-  EXPECT_FALSE(fetchPage(wide(server.url("/missing")), body));
+  EXPECT_FALSE(fetchPage(wide(server.url("/missing")), body, 0, nullptr, nullptr, &status));
+  EXPECT_EQ(status, 404);
   EXPECT_EQ(body, "previous");
   EXPECT_FALSE(fetchPage(u"feed://127.0.0.1/page", body));
   EXPECT_FALSE(fetchPage(u"not a url", body));
