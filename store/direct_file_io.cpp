@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include "store/little_endian.h"
+
 #include <vector>
 
 namespace brambel {
@@ -68,16 +70,20 @@ std::optional<IdBlock> DirectFileIo::readIdBlock(const File& handle, RecordAddre
   }
   if (!handle.readExactlyAt(address.value, bytes.data(), bytes.size())) return std::nullopt;
 
-  IdBlock head = IdBlock::decodeHead(bytes.data(), weighted);
-  const uint64_t capacity = head.capacity();
-  if (capacity == 0 || capacity > *size || head.nextCapacity > *size) return std::nullopt;
+  // The claimed capacities are checked before anything is sized from them.
+  const uint64_t capacity = loadLe32(bytes.data() + 12);
+  if (capacity == 0 || capacity > *size || loadLe32(bytes.data() + 8) > *size) return std::nullopt;
   const uint64_t slotBytes = capacity * width;
+  const bool deflated = bytes[24] != 0;
+  if (deflated ? slotBytes > loadLe32(bytes.data() + 16) * kLargestInflateRatio + 64
+               : IdBlock::kHeadSize + slotBytes > available) {
+    return std::nullopt;
+  }
+  IdBlock head = IdBlock::decodeHead(bytes.data(), weighted);
 
   if (head.deflated) {
     const uint64_t stored = head.deflatedLength;
-    if (stored > available - IdBlock::kHeadSize || slotBytes > stored * kLargestInflateRatio + 64) {
-      return std::nullopt;
-    }
+    if (stored > available - IdBlock::kHeadSize) return std::nullopt;
     std::vector<uint8_t> packed(stored);
     std::vector<uint8_t> slots(slotBytes);
     if (!handle.readExactlyAt(address.value + IdBlock::kHeadSize, packed.data(), packed.size()) ||
@@ -86,7 +92,6 @@ std::optional<IdBlock> DirectFileIo::readIdBlock(const File& handle, RecordAddre
     }
     head.decodeSlots(slots.data());
   } else {
-    if (IdBlock::kHeadSize + slotBytes > available) return std::nullopt;
     if (bytes.size() != IdBlock::kHeadSize + slotBytes) {
       bytes.resize(IdBlock::kHeadSize + slotBytes);
       if (!handle.readExactlyAt(address.value, bytes.data(), bytes.size())) return std::nullopt;

@@ -60,6 +60,7 @@ class IdBlock {
   std::string encodeSlots() const;  // c·w bytes
   // Reads the 32-byte head into a block whose slots are all empty; capacity
   // and free count come from the head (the free count is clamped to it).
+  // The caller checks the capacity first: the slots are allocated from it.
   static IdBlock decodeHead(const uint8_t* head, bool weighted);
   // Fills the slots from c·w bytes.
   void decodeSlots(const uint8_t* bytes);
