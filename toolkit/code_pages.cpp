@@ -10,6 +10,7 @@
 
 #include "toolkit/ascii_case.h"
 #include "toolkit/code_page_converter.h"
+#include "toolkit/utf8_conversion.h"
 
 namespace brambel {
 namespace {
@@ -77,6 +78,8 @@ int parseCodePageNumber(const std::string& digits) {
   return static_cast<int>(value);
 }
 
+bool isUtf8(int codePage) { return codePage == kCodePageUtf8 || codePage == kCodePageAnsi; }
+
 int codePageForDetectedCharset(std::string_view name) {
   for (const CharsetName& entry : kDetectedCharsetNames) {
     if (equalsIgnoringCase(name, entry.name)) return entry.codePage;
@@ -124,14 +127,17 @@ int detectCodePage(const std::string& text) {
 std::u16string toWide(const std::string& text, int codePage) {
   if (text.empty()) return {};
   if (codePage == kCodePageDetect) codePage = detectCodePage(text);
-  // Bytes whose code page is unknown or cannot be guessed are most likely UTF-8.
-  CodePageConverter converter(codePage);
-  if (!converter.valid()) return CodePageConverter(kCodePageUtf8).toUtf16(text).value_or(std::u16string());
-  return converter.toUtf16(text).value_or(std::u16string());
+  if (!isUtf8(codePage)) {
+    CodePageConverter converter(codePage);
+    if (converter.valid()) return converter.toUtf16(text).value_or(std::u16string());
+    // Bytes whose code page is unknown or cannot be guessed are most likely UTF-8.
+  }
+  return utf8ToUtf16(text).value_or(std::u16string());
 }
 
 std::string toNarrow(const std::u16string& text, int codePage) {
   if (text.empty()) return {};
+  if (isUtf8(codePage)) return utf16ToUtf8(text).value_or(std::string());
   return CodePageConverter(codePage).fromUtf16(text).value_or(std::string());
 }
 

@@ -140,5 +140,18 @@ void BM_DetectCodePage(benchmark::State& state) {
 }
 BENCHMARK(BM_DetectCodePage)->Unit(benchmark::kMillisecond);
 
+// Short strings, as settings, keys and titles are converted: the fixed cost per call.
+void BM_ToWideShort(benchmark::State& state) {
+  std::string bytes = "caf\xc3\xa9 title of a page";
+  std::u16string wide = toWide(bytes, kCodePageUtf8);
+  int codePage = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(toWide(bytes, codePage));
+    benchmark::DoNotOptimize(toNarrow(wide, codePage));
+  }
+  state.SetItemsProcessed(state.iterations() * 2);
+}
+BENCHMARK(BM_ToWideShort)->ArgName("codepage")->Arg(65001)->Arg(1252);
+
 }  // namespace
 }  // namespace brambel

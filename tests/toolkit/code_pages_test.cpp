@@ -55,6 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ToWide, InvalidBytesBecomeReplacementCharacters) {
   EXPECT_EQ(toWide("a\xff" "b", 65001), u"a\uFFFDb");
+  EXPECT_EQ(toWide("a\xe2\x82", 65001), u"a\uFFFD");  // a cut-off sequence is one character
+  EXPECT_EQ(toWide("\xed\xa0\x80", 0), u"\uFFFD\uFFFD\uFFFD");  // no surrogates from UTF-8
   EXPECT_EQ(toWide("", 932), u"");
   EXPECT_EQ(toWide(std::string("a\0b", 3), 1252), std::u16string(u"a\0b", 3));
 }
@@ -66,6 +68,7 @@ TEST(ToWide, UnknownCodePageReadsAsUtf8) {
 
 TEST(ToNarrow, UnmappableCharactersBecomeQuestionMarksUnknownPageGivesNothing) {
   EXPECT_EQ(toNarrow(u"a\u65E5b", 1252), "a?b");
+  EXPECT_EQ(toNarrow(u"a\xD800" u"b\xDC00", 65001), "a?b?");
   EXPECT_EQ(toNarrow(u"abc", 12345), "");
   EXPECT_EQ(toNarrow(u"", 65001), "");
 }
