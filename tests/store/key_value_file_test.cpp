@@ -4,6 +4,8 @@
 
 #include <map>
 #include <random>
+#include <atomic>
+#include <thread>
 
 #include "store/key_value_node.h"
 #include "store/little_endian.h"
@@ -258,6 +260,36 @@ TEST(KeyValueFileTest, InterruptedCreationIsCompletedByTheNextWriter) {
   ASSERT_TRUE(file.isValid());
   ASSERT_TRUE(file.Put("k", "v"));
   EXPECT_EQ(file.Get("k"), "v");
+}
+
+TEST(KeyValueFileTest, WritersOnSeparateHandlesExcludeEachOtherWhileReadersWalk) {
+  TempDir dir;
+  const auto path = dir.file("kv");
+  KeyValueFile first(path, libraryOptions());
+  KeyValueFile second(path, libraryOptions());  // as another process would open it
+  constexpr int kKeysPerWriter = 300;
+  auto write = [&](KeyValueFile& file, const std::string& tag) {
+    for (int i = 0; i < kKeysPerWriter; ++i) {
+      const std::string key = "http://" + tag + ".example/" + std::to_string(i * 7919 % 1000);
+      EXPECT_TRUE(file.Put(key, key + "=" + std::to_string(i)));
+    }
+  };
+  std::atomic<bool> done{false};
+  std::thread reader([&] {
+    KeyValueFile::Options options = libraryOptions();
+    options.readOnly = true;
+    KeyValueFile file(path, options);
+    while (!done) file.Walk([](std::string_view, std::string_view) { return true; });
+  });
+  std::thread a(write, std::ref(first), "a");
+  std::thread b(write, std::ref(second), "b");
+  a.join();
+  b.join();
+  done = true;
+  reader.join();
+  const auto seen = walkAll(first);
+  EXPECT_EQ(seen.size(), 2u * kKeysPerWriter);
+  for (const auto& [key, value] : seen) EXPECT_EQ(value.substr(0, key.size()), key);
 }
 
 }  // namespace
