@@ -1,6 +1,7 @@
 #include "sources/callaw_source.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include <boost/regex.hpp>
@@ -98,17 +99,18 @@ void CaLawSource::ReadResultPage(const std::string& page, ResultGroups& groups, 
   std::string hits = rest.size() < page.size() ? htmlToText(cutAt(rest, "<TABLE")) : std::string();
 
   ResultGroup search{kSearchGroup, {}};
-  for (boost::sregex_iterator hit(hits.begin(), hits.end(), kHit), end; hit != end; ++hit) {
-    std::u16string_view abbreviation = CodeAbbreviation(hit->str(1));
-    if (abbreviation.empty()) continue;
-    std::string section = hit->str(2);
+  forEachMatch(hits, kHit, [&](const boost::smatch& hit) {
+    std::u16string_view abbreviation = CodeAbbreviation(hit.str(1));
+    if (abbreviation.empty()) return true;
+    std::string section = hit.str(2);
     ResultItem item;
     item.add(u"href", std::u16string(u"http://") + kHost + u"/cgi-bin/displaycode?section=" +
                           std::u16string(abbreviation) + u"&group=" + SectionGroup(section) + u"&file=" +
                           fromUtf8(section));
-    item.add(u"override_title", plainText(hit->str(0)));
+    item.add(u"override_title", plainText(hit.str(0)));
     search.items.push_back(std::move(item));
-  }
+    return true;
+  });
   nextLink = search.items.empty() ? std::u16string() : secondPageLink(page);
   groups.push_back(std::move(search));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 #include <boost/regex.hpp>
 
@@ -89,20 +90,26 @@ void parseGoogleBooksPage(const std::string& page, const ParameterMap&, ResultGr
   std::string container = elementWithAttribute(body, "div", "id", "results_container");
   ResultGroup results{kSearchGroup, {}};
   static const boost::regex kBlockEnd(R"(</div>\s*</div>\s*</div>|</div></div>)", boost::regex::perl | boost::regex::icase);
-  boost::sregex_token_iterator block(container.begin(), container.end(), kBlockEnd, -1), end;
-  for (; block != end; ++block) {
-    std::string text = block->str();
+  auto readBlock = [&](const std::string& block) {
     AttributeMap attributes;
-    std::string_view after = text;
-    std::string anchor = findPath(text, "/h2/a", {}, true, &attributes, &after);
-    if (!attributes.count("href")) continue;
+    std::string_view after = block;
+    std::string anchor = findPath(block, "/h2/a", {}, true, &attributes, &after);
+    if (!attributes.count("href")) return;
     ResultItem item;
     item.add(u"href", engineResultLink(attributes.at("href"), kGoogleBooksBase));
     item.add(u"title", plainText(anchor));
     std::string snippet = findPath(after, "/font");
     item.add(u"body", plainText(snippet.empty() ? std::string(after) : snippet));
     results.items.push_back(std::move(item));
-  }
+  };
+  size_t blockStart = 0;
+  forEachMatch(container, kBlockEnd, [&](const boost::smatch& end) {
+    size_t blockEnd = static_cast<size_t>(end[0].first - container.begin());
+    readBlock(container.substr(blockStart, blockEnd - blockStart));
+    blockStart = blockEnd + static_cast<size_t>(end.length(0));
+    return true;
+  });
+  readBlock(container.substr(blockStart));
   groups.push_back(std::move(results));
 
   nextLink.clear();
@@ -136,30 +143,31 @@ void parseGoogleImagesPage(const std::string& page, const ParameterMap&, ResultG
   static const boost::regex kNext(R"(<a href=([^>]*)>\s*<div[^>]*>[^>]*</div>\s*<span>Next</span></a>)",
                                   boost::regex::perl | boost::regex::icase);
   ResultGroup results{kSearchGroup, {}};
-  for (boost::sregex_iterator record(page.begin(), page.end(), kRecord), end; record != end; ++record) {
-    std::string fields = record->str(1);
+  forEachMatch(page, kRecord, [&](const boost::smatch& record) {
     std::u16string link, thumbnail, title;
-    for (boost::sregex_iterator field(fields.begin(), fields.end(), kField); field != end; ++field) {
-      std::string value = field->str(1);
+    forEachMatch(record.str(1), kField, [&](const boost::smatch& field) {
+      std::string value = field.str(1);
       if (value.find("?q=tbn:") != std::string::npos) {
         if (thumbnail.empty()) thumbnail = engineResultLink(value, kGoogleImagesBase);
-      } else if (value.find("http") == 0 || value.find('/') == 0) {
+      } else if (value.starts_with("http") || value.starts_with("/")) {
         if (link.empty()) link = engineResultLink(value, kGoogleImagesBase);
       } else if (!value.empty()) {
         title = plainText(value);
       }
-    }
-    if (link.empty()) continue;
+      return true;
+    });
+    if (link.empty()) return true;
     ResultItem item;
     item.add(u"href", link);
     item.add(u"override_title", title);
     if (!thumbnail.empty()) item.add(u"overrideImage", thumbnail);
     results.items.push_back(std::move(item));
-  }
+    return true;
+  });
   groups.push_back(std::move(results));
   boost::smatch next;
   nextLink.clear();
-  if (boost::regex_search(page, next, kNext)) {
+  if (searchText(page, next, kNext)) {
     std::u16string href = fromUtf8(next.str(1));
     std::erase(href, u'"');
     nextLink = withPlainAmpersands(std::move(href));
@@ -186,7 +194,7 @@ void parseGooglePatentsPage(const std::string& page, const ParameterMap& paramet
     results.items.push_back(std::move(item));
     boost::smatch number;
     std::string numberText = findPath(row, "/font(2)");
-    if (grabFromPatentOffice && boost::regex_search(numberText, number, kPatentNumber)) {
+    if (grabFromPatentOffice && searchText(numberText, number, kPatentNumber)) {
       ResultItem patent;
       patent.add(u"href", std::u16string(kPatentOfficeBase) + u"/netacgi/nph-Parser?Query=PN%2F" + fromUtf8(number.str(1)));
       patent.add(u"title", u"US Patent " + fromUtf8(number.str(1)));
@@ -240,19 +248,26 @@ void parseThottbotPage(const std::string& page, const ParameterMap&, ResultGroup
   std::string lowerContent = content;
   for (char& c : lowerContent) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   ResultGroup results{kSearchGroup, {}};
+  // The section a table belongs to is the last section heading before it;
+  // each stretch of text between tables is searched once.
+  std::string_view section;
+  size_t searchedUpTo = 0;
   forEachElement(content, "/table", true, [&](const std::string& table, const AttributeMap& attributes, std::string_view after) {
-    if (attributeText(attributes, "class") != "report") return true;
-    // The section a table belongs to is the last section heading before it.
-    size_t tableStart = content.size() - after.size() - std::min(content.size() - after.size(), table.size());
-    std::string_view section;
-    size_t sectionAt = 0;
-    for (std::string_view name : kSections) {
-      size_t at = std::string_view(lowerContent).substr(0, tableStart).rfind(name);
-      if (at != std::string_view::npos && (section.empty() || at >= sectionAt)) {
-        section = name;
-        sectionAt = at;
+    size_t tableEnd = content.size() - after.size();
+    size_t tableStart = tableEnd - std::min(tableEnd, table.size());
+    if (tableStart > searchedUpTo) {
+      std::string_view stretch = std::string_view(lowerContent).substr(searchedUpTo, tableStart - searchedUpTo);
+      size_t latest = 0;
+      for (std::string_view name : kSections) {
+        size_t at = stretch.rfind(name);
+        if (at != std::string_view::npos && at + 1 > latest) {
+          latest = at + 1;
+          section = name;
+        }
       }
     }
+    searchedUpTo = tableEnd;
+    if (attributeText(attributes, "class") != "report") return true;
     forEachElement(table, "/tr", true, [&](const std::string& row, const AttributeMap& rowAttributes, std::string_view) {
       if (attributeText(rowAttributes, "class") != "r1") return true;
       ResultItem item = anchoredResult(row, kThottbotBase);

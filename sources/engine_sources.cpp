@@ -57,8 +57,10 @@ std::u16string googleScholarPath(const std::u16string& query, const ParameterMap
     path += u"&as_allsubj=some";
     static const boost::regex kSubjectCode("[a-z0-9]+", boost::regex::perl);
     std::string subjects = toUtf8(parameterValue(parameters, u"subject"));
-    for (boost::sregex_iterator code(subjects.begin(), subjects.end(), kSubjectCode), end; code != end; ++code)
-      path += u"&as_subj=" + fromUtf8(code->str());
+    forEachMatch(subjects, kSubjectCode, [&](const boost::smatch& code) {
+      path += u"&as_subj=" + fromUtf8(code.str());
+      return true;
+    });
   }
   appendSet(path, parameters, u"max_year", u"&as_yhi=");
   appendSet(path, parameters, u"min_year", u"&as_ylo=");

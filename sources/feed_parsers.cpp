@@ -43,7 +43,7 @@ std::u16string unwrapSubUrl(const std::u16string& link) {
   static const boost::regex kEmbedded(R"((http[^&"]*))", boost::regex::perl);
   std::string tail = toUtf8(link.substr(4));
   boost::smatch match;
-  if (!boost::regex_search(tail, match, kEmbedded)) return link;
+  if (!searchText(tail, match, kEmbedded)) return link;
   return decodeUrl(fromUtf8(match.str(1)));
 }
 
@@ -62,9 +62,9 @@ std::string itemImage(const FeedItem& item, const std::string& decodedDescriptio
     if (!candidate->empty()) return *candidate;
   static const boost::regex kImageTag(R"re(<img[^>]*?src="([^"]+)")re", boost::regex::perl | boost::regex::icase);
   boost::smatch match;
-  if (boost::regex_search(item.description, match, kImageTag)) return match.str(1);
+  if (searchText(item.description, match, kImageTag)) return match.str(1);
   // Most feeds escape the markup of their descriptions; look there too.
-  if (boost::regex_search(decodedDescription, match, kImageTag)) return match.str(1);
+  if (searchText(decodedDescription, match, kImageTag)) return match.str(1);
   return {};
 }
 
@@ -131,7 +131,7 @@ std::optional<std::string> isoTimeToHttpDate(const std::string& text) {
       R"(([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(\.[0-9]{2})?(Z|(([+-])([0-9]{2}):([0-9]{2}))))",
       boost::regex::perl);
   boost::smatch match;
-  if (!boost::regex_search(text, match, kIsoTime)) return std::nullopt;
+  if (!searchText(text, match, kIsoTime)) return std::nullopt;
   auto field = [&](int group) { return std::stoi(match.str(group)); };
   int year = field(1), month = field(2), day = field(3);
   int hour = field(4), minute = field(5), second = field(6);

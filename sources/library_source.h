@@ -28,9 +28,6 @@ class LibrarySource : public SearchSource {
   std::u16string GetKey() const override { return u"library"; }
   bool AcceptsEmptyQuery() const override { return true; }
   bool IsInternetSource() const override { return false; }
-  // The engines' request path; the library has none.
-  std::u16string BuildRequestPath() const { return {}; }
-
   void attachLibrary(std::shared_ptr<const LibraryStore> library);
 
  private:

@@ -29,10 +29,10 @@ std::string foldBlanks(std::string_view text) {
   return folded;
 }
 
-std::string withoutQuotes(std::string text) {
-  while (!text.empty() && (text.front() == '"' || text.front() == '\'')) text.erase(0, 1);
-  while (!text.empty() && (text.back() == '"' || text.back() == '\'')) text.pop_back();
-  return text;
+std::string withoutQuotes(const std::string& text) {
+  size_t start = text.find_first_not_of("\"'");
+  if (start == std::string::npos) return {};
+  return text.substr(start, text.find_last_not_of("\"'") - start + 1);
 }
 
 }  // namespace
@@ -46,9 +46,24 @@ std::string attributeText(const AttributeMap& attributes, const std::string& nam
   return found == attributes.end() ? std::string() : withoutQuotes(found->second);
 }
 
-std::u16string plainText(std::string_view markup) {
-  return fromUtf8(foldBlanks(htmlToText(std::string(markup))));
+bool searchText(const std::string& text, boost::smatch& match, const boost::regex& pattern) {
+  try {
+    return boost::regex_search(text, match, pattern);
+  } catch (const std::runtime_error&) {
+    return false;
+  }
 }
+
+void forEachMatch(const std::string& text, const boost::regex& pattern,
+                  const std::function<bool(const boost::smatch&)>& visit) {
+  try {
+    for (boost::sregex_iterator match(text.begin(), text.end(), pattern), end; match != end; ++match)
+      if (!visit(*match)) return;
+  } catch (const std::runtime_error&) {
+  }
+}
+
+std::u16string plainText(std::string_view markup) { return fromUtf8(foldBlanks(htmlToText(markup))); }
 
 void forEachElement(std::string_view text, std::string_view path, bool nested, const ElementVisitor& visit) {
   std::string_view remaining = text;
@@ -64,12 +79,12 @@ void forEachElement(std::string_view text, std::string_view path, bool nested, c
 }
 
 std::u16string engineResultLink(std::string href, std::u16string_view baseUrl) {
-  href = withoutQuotes(std::move(href));
+  href = withoutQuotes(href);
   size_t http = href.find("http");
   if (http == 0 || http == 1) return fromUtf8(href);
   static const boost::regex kEmbedded(R"([-=](http[^&"]*))", boost::regex::perl);
   boost::smatch match;
-  if (boost::regex_search(href, match, kEmbedded)) return decodeUrl(fromUtf8(match.str(1)));
+  if (searchText(href, match, kEmbedded)) return decodeUrl(fromUtf8(match.str(1)));
   return std::u16string(baseUrl) + fromUtf8(href);
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include <boost/regex.hpp>
+
 #include "sources/result_item.h"
 #include "toolkit/attributes.h"
 
@@ -20,6 +22,14 @@ std::string toUtf8(const std::u16string& text);
 // The value of attribute `name` without the quotes the attribute parser keeps
 // (double or single); empty when absent.
 std::string attributeText(const AttributeMap& attributes, const std::string& name);
+
+// Pattern searches over page text. A pattern that grows too costly on some
+// input makes the regular expression engine give up (it throws); here that
+// counts as no (further) match, so a hostile page cannot end a search run.
+bool searchText(const std::string& text, boost::smatch& match, const boost::regex& pattern);
+// Calls visit(match) for each successive match; stops when visit answers false.
+void forEachMatch(const std::string& text, const boost::regex& pattern,
+                  const std::function<bool(const boost::smatch&)>& visit);
 
 // The plain text of a piece of markup with every run of white space folded to
 // one blank and the ends trimmed, as wide text.

@@ -17,7 +17,7 @@ constexpr char16_t kYahooBaseUrl[] = u"http://search.yahoo.com";
 // The text from the first match of `pattern` on; empty when it does not occur.
 std::string_view fromMatch(const std::string& text, const boost::regex& pattern) {
   boost::smatch match;
-  if (!boost::regex_search(text, match, pattern)) return {};
+  if (!searchText(text, match, pattern)) return {};
   return std::string_view(text).substr(match[0].first - text.begin());
 }
 
