@@ -21,19 +21,21 @@ extern const CommandRegistration kInspectFeed;
 extern const CommandRegistration kInspectLinks;
 
 // Reads the command's input after its options are taken: the positional
-// arguments must be `leading` ones the command names itself, then at most
+// arguments are the one named `required` when it is not empty, then at most
 // one FILE (standard input without it). On failure `status` holds the exit
 // status.
 std::optional<std::string> takeInput(CommandContext& context, const CommandRegistration& command,
-                                     size_t leading, std::vector<std::string>& words, int& status) {
+                                     std::string_view required, std::vector<std::string>& words,
+                                     int& status) {
+  size_t leading = required.empty() ? 0 : 1;
   words = context.args.positionals();
   if (!context.args.error().empty()) {
     status = usageError(command, context.err, context.args.error());
     return std::nullopt;
   }
   if (words.size() < leading || words.size() > leading + 1) {
-    status =
-        usageError(command, context.err, words.size() < leading ? "missing argument" : "too many arguments");
+    status = usageError(command, context.err,
+                        words.size() < leading ? "missing " + std::string(required) : "too many arguments");
     return std::nullopt;
   }
   std::optional<std::string> file;
@@ -46,7 +48,7 @@ std::optional<std::string> takeInput(CommandContext& context, const CommandRegis
 int runText(CommandContext& context) {
   std::vector<std::string> words;
   int status = 0;
-  auto input = takeInput(context, kInspectText, 0, words, status);
+  auto input = takeInput(context, kInspectText, "", words, status);
   if (!input) return status;
   context.out << htmlToText(*input) << "\n";
   return 0;
@@ -61,7 +63,7 @@ int runPath(CommandContext& context) {
     return usageError(kInspectPath, context.err, "--rest and --attributes exclude each other");
   std::vector<std::string> words;
   int status = 0;
-  auto input = takeInput(context, kInspectPath, 1, words, status);
+  auto input = takeInput(context, kInspectPath, "PATH", words, status);
   if (!input) return status;
 
   AttributeMap attributes;
@@ -79,7 +81,7 @@ int runFeed(CommandContext& context) {
   bool wantSponsors = context.args.flag("sponsors");
   std::vector<std::string> words;
   int status = 0;
-  auto input = takeInput(context, kInspectFeed, 0, words, status);
+  auto input = takeInput(context, kInspectFeed, "", words, status);
   if (!input) return status;
 
   std::vector<FeedItem> items, sponsors;
@@ -105,7 +107,7 @@ int runFeed(CommandContext& context) {
 int runLinks(CommandContext& context) {
   std::vector<std::string> words;
   int status = 0;
-  auto input = takeInput(context, kInspectLinks, 0, words, status);
+  auto input = takeInput(context, kInspectLinks, "", words, status);
   if (!input) return status;
 
   std::vector<PageLink> links;
