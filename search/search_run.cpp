@@ -71,7 +71,7 @@ void SearchRun::AddTypedUrl(const std::u16string& url) {
   record.url = url;
   record.title = url;
   record.marker = -1;
-  AddRawResult(record);
+  AddRawResult(record, generation_);
   listener_->ResultListChanged();
   if (!handoff_ || options_.readOnly) return;
   ContentRequest request;
@@ -126,6 +126,7 @@ void SearchRun::ResetResults() {
   {
     std::lock_guard lock(failedMutex_);
     failedSources_.clear();
+    ++resets_;
   }
   {
     std::lock_guard lock(sponsorsMutex_);
@@ -143,8 +144,8 @@ void SearchRun::StartSourceThread(SearchThreadParams params) {
   }
   auto done = std::make_shared<std::atomic<bool>>(false);
   std::lock_guard lock(threadsMutex_);
-  threads_.push_back({std::thread([this, params = std::move(params), done]() mutable {
-                        SourceSearchThread(std::move(params));
+  threads_.push_back({std::thread([this, params = std::move(params), done, resets = resets_.load()]() mutable {
+                        SourceSearchThread(std::move(params), resets);
                         *done = true;
                       }),
                       done});
@@ -167,11 +168,11 @@ bool SearchRun::WaitUntilIdle(std::chrono::milliseconds timeout) {
   return idle_.wait_for(lock, timeout, [this] { return unfinishedThreads_ == 0; });
 }
 
-void SearchRun::SourceSearchThread(SearchThreadParams params) {
+void SearchRun::SourceSearchThread(SearchThreadParams params, int resets) {
   threadSlots_.acquire();
   std::u16string instanceId = params.source->GetInstanceId();
   // A thread that waited for its slot past the end of its search does not start.
-  if (params.generation == generation_) RunPages(params);
+  if (params.generation == generation_) RunPages(params, resets);
   --runningSources_;
   listener_->SourceFinished(instanceId);
   threadSlots_.release();
@@ -180,13 +181,13 @@ void SearchRun::SourceSearchThread(SearchThreadParams params) {
   idle_.notify_all();
 }
 
-void SearchRun::RunPages(SearchThreadParams& params) {
+void SearchRun::RunPages(SearchThreadParams& params, int resets) {
   SearchSource& source = *params.source;
   const std::u16string instanceId = source.GetInstanceId();
   std::unique_ptr<SearchCursor> cursor =
       source.BeginSearch(params.terms, params.maxResults, params.overrides, options_.portable);
   if (!cursor) {
-    AddFailedSource(instanceId);
+    AddFailedSource(instanceId, resets);
     return;
   }
   const bool internet = source.IsInternetSource();
@@ -208,7 +209,7 @@ void SearchRun::RunPages(SearchThreadParams& params) {
           if (record.url.starts_with(u"http")) {
             std::vector<std::u16string> itemSources = record.sources;
             if (searchable) record.sources.push_back(instanceId);
-            AddRawResult(record);
+            if (!AddRawResult(record, params.generation)) break;
             if (params.recordRaw && rawSink_) rawSink_->Append(record);
             HandOver(params, record, std::move(itemSources), std::move(content), count,
                      internet && searchable, instanceId);
@@ -225,7 +226,7 @@ void SearchRun::RunPages(SearchThreadParams& params) {
           if (sponsorCount >= kMaxSponsorsPerSource) break;
           SourceResult record = ItemToResult(item, sponsorCount);
           record.sources.push_back(instanceId);
-          AddSponsor(record);
+          if (!AddSponsor(record, params.generation)) break;
           ++sponsorCount;
         }
         listener_->SponsorsChanged();
@@ -234,7 +235,7 @@ void SearchRun::RunPages(SearchThreadParams& params) {
     groups.clear();
     listener_->ResultsChanged();
   }
-  if (cursor->errorFlag) AddFailedSource(instanceId);
+  if (cursor->errorFlag) AddFailedSource(instanceId, resets);
   source.EndSearch(std::move(cursor));
 }
 
@@ -259,24 +260,29 @@ void SearchRun::HandOver(const SearchThreadParams& params, const SourceResult& r
                     params.unthrottled ? EnqueueMode::kNeverWait : EnqueueMode::kWaitForRoom, priority);
 }
 
-void SearchRun::AddRawResult(const SourceResult& record) {
+bool SearchRun::AddRawResult(const SourceResult& record, int generation) {
   std::lock_guard lock(resultsMutex_);
+  if (generation != generation_) return false;
   rawResults_.push_back(record);
   urlGroups_[record.url].push_back(rawResults_.size() - 1);
+  return true;
 }
 
-void SearchRun::AddSponsor(const SourceResult& record) {
-  if (record.url.empty()) return;
+bool SearchRun::AddSponsor(const SourceResult& record, int generation) {
+  if (record.url.empty()) return true;
   SourceResult sponsor = record;
   sponsor.title = trimWhiteSpace(sponsor.title);
   sponsor.description = trimLeadingWhiteSpace(sponsor.description);
   std::lock_guard lock(sponsorsMutex_);
+  if (generation != generation_) return false;
   auto [entry, inserted] = sponsors_.try_emplace(sponsor.url, sponsor);
   if (!inserted) entry->second.position = std::min(entry->second.position, sponsor.position);
+  return true;
 }
 
-void SearchRun::AddFailedSource(const std::u16string& instanceId) {
+void SearchRun::AddFailedSource(const std::u16string& instanceId, int resets) {
   std::lock_guard lock(failedMutex_);
+  if (resets != resets_) return;
   failedSources_.push_back(instanceId);
 }
 

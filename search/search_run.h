@@ -106,14 +106,20 @@ class SearchRun {
   std::vector<std::u16string> FailedSources() const;
 
  private:
-  void SourceSearchThread(SearchThreadParams params);
-  void RunPages(SearchThreadParams& params);
+  void SourceSearchThread(SearchThreadParams params, int resets);
+  void RunPages(SearchThreadParams& params, int resets);
   void HandOver(const SearchThreadParams& params, const SourceResult& record,
                 std::vector<std::u16string> sourceIds, ItemContent content, int priority,
                 bool addOwnId, const std::u16string& ownId);
-  void AddRawResult(const SourceResult& record);
-  void AddSponsor(const SourceResult& record);
-  void AddFailedSource(const std::u16string& instanceId);
+  // Both add only while `generation` is still the current search, checked
+  // under the list's own lock, so a thread that is still walking a page of
+  // an older search never adds to the results of a newer one. False when
+  // the search has moved on.
+  bool AddRawResult(const SourceResult& record, int generation);
+  bool AddSponsor(const SourceResult& record, int generation);
+  // Lists a failed source unless the results were reset since its thread
+  // started (`resets` is the reset count the thread started with).
+  void AddFailedSource(const std::u16string& instanceId, int resets);
   std::shared_ptr<SearchSource> FindSource(const std::u16string& instanceId) const;
   void AddTypedUrl(const std::u16string& url);
   void ReapFinishedThreads();
@@ -147,6 +153,7 @@ class SearchRun {
 
   mutable std::mutex failedMutex_;
   std::vector<std::u16string> failedSources_;
+  std::atomic<int> resets_{0};  // ResetResults calls so far
 
   // Threads, and the wait for the running count to reach zero.
   struct SourceThread {

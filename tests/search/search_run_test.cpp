@@ -9,6 +9,7 @@
 #include "tests/search/line_source.h"
 #include "tests/support/loopback_server.h"
 #include "toolkit/connect_to.h"
+#include "toolkit/http_client.h"
 
 namespace brambel {
 namespace {
@@ -245,6 +246,29 @@ TEST_F(SearchRunTest, StopDuringASlowPageAddsNothingMore) {
   EXPECT_EQ(server.requestCount("/third"), 0);
   EXPECT_EQ(listener.finished.size(), 1u);
   EXPECT_TRUE(run->FailedSources().empty());
+}
+
+TEST_F(SearchRunTest, ANewSearchNeverReceivesTheOldOnesFailures) {
+  setHttpTimeoutLimitForTesting(300ms);
+  server.stall("/stalled");
+  server.serve("/fresh", "ITEM http://fresh.test/ Fresh\n", "text/plain");
+  auto stalled = addSource(u"/stalled");
+  auto fresh = addSource(u"/fresh");
+  auto run = makeRun();
+  run->RunSearch(u"old", true, 1, {stalled->GetInstanceId()});
+  for (int i = 0; i < 1000 && server.requestCount("/stalled") == 0; ++i) std::this_thread::sleep_for(5ms);
+  run->RunSearch(u"new", true, 1, {fresh->GetInstanceId()});
+  ASSERT_TRUE(run->WaitUntilIdle(10s));
+  setHttpTimeoutLimitForTesting(0ms);
+  EXPECT_TRUE(run->FailedSources().empty());
+  EXPECT_EQ(urls(run->RawResults()), (std::vector<std::u16string>{u"http://fresh.test/"}));
+
+  // The same time-out within the running search is a failure.
+  setHttpTimeoutLimitForTesting(300ms);
+  run->RunSearch(u"x", true, 1, {stalled->GetInstanceId()});
+  ASSERT_TRUE(run->WaitUntilIdle(10s));
+  setHttpTimeoutLimitForTesting(0ms);
+  EXPECT_EQ(run->FailedSources(), (std::vector<std::u16string>{stalled->GetInstanceId()}));
 }
 
 TEST_F(SearchRunTest, SponsorsAreMergedByUrlAndCappedPerSource) {
