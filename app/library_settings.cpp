@@ -1,0 +1,85 @@
+#include "app/library_settings.h"
+
+#include <system_error>
+
+#include "app/settings_fields.h"
+#include "index/stop_words.h"
+#include "toolkit/code_pages.h"
+#include "toolkit/text_file.h"
+
+namespace brambel {
+namespace {
+
+#define BRAMBEL_FIELD(name) SettingField<LibrarySettings>{#name, &LibrarySettings::name}
+// Every library setting but the per-source flags, in the order it is read and written.
+const SettingField<LibrarySettings> kFields[] = {
+    BRAMBEL_FIELD(noExpire),           BRAMBEL_FIELD(noMainIndexing),
+    BRAMBEL_FIELD(noURLIndexing),      BRAMBEL_FIELD(noMemoryIndexing),
+    BRAMBEL_FIELD(batchFirstCategory), BRAMBEL_FIELD(contentCacheSize),
+    BRAMBEL_FIELD(maxContentLength),   BRAMBEL_FIELD(maxImageLength),
+    BRAMBEL_FIELD(maxSourceResults),   BRAMBEL_FIELD(previewCacheSize),
+    BRAMBEL_FIELD(previewCodec),       BRAMBEL_FIELD(generateAllPreviews),
+    BRAMBEL_FIELD(previewImageHeight), BRAMBEL_FIELD(previewImageWidth),
+    BRAMBEL_FIELD(autogenPreview),     BRAMBEL_FIELD(maxHistory),
+    BRAMBEL_FIELD(maxTermLength),      BRAMBEL_FIELD(stopWords),
+    BRAMBEL_FIELD(startupURL),         BRAMBEL_FIELD(searchLabelOverride),
+    BRAMBEL_FIELD(categoryURL),
+};
+#undef BRAMBEL_FIELD
+
+constexpr std::string_view kSourcePrefix = "source.";
+constexpr char kSection[] = "general";
+
+std::u16string trimmedText(const std::u16string& text) {
+  size_t first = text.find_first_not_of(u" \t");
+  if (first == std::u16string::npos) return u"";
+  return text.substr(first, text.find_last_not_of(u" \t") - first + 1);
+}
+
+}  // namespace
+
+LibrarySettings ReadLibrarySettings(const SettingsMap& map, bool fileFound) {
+  LibrarySettings settings;
+  settings.noMainIndexing = !fileFound;
+  settings.generateAllPreviews = fileFound;
+  settings.stopWords = std::u16string(kDefaultStopWords);
+  readSettingFields(settings, map, kFields);
+  settings.categoryURL = trimmedText(settings.categoryURL);
+
+  // "source.N" = KEY "=" NUMBER; the source key may itself hold "=".
+  for (const auto& [key, value] : map) {
+    if (key.compare(0, kSourcePrefix.size(), kSourcePrefix) != 0) continue;
+    size_t equals = value.rfind('=');
+    if (equals == std::string::npos) continue;
+    long long flags = parseDecimal(std::string_view(value).substr(equals + 1)).value_or(0);
+    settings.sourceFlags[toWide(value.substr(0, equals), kCodePageUtf8)] =
+        flags < 0 || flags > 0xffffffffLL ? 0 : static_cast<uint32_t>(flags);
+  }
+  return settings;
+}
+
+LibrarySettings loadLibrarySettings(const std::filesystem::path& libraryDirectory,
+                                    const std::filesystem::path& programDataDirectory) {
+  std::optional<std::string> text = readTextFile(libraryDirectory / kLibrarySettingsFileName);
+  if (!text) text = readTextFile(programDataDirectory / kLibrarySettingsFileName);
+  return ReadLibrarySettings(text ? parseSettingsSection(*text, kSection) : SettingsMap(), text.has_value());
+}
+
+std::string formatLibrarySettings(const LibrarySettings& settings) {
+  std::vector<std::string> lines{"[general]"};
+  for (const auto& [key, value] : settingFieldValues(settings, kFields)) lines.push_back(key + "=" + value);
+  size_t index = 0;
+  for (const auto& [source, flags] : settings.sourceFlags) {
+    lines.push_back(std::string(kSourcePrefix) + std::to_string(index++) + "=" + settingLine(source) + "=" +
+                    std::to_string(flags));
+  }
+  return joinLines(lines) + "\r\n";
+}
+
+bool WriteLibrarySettings(const LibrarySettings& settings, const std::filesystem::path& directory) {
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  return writeTextFile(directory / kLibrarySettingsFileName, formatLibrarySettings(settings));
+}
+
+}  // namespace brambel

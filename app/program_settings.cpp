@@ -1,0 +1,74 @@
+#include "app/program_settings.h"
+
+#include <system_error>
+
+#include "app/settings_fields.h"
+#include "platform/directories.h"
+#include "toolkit/code_pages.h"
+#include "toolkit/text_file.h"
+
+namespace brambel {
+namespace {
+
+// Every program setting, in the order it is read and written.
+#define BRAMBEL_FIELD(name) SettingField<ProgramSettings>{#name, &ProgramSettings::name}
+const SettingField<ProgramSettings> kFields[] = {
+    BRAMBEL_FIELD(contextThreads),       BRAMBEL_FIELD(imageThreads),
+    BRAMBEL_FIELD(indexThreads),         BRAMBEL_FIELD(saveThreads),
+    BRAMBEL_FIELD(thumbThreads),         BRAMBEL_FIELD(snippetDisplayLength),
+    BRAMBEL_FIELD(tileWidth),            BRAMBEL_FIELD(tileHeight),
+    BRAMBEL_FIELD(tileHoverDelay),       BRAMBEL_FIELD(listHoverDelay),
+    BRAMBEL_FIELD(listThumbHeight),      BRAMBEL_FIELD(listThumbWidth),
+    BRAMBEL_FIELD(listFontScale),        BRAMBEL_FIELD(tileFontScale),
+    BRAMBEL_FIELD(prefetchHeader),       BRAMBEL_FIELD(sendReferer),
+    BRAMBEL_FIELD(categoryCounts),       BRAMBEL_FIELD(contentSummaryExtraction),
+    BRAMBEL_FIELD(aggregateTermScoring), BRAMBEL_FIELD(previewTextOverlay),
+    BRAMBEL_FIELD(previewAnimate),       BRAMBEL_FIELD(previewActiveX),
+    BRAMBEL_FIELD(miniActiveX),          BRAMBEL_FIELD(previewScripts),
+    BRAMBEL_FIELD(miniScripts),          BRAMBEL_FIELD(preloadMinibrowser),
+    BRAMBEL_FIELD(autoPermanent),        BRAMBEL_FIELD(allowRawImages),
+    BRAMBEL_FIELD(allowLocalFilter),     BRAMBEL_FIELD(allowURLFilter),
+    BRAMBEL_FIELD(showSponsors),         BRAMBEL_FIELD(autocompleteTerms),
+    BRAMBEL_FIELD(previewWindowWidth),   BRAMBEL_FIELD(previewWindowHeight),
+    BRAMBEL_FIELD(displaySources),       BRAMBEL_FIELD(termHighlighting),
+    BRAMBEL_FIELD(browserStyleTitles),   BRAMBEL_FIELD(displayDate),
+    BRAMBEL_FIELD(minSpaceThreshold),    BRAMBEL_FIELD(indexQueueSize),
+    BRAMBEL_FIELD(indexCacheSize),       BRAMBEL_FIELD(thumbCacheSize),
+    BRAMBEL_FIELD(lastVersionReminded),  BRAMBEL_FIELD(lastVersionCheck),
+    BRAMBEL_FIELD(globalIndexSleepInterval), BRAMBEL_FIELD(searchResultMax),
+    BRAMBEL_FIELD(resultDisplayMax),     BRAMBEL_FIELD(userScoringWeight),
+    BRAMBEL_FIELD(permScoringWeight),    BRAMBEL_FIELD(defaultCachePath),
+    BRAMBEL_FIELD(browserId),            BRAMBEL_FIELD(mainPosition),
+    BRAMBEL_FIELD(previewPosition),
+};
+#undef BRAMBEL_FIELD
+
+}  // namespace
+
+ProgramSettingsFile programSettingsFile(bool portable) {
+  std::filesystem::path directory = portable ? executableDirectory() : configDirectory();
+  return {directory / kProgramSettingsFileName, portable};
+}
+
+ProgramSettings ReadProgramSettings(const ProgramSettingsFile& file, const std::u16string& defaultLibraryDirectory) {
+  ProgramSettings settings;
+  settings.defaultCachePath = defaultLibraryDirectory;
+  if (file.portable) {
+    settings.minSpaceThreshold = 5;
+    settings.browserId.clear();
+    settings.defaultCachePath.clear();
+  }
+  readSettingFields(settings, parseSettingsLines(readTextFile(file.path).value_or("")), kFields);
+  if (!settings.defaultCachePath.empty() && settings.defaultCachePath.back() != u'/')
+    settings.defaultCachePath += u'/';
+  return settings;
+}
+
+bool WriteProgramSettings(const ProgramSettings& settings, const ProgramSettingsFile& file) {
+  std::error_code error;
+  std::filesystem::create_directories(file.path.parent_path(), error);
+  std::string existing = readTextFile(file.path).value_or("");
+  return writeTextFile(file.path, updateSettingsLines(existing, settingFieldValues(settings, kFields)));
+}
+
+}  // namespace brambel
