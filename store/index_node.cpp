@@ -1,6 +1,8 @@
 #include "store/index_node.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "store/little_endian.h"
 
@@ -71,12 +73,22 @@ void IndexNode::clearEntry(uint32_t i) {
   values_[i] = RecordAddress{0};
 }
 
+// On little-endian hosts the arrays are copied as they stand.
+constexpr bool kLittleEndianHost = std::endian::native == std::endian::little;
+
 std::string IndexNode::encode() const {
   std::string bytes(geometry_.nodeSize(), '\0');
   auto* out = reinterpret_cast<uint8_t*>(bytes.data());
   storeLe32(out, keyCount);
   storeLe32(out + 4, childCount);
   uint8_t* at = out + 8;
+  if constexpr (kLittleEndianHost) {
+    std::memcpy(at, keys_.data(), keys_.size() * 2);
+    at = out + 8 + geometry_.keyBytes();
+    std::memcpy(at, values_.data(), values_.size() * 8);
+    std::memcpy(at + values_.size() * 8, children_.data(), children_.size() * 8);
+    return bytes;
+  }
   for (char16_t unit : keys_) {
     storeLe16(at, unit);
     at += 2;
@@ -102,6 +114,13 @@ bool IndexNode::decode(const uint8_t* bytes, size_t length) {
   keyCount = keys;
   childCount = children;
   const uint8_t* at = bytes + 8;
+  if constexpr (kLittleEndianHost) {
+    std::memcpy(keys_.data(), at, keys_.size() * 2);
+    at = bytes + 8 + geometry_.keyBytes();
+    std::memcpy(values_.data(), at, values_.size() * 8);
+    std::memcpy(children_.data(), at + values_.size() * 8, children_.size() * 8);
+    return true;
+  }
   for (char16_t& unit : keys_) {
     unit = loadLe16(at);
     at += 2;
@@ -116,6 +135,32 @@ bool IndexNode::decode(const uint8_t* bytes, size_t length) {
     at += 8;
   }
   return true;
+}
+
+uint32_t IndexNode::lowerBound(std::u16string_view key, uint32_t end) const {
+  uint32_t low = 0;
+  while (low < end) {
+    uint32_t middle = low + (end - low) / 2;
+    if (compareKeys(this->key(middle), key, geometry_.prefixLength) < 0) {
+      low = middle + 1;
+    } else {
+      end = middle;
+    }
+  }
+  return low;
+}
+
+uint32_t IndexNode::upperBound(std::u16string_view key, uint32_t end) const {
+  uint32_t low = 0;
+  while (low < end) {
+    uint32_t middle = low + (end - low) / 2;
+    if (compareKeys(this->key(middle), key, geometry_.prefixLength) <= 0) {
+      low = middle + 1;
+    } else {
+      end = middle;
+    }
+  }
+  return low;
 }
 
 }  // namespace brambel

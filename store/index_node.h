@@ -72,6 +72,11 @@ class IndexNode {
   // Clears key slot i and its value (unused slots are 0 on disk).
   void clearEntry(uint32_t i);
 
+  // Binary searches over the first `end` keys: the first slot whose key is
+  // not less than (lowerBound) or greater than (upperBound) `key`.
+  uint32_t lowerBound(std::u16string_view key, uint32_t end) const;
+  uint32_t upperBound(std::u16string_view key, uint32_t end) const;
+
   // Exactly nodeSize() bytes.
   std::string encode() const;
   // Fills this node from nodeSize() bytes; false when the counts are

@@ -82,9 +82,7 @@ void IndexSession::setPriority(RecordAddress address, uint32_t priority) {
 uint32_t IndexSession::liveKeyCount(const IndexNode& node, std::optional<std::u16string_view> upperBound,
                                     uint32_t prefixLength) {
   if (!upperBound) return node.keyCount;
-  uint32_t live = 0;
-  while (live < node.keyCount && compareKeys(node.key(live), *upperBound, prefixLength) < 0) ++live;
-  return live;
+  return node.lowerBound(*upperBound, node.keyCount);
 }
 
 std::optional<TermRecord> IndexSession::termRecordFor(std::u16string_view key) {
@@ -96,8 +94,7 @@ std::optional<TermRecord> IndexSession::termRecordFor(std::u16string_view key) {
     auto node = readNode(address);
     if (!node) return std::nullopt;
     uint32_t live = liveKeyCount(*node, upper, p);
-    uint32_t i = 0;
-    while (i < live && compareKeys(node->key(i), key, p) < 0) ++i;
+    uint32_t i = node->lowerBound(key, live);
     if (i < live && compareKeys(node->key(i), key, p) == 0) {
       if (node->keyIsFull(i)) return readTermRecord(node->value(i));
       TermRecord record;
@@ -304,8 +301,7 @@ bool IndexSession::insertNonFull(IndexNode& node, std::u16string_view term, std:
     ++node.keyCount;
     return !writeNode(node).isNone();
   }
-  uint32_t i = 0;
-  while (i < node.keyCount && compareKeys(node.key(i), key, p) <= 0) ++i;
+  uint32_t i = node.upperBound(key, node.keyCount);
   if (i >= node.childCount) return false;
   auto child = readNode(node.child(i));
   if (!child) return false;
@@ -402,9 +398,7 @@ bool IndexSession::walk(RecordAddress address, std::u16string_view prefix, std::
   if (!node) return true;
   std::u16string_view prefixKey = keyOf(prefix, p);
   uint32_t live = liveKeyCount(*node, upperBound, p);
-  uint32_t i = 0;
-  while (i < live && compareKeys(node->key(i), prefixKey, p) < 0) ++i;
-  for (; i <= live; ++i) {
+  for (uint32_t i = node->lowerBound(prefixKey, live); i <= live; ++i) {
     if (!node->isLeaf() && i < node->childCount) {
       std::optional<std::u16string> childUpper = i < live ? std::optional(std::u16string(node->key(i))) : upperBound;
       if (!walk(node->child(i), prefix, childUpper, depth + 1, visit, visited)) return false;
