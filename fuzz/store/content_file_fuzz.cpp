@@ -1,14 +1,12 @@
 // Opens a content file made of arbitrary bytes, reads every section, then
 // appends a section to it: nothing may crash, hang or allocate beyond the
 // file's size.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
-#include "platform/file.h"
+#include "fuzz/store/scratch_file.h"
 #include "store/btree_cache_object.h"
 #include "store/source_index_text.h"
 #include "store/source_links.h"
@@ -20,12 +18,6 @@
 namespace {
 
 constexpr size_t kLargestInput = 1 << 16;
-
-std::filesystem::path scratchPath() {
-  static const auto path = std::filesystem::temp_directory_path() /
-                           ("content_file_fuzz_" + std::to_string(::getpid()) + ".zdoc");
-  return path;
-}
 
 void readEverySection(const brambel::ContentFile& file) {
   brambel::SourceResultRecord record;
@@ -52,13 +44,8 @@ void readEverySection(const brambel::ContentFile& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kLargestInput) return 0;
-  const auto path = scratchPath();
-  {
-    brambel::File file = brambel::File::open(path, brambel::File::Access::ReadWrite,
-                                             brambel::File::Disposition::OpenAlways);
-    if (!file.isOpen() || ::ftruncate(file.descriptor(), 0) != 0) return 0;
-    file.writeAt(0, data, size);
-  }
+  const auto path = brambel::fuzzing::writeScratchFile("content_file_fuzz.zdoc", data, size);
+  if (path.empty()) return 0;
   readEverySection(brambel::ContentFile::openForReading(path));
   auto writable = brambel::ContentFile::openForWriting(path);
   brambel::SourceResult result;

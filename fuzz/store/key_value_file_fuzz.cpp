@@ -1,27 +1,19 @@
 // Opens a key-value file made of arbitrary bytes, walks it, looks up what
 // the walk found, then inserts and replaces keys and walks again: nothing may
 // crash, hang or allocate beyond the file's size.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "platform/file.h"
+#include "fuzz/store/scratch_file.h"
 #include "store/key_value_file.h"
 
 namespace {
 
 constexpr size_t kLargestInput = 1 << 16;
 constexpr size_t kKeysLookedUp = 16;
-
-std::filesystem::path scratchPath() {
-  static const auto path = std::filesystem::temp_directory_path() /
-                           ("key_value_file_fuzz_" + std::to_string(::getpid()) + ".zurl");
-  return path;
-}
 
 std::vector<std::string> walk(const brambel::KeyValueFile& file) {
   std::vector<std::string> keys;
@@ -36,13 +28,8 @@ std::vector<std::string> walk(const brambel::KeyValueFile& file) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kLargestInput) return 0;
-  const auto path = scratchPath();
-  {
-    brambel::File file = brambel::File::open(path, brambel::File::Access::ReadWrite,
-                                             brambel::File::Disposition::OpenAlways);
-    if (!file.isOpen() || ::ftruncate(file.descriptor(), 0) != 0) return 0;
-    file.writeAt(0, data, size);
-  }
+  const auto path = brambel::fuzzing::writeScratchFile("key_value_file_fuzz.zurl", data, size);
+  if (path.empty()) return 0;
   brambel::KeyValueFile::Options readOnly;
   readOnly.readOnly = true;
   brambel::KeyValueFile reader(path, readOnly);
