@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "index/term_lookup.h"
 #include "index/work_yielder.h"
@@ -25,38 +26,48 @@ struct OpenChain {
   TermRecord last;
 };
 
-// A term listed twice gets one posting carrying both weights; inserting it
+// One term of a batch with its postings, in batch order.
+struct TermPostings {
+  std::u16string term;
+  std::vector<Posting> postings;
+};
+
+// Groups the documents' postings by term, in ascending term order. A term a
+// document lists twice gets one posting carrying both weights: inserting it
 // twice would store its key twice.
-void mergeDuplicates(std::vector<WeightedTerm>& sortedTerms) {
-  size_t kept = 0;
-  for (size_t i = 0; i < sortedTerms.size(); ++i) {
-    if (kept > 0 && sortedTerms[kept - 1].term == sortedTerms[i].term) {
-      sortedTerms[kept - 1].weight += sortedTerms[i].weight;
-    } else {
-      if (kept != i) sortedTerms[kept] = std::move(sortedTerms[i]);
-      ++kept;
+std::vector<TermPostings> groupByTerm(std::vector<DocumentTerms>& documents) {
+  std::unordered_map<std::u16string, size_t> slots;
+  std::vector<TermPostings> grouped;
+  for (DocumentTerms& document : documents) {
+    for (WeightedTerm& t : document.terms) {
+      if (!isStorableTerm(t.term)) continue;
+      auto [slot, added] = slots.try_emplace(t.term, grouped.size());
+      if (added) grouped.push_back({std::move(t.term), {}});
+      std::vector<Posting>& postings = grouped[slot->second].postings;
+      if (!postings.empty() && postings.back().id == document.documentId)
+        postings.back().weight += t.weight;
+      else
+        postings.push_back({document.documentId, t.weight});
     }
   }
-  sortedTerms.resize(kept);
+  std::sort(grouped.begin(), grouped.end(),
+            [](const TermPostings& a, const TermPostings& b) { return a.term < b.term; });
+  return grouped;
 }
 
 }  // namespace
 
-bool AddDocument(IndexFile& index, std::vector<WeightedTerm> terms, uint32_t documentId,
-                 const IndexingOptions& options) {
+bool AddDocuments(IndexFile& index, std::vector<DocumentTerms> documents, const IndexingOptions& options) {
   if (!index.isValid() || index.isReadOnly()) return false;
   std::optional<IndexSession> session = index.beginWrite();
   if (!session) return false;
   const uint32_t prefixLength = index.prefixLength();
 
   const Clock::time_point collectStart = Clock::now();
-  std::erase_if(terms, [](const WeightedTerm& t) { return !isStorableTerm(t.term); });
-  std::sort(terms.begin(), terms.end(),
-            [](const WeightedTerm& a, const WeightedTerm& b) { return a.term < b.term; });
-  mergeDuplicates(terms);
+  std::vector<TermPostings> terms = groupByTerm(documents);
   std::vector<std::u16string_view> sorted;
   sorted.reserve(terms.size());
-  for (const WeightedTerm& t : terms) sorted.push_back(t.term);
+  for (const TermPostings& t : terms) sorted.push_back(t.term);
   const Clock::time_point lookupStart = Clock::now();
   std::vector<TermLookup> found = lookupSortedTerms(*session, sorted);
   const Clock::time_point updateStart = Clock::now();
@@ -67,8 +78,7 @@ bool AddDocument(IndexFile& index, std::vector<WeightedTerm> terms, uint32_t doc
   for (size_t i = 0; i < terms.size(); ++i) {
     yielder.maybeYield();
     const std::u16string_view term = sorted[i];
-    const Posting posting{documentId, terms[i].weight};
-    const std::span<const Posting> postings(&posting, 1);
+    const std::span<const Posting> postings(terms[i].postings);
     TermLookup& lookup = found[i];
     if (lookup.record) {
       written &= session->appendPostings(*lookup.record, postings);
@@ -102,6 +112,13 @@ bool AddDocument(IndexFile& index, std::vector<WeightedTerm> terms, uint32_t doc
                   perSecond(terms.size(), lookupStart, updateStart),
                   perSecond(terms.size(), updateStart, end)});
   return written;
+}
+
+bool AddDocument(IndexFile& index, std::vector<WeightedTerm> terms, uint32_t documentId,
+                 const IndexingOptions& options) {
+  std::vector<DocumentTerms> batch(1);
+  batch[0] = {documentId, std::move(terms)};
+  return AddDocuments(index, std::move(batch), options);
 }
 
 bool EnsureTerm(IndexFile& index, std::u16string_view term) {

@@ -34,6 +34,18 @@ struct IndexingOptions {
 bool AddDocument(IndexFile& index, std::vector<WeightedTerm> terms, uint32_t documentId,
                  const IndexingOptions& options = {});
 
+// The terms of one document of a batch.
+struct DocumentTerms {
+  uint32_t documentId = 0;
+  std::vector<WeightedTerm> terms;
+};
+
+// Adds several documents in one write session: each term is looked up and
+// written once for the whole batch, with the postings of every document of
+// the batch that holds it (in batch order). Otherwise as AddDocument.
+bool AddDocuments(IndexFile& index, std::vector<DocumentTerms> documents,
+                  const IndexingOptions& options = {});
+
 // Adds `term` with no document (id 0, weight 0) when it is not stored yet, so
 // that it can be found and completed.
 bool EnsureTerm(IndexFile& index, std::u16string_view term);

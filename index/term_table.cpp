@@ -8,6 +8,15 @@
 
 namespace brambel {
 
+std::vector<WeightedTerm> TermTable::WeightedTerms() const {
+  std::vector<WeightedTerm> terms;
+  for (std::u16string& term : TermsWithPrefix(u"")) {
+    const float weight = TermWeight(term);
+    terms.push_back({std::move(term), weight});
+  }
+  return terms;
+}
+
 DocumentTermTable::DocumentTermTable(const TermOffsets& map) : map_(map) {
   for (const auto& [term, positions] : map_.terms())
     occurrences_ += static_cast<uint32_t>(positions.size());
@@ -33,6 +42,14 @@ float DocumentTermTable::TermWeight(std::u16string_view term) const {
   return positions ? brambel::TermWeight(static_cast<uint32_t>(positions->size()), occurrences_) : 0.0f;
 }
 
+std::vector<WeightedTerm> DocumentTermTable::WeightedTerms() const {
+  std::vector<WeightedTerm> terms;
+  terms.reserve(map_.TermCount());
+  for (const auto& [term, positions] : map_.terms())
+    terms.push_back({term, brambel::TermWeight(static_cast<uint32_t>(positions.size()), occurrences_)});
+  return terms;
+}
+
 std::vector<std::u16string> StoredTermTable::TermsWithPrefix(std::u16string_view prefix) const {
   std::vector<std::u16string> terms;
   for (StoredTerm& stored : ListStoredTerms(index_, prefix, std::numeric_limits<size_t>::max()))
@@ -53,14 +70,10 @@ std::optional<std::vector<Posting>> StoredTermTable::FindTerm(std::u16string_vie
   return session->postingsOf(*record);
 }
 
+
 bool AddDocument(IndexFile& index, const TermTable& table, uint32_t documentId,
                  const IndexingOptions& options) {
-  std::vector<WeightedTerm> terms;
-  for (std::u16string& term : table.TermsWithPrefix(u"")) {
-    const float weight = table.TermWeight(term);
-    terms.push_back({std::move(term), weight});
-  }
-  return AddDocument(index, std::move(terms), documentId, options);
+  return AddDocument(index, table.WeightedTerms(), documentId, options);
 }
 
 }  // namespace brambel

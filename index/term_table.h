@@ -27,6 +27,9 @@ class TermTable {
   virtual std::optional<std::vector<Posting>> FindTerm(std::u16string_view term) const = 0;
   // The weight of the term in this document; 0 for a stored table.
   virtual float TermWeight(std::u16string_view term) const = 0;
+
+  // Every term with its weight, in code-unit order.
+  virtual std::vector<WeightedTerm> WeightedTerms() const;
 };
 
 // A document's term map (term → positions): a term's weight grows with its
@@ -39,6 +42,7 @@ class DocumentTermTable : public TermTable {
   size_t TermCount() const override;
   std::optional<std::vector<Posting>> FindTerm(std::u16string_view term) const override;
   float TermWeight(std::u16string_view term) const override;
+  std::vector<WeightedTerm> WeightedTerms() const override;
 
  private:
   const TermOffsets& map_;
