@@ -1,6 +1,7 @@
 // brambel-cli inspect entities|strip|normalize|encode-url|decode-url|charset|date:
 // one text helper each, for trying pages and headers by hand. Wide-text
 // helpers read and print UTF-8.
+#include <cstdint>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -20,88 +21,67 @@ extern const CommandRegistration kDecodeUrl;
 extern const CommandRegistration kCharset;
 extern const CommandRegistration kDate;
 
-// The one TEXT argument, or standard input when it is left out. Call after
-// the command's options are taken; on failure `status` holds the exit status.
-std::optional<std::string> takeText(CommandContext& context, const CommandRegistration& command, int& status) {
+// Takes the one TEXT argument, or standard input when it is left out, and
+// prints what `transform` makes of it. Call after the command's own options
+// are taken. `transform` answers nothing after writing its own message.
+template <typename Transform>
+int printTransformed(CommandContext& context, const CommandRegistration& command, Transform transform) {
   auto words = context.args.positionals();
-  if (!context.args.error().empty()) {
-    status = usageError(command, context.err, context.args.error());
-    return std::nullopt;
-  }
+  if (!context.args.error().empty()) return usageError(command, context.err, context.args.error());
   if (words.size() > 1) {
-    status = usageError(command, context.err, "expected one TEXT argument, got " + std::to_string(words.size()));
-    return std::nullopt;
+    return usageError(command, context.err, "expected one TEXT argument, got " + std::to_string(words.size()));
   }
-  if (words.size() == 1) return words[0];
-  auto input = readInput(std::nullopt, context.err);
-  if (!input) status = 1;
-  return input;
+  auto text = words.size() == 1 ? std::optional<std::string>(words[0]) : readInput(std::nullopt, context.err);
+  if (!text) return 1;
+  std::optional<std::string> result = transform(*text);
+  if (!result) return 1;
+  context.out << *result << "\n";
+  return 0;
 }
 
 std::u16string fromUtf8(const std::string& text) { return toWide(text, kCodePageUtf8); }
 std::string toUtf8(const std::u16string& text) { return toNarrow(text, kCodePageUtf8); }
 
 int runEntities(CommandContext& context) {
-  int status = 0;
-  auto text = takeText(context, kEntities, status);
-  if (!text) return status;
-  context.out << decodeEntities(*text) << "\n";
-  return 0;
+  return printTransformed(context, kEntities, [](const std::string& text) { return decodeEntities(text); });
 }
 
 int runStrip(CommandContext& context) {
-  int status = 0;
-  auto text = takeText(context, kStrip, status);
-  if (!text) return status;
-  context.out << toUtf8(stripMarkup(fromUtf8(*text))) << "\n";
-  return 0;
+  return printTransformed(context, kStrip,
+                          [](const std::string& text) { return toUtf8(stripMarkup(fromUtf8(text))); });
 }
 
 int runNormalize(CommandContext& context) {
   bool quotesSeparate = context.args.flag("quotes-separate");
-  int status = 0;
-  auto text = takeText(context, kNormalize, status);
-  if (!text) return status;
-  context.out << toUtf8(normalizeText(fromUtf8(*text), quotesSeparate)) << "\n";
-  return 0;
+  return printTransformed(context, kNormalize, [quotesSeparate](const std::string& text) {
+    return toUtf8(normalizeText(fromUtf8(text), quotesSeparate));
+  });
 }
 
 int runEncodeUrl(CommandContext& context) {
   auto codePage = context.args.number("codepage");
-  int status = 0;
-  auto text = takeText(context, kEncodeUrl, status);
-  if (!text) return status;
-  int page = codePage.value_or(kCodePageUtf8);
-  if (codePage && (*codePage > INT32_MAX || !CodePageConverter(page).valid())) {
-    context.err << "brambel-cli: no converter for code page " << *codePage << "\n";
-    return 1;
-  }
-  context.out << toUtf8(encodeUrl(fromUtf8(*text), page)) << "\n";
-  return 0;
+  return printTransformed(context, kEncodeUrl, [&](const std::string& text) -> std::optional<std::string> {
+    if (codePage && (*codePage > INT32_MAX || !CodePageConverter(static_cast<int>(*codePage)).valid())) {
+      context.err << "brambel-cli: no converter for code page " << *codePage << "\n";
+      return std::nullopt;
+    }
+    return toUtf8(encodeUrl(fromUtf8(text), static_cast<int>(codePage.value_or(kCodePageUtf8))));
+  });
 }
 
 int runDecodeUrl(CommandContext& context) {
-  int status = 0;
-  auto text = takeText(context, kDecodeUrl, status);
-  if (!text) return status;
-  context.out << toUtf8(decodeUrl(fromUtf8(*text))) << "\n";
-  return 0;
+  return printTransformed(context, kDecodeUrl,
+                          [](const std::string& text) { return toUtf8(decodeUrl(fromUtf8(text))); });
 }
 
 int runCharset(CommandContext& context) {
-  int status = 0;
-  auto text = takeText(context, kCharset, status);
-  if (!text) return status;
-  context.out << codePageForCharset(*text) << "\n";
-  return 0;
+  return printTransformed(context, kCharset,
+                          [](const std::string& name) { return std::to_string(codePageForCharset(name)); });
 }
 
 int runDate(CommandContext& context) {
-  int status = 0;
-  auto text = takeText(context, kDate, status);
-  if (!text) return status;
-  context.out << parseHttpDate(fromUtf8(*text)) << "\n";
-  return 0;
+  return printTransformed(context, kDate,
+                          [](const std::string& text) { return std::to_string(parseHttpDate(fromUtf8(text))); });
 }
 
 const CommandRegistration kEntities{"inspect", "entities", "[TEXT]",

@@ -42,6 +42,25 @@ constexpr int kLastIsoPart = 16;
 // The converter counts in 32-bit lengths, and a unit may grow to four bytes.
 constexpr size_t kLongestText = INT32_MAX / 4 - 4;
 
+// Runs `convert(buffer, capacity, status)`, an ICU call that answers the full
+// length, once more with a larger buffer when the first guess was too small.
+template <typename Unit, typename Convert>
+std::optional<std::basic_string<Unit>> convertGrowing(size_t guess, Convert convert) {
+  std::basic_string<Unit> out(guess, Unit());
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = convert(out.data(), static_cast<int32_t>(out.size()), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      out.resize(static_cast<size_t>(length) + 1);
+      continue;
+    }
+    if (U_FAILURE(status)) return std::nullopt;
+    out.resize(static_cast<size_t>(length));
+    return out;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string converterNameForCodePage(int codePage) {
@@ -75,38 +94,18 @@ CodePageConverter::~CodePageConverter() {
 
 std::optional<std::u16string> CodePageConverter::toUtf16(std::string_view bytes) {
   if (!converter_ || bytes.size() > kLongestText) return std::nullopt;
-  std::u16string out(bytes.size() + 2, u'\0');
-  for (;;) {
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_resetToUnicode(converter_);
-    int32_t length = ucnv_toUChars(converter_, out.data(), static_cast<int32_t>(out.size()), bytes.data(),
-                                   static_cast<int32_t>(bytes.size()), &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-      out.resize(static_cast<size_t>(length) + 1);
-      continue;
-    }
-    if (U_FAILURE(status)) return std::nullopt;
-    out.resize(static_cast<size_t>(length));
-    return out;
-  }
+  return convertGrowing<char16_t>(bytes.size() + 2, [&](char16_t* out, int32_t capacity, UErrorCode* status) {
+    return ucnv_toUChars(converter_, out, capacity, bytes.data(), static_cast<int32_t>(bytes.size()), status);
+  });
 }
 
 std::optional<std::string> CodePageConverter::fromUtf16(std::u16string_view text) {
   if (!converter_ || text.size() > kLongestText) return std::nullopt;
-  std::string out(text.size() * ucnv_getMaxCharSize(converter_) + 4, '\0');
-  for (;;) {
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_resetFromUnicode(converter_);
-    int32_t length = ucnv_fromUChars(converter_, out.data(), static_cast<int32_t>(out.size()), text.data(),
-                                     static_cast<int32_t>(text.size()), &status);
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-      out.resize(static_cast<size_t>(length) + 1);
-      continue;
-    }
-    if (U_FAILURE(status)) return std::nullopt;
-    out.resize(static_cast<size_t>(length));
-    return out;
-  }
+  return convertGrowing<char>(text.size() * ucnv_getMaxCharSize(converter_) + 4,
+                              [&](char* out, int32_t capacity, UErrorCode* status) {
+                                return ucnv_fromUChars(converter_, out, capacity, text.data(),
+                                                       static_cast<int32_t>(text.size()), status);
+                              });
 }
 
 }  // namespace brambel

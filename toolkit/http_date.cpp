@@ -4,6 +4,8 @@
 #include <boost/regex/icu.hpp>
 #include <optional>
 
+#include "toolkit/ascii_case.h"
+
 namespace brambel {
 namespace {
 
@@ -43,7 +45,7 @@ std::int64_t daysSinceEpoch(int year, int month, int day) {
 // The fields name a real moment (a leap second is allowed and rolls over),
 // representable in the 32-bit date fields; anything else reads as no date.
 std::uint32_t secondsOf(const DateFields& date) {
-  if (date.day < 1 || date.day > daysInMonth(date.year, date.month)) return 0;
+  if (date.month < 0 || date.day < 1 || date.day > daysInMonth(date.year, date.month)) return 0;
   if (date.hour > 23 || date.minute > 59 || date.second > 60) return 0;
   std::int64_t seconds = daysSinceEpoch(date.year, date.month, date.day) * kSecondsPerDay + date.hour * 3600 +
                          date.minute * 60 + date.second;
@@ -59,50 +61,69 @@ int number(const Match& match, int group) {
   return value;
 }
 
+// 0 to 11, or -1 for a name the expression let through by case folding
+// beyond ASCII (the long s matches "s").
 int monthIndex(const Match& match, int group) {
   std::u16string name(match[group].first, match[group].second);
-  for (char16_t& c : name) c = static_cast<char16_t>(c | 0x20);  // the pattern admits ASCII letters only
+  if (name.size() != 3) return -1;
   for (size_t i = 0; i < kMonths.size(); ++i) {
     const char* month = kMonths[i];
-    if (name[0] == (month[0] | 0x20) && name[1] == month[1] && name[2] == month[2]) return static_cast<int>(i);
+    if (asciiLower(name[0]) == asciiLower(month[0]) && asciiLower(name[1]) == month[1] &&
+        asciiLower(name[2]) == month[2]) {
+      return static_cast<int>(i);
+    }
   }
-  return 0;
+  return -1;
 }
 
-boost::u32regex datePattern(const char16_t* pattern) {
-  return boost::make_u32regex(reinterpret_cast<const UChar*>(pattern), boost::regex::perl | boost::regex::icase);
+// One way of writing a date: its expression and which group holds each field.
+struct DateLayout {
+  const char16_t* pattern;
+  int day, month, year, hour, minute, second;  // group numbers; the weekday is group 1
+  bool twoDigitYear;
+};
+
+constexpr std::array<DateLayout, 3> kLayouts{{
+    // Sun, 06 Nov 1994 08:49:37 GMT (the seconds may be missing)
+    {u"(mon|tue|wed|thu|fri|sat|sun), ([0-9]{2}) (jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec) "
+     u"([0-9]{4}) ([0-9]{2}):([0-9]{2}):?([0-9]{2})?",
+     2, 3, 4, 5, 6, 7, false},
+    // Sunday, 06-Nov-94 08:49:37 GMT
+    {u"(monday|tuesday|wednesday|thursday|friday|saturday|sunday), ([0-9]{2})-"
+     u"(jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec)-([0-9]{2}) ([0-9]{2}):([0-9]{2}):([0-9]{2})",
+     2, 3, 4, 5, 6, 7, true},
+    // Sun Nov  6 08:49:37 1994
+    {u"(mon|tue|wed|thu|fri|sat|sun) (jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec) [ ]?([0-9]{1,2}) "
+     u"([0-9]{2}):([0-9]{2}):([0-9]{2}) ([0-9]{4})",
+     3, 2, 7, 4, 5, 6, false},
+}};
+
+const boost::u32regex& expressionOf(size_t layout) {
+  static const std::array<boost::u32regex, kLayouts.size()> expressions = [] {
+    std::array<boost::u32regex, kLayouts.size()> compiled;
+    for (size_t i = 0; i < kLayouts.size(); ++i) {
+      compiled[i] = boost::make_u32regex(reinterpret_cast<const UChar*>(kLayouts[i].pattern),
+                                         boost::regex::perl | boost::regex::icase);
+    }
+    return compiled;
+  }();
+  return expressions[layout];
 }
 
-std::optional<DateFields> matchRfc1123(const std::u16string& text) {
-  static const boost::u32regex pattern = datePattern(
-      u"(mon|tue|wed|thu|fri|sat|sun), ([0-9]{2}) (jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec) "
-      u"([0-9]{4}) ([0-9]{2}):([0-9]{2}):?([0-9]{2})?");
+std::optional<DateFields> matchLayout(const std::u16string& text, size_t layoutIndex) {
+  const DateLayout& layout = kLayouts[layoutIndex];
   Match match;
-  if (!boost::u32regex_search(text.begin(), text.end(), match, pattern)) return std::nullopt;
-  return DateFields{number(match, 4), monthIndex(match, 3), number(match, 2),
-                    number(match, 5), number(match, 6), match[7].matched ? number(match, 7) : 0};
-}
-
-std::optional<DateFields> matchRfc850(const std::u16string& text) {
-  static const boost::u32regex pattern = datePattern(
-      u"(monday|tuesday|wednesday|thursday|friday|saturday|sunday), ([0-9]{2})-"
-      u"(jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec)-([0-9]{2}) ([0-9]{2}):([0-9]{2}):([0-9]{2})");
-  Match match;
-  if (!boost::u32regex_search(text.begin(), text.end(), match, pattern)) return std::nullopt;
-  int shortYear = number(match, 4);
-  int year = shortYear < 30 ? 2000 + shortYear : 1900 + shortYear;
-  return DateFields{year, monthIndex(match, 3), number(match, 2),
-                    number(match, 5), number(match, 6), number(match, 7)};
-}
-
-std::optional<DateFields> matchAsctime(const std::u16string& text) {
-  static const boost::u32regex pattern = datePattern(
-      u"(mon|tue|wed|thu|fri|sat|sun) (jan|feb|mar|apr|may|jun|jul|aug|sep|oct|nov|dec) [ ]?([0-9]{1,2}) "
-      u"([0-9]{2}):([0-9]{2}):([0-9]{2}) ([0-9]{4})");
-  Match match;
-  if (!boost::u32regex_search(text.begin(), text.end(), match, pattern)) return std::nullopt;
-  return DateFields{number(match, 7), monthIndex(match, 2), number(match, 3),
-                    number(match, 4), number(match, 5), number(match, 6)};
+  if (!boost::u32regex_search(text.begin(), text.end(), match, expressionOf(layoutIndex))) return std::nullopt;
+  DateFields date;
+  date.year = number(match, layout.year);
+  // Two-digit years before 30 are in this century.
+  if (layout.twoDigitYear) date.year += date.year < 30 ? 2000 : 1900;
+  date.month = monthIndex(match, layout.month);
+  date.day = number(match, layout.day);
+  date.hour = number(match, layout.hour);
+  date.minute = number(match, layout.minute);
+  date.second = match[layout.second].matched ? number(match, layout.second) : 0;
+  return date;
 }
 
 void appendTwoDigits(std::string& out, int value) {
@@ -114,9 +135,9 @@ void appendTwoDigits(std::string& out, int value) {
 
 std::uint32_t parseHttpDate(const std::u16string& text) {
   try {
-    for (auto layout : {&matchRfc1123, &matchRfc850, &matchAsctime}) {
+    for (size_t layout = 0; layout < kLayouts.size(); ++layout) {
       // The first layout found decides, even when its date is not a real one.
-      if (auto date = layout(text)) return secondsOf(*date);
+      if (auto date = matchLayout(text, layout)) return secondsOf(*date);
     }
   } catch (const std::runtime_error&) {
     // The expression engine gave up on this text; it holds no date we can read.

@@ -13,4 +13,7 @@ std::optional<std::u16string> utf8ToUtf16(std::string_view bytes);
 // UTF-16 to UTF-8; a lone surrogate becomes "?". Nothing when too long.
 std::optional<std::string> utf16ToUtf8(std::u16string_view text);
 
+// Appends the UTF-8 bytes of one code point (at most U+10FFFF).
+void appendUtf8(std::string& out, char32_t codePoint);
+
 }  // namespace brambel

@@ -4,12 +4,11 @@
 // expression-based strip is measured on a smaller page for comparison.
 #include <benchmark/benchmark.h>
 
-#include <boost/regex/icu.hpp>
 #include <cstdint>
 #include <random>
 #include <string>
 
-#include "toolkit/character_references.h"
+#include "tests/support/strip_markup_expression.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/entities.h"
 #include "toolkit/markup.h"
@@ -81,27 +80,8 @@ BENCHMARK_CAPTURE(BM_StripMarkupRepeated, unclosed_comments, "<!--")
 
 // The same work done with the one regular expression the scanner replaces.
 void BM_StripMarkupExpression(benchmark::State& state) {
-  static const boost::u32regex pattern = boost::make_u32regex(
-      reinterpret_cast<const UChar*>(u"(<[ ]*script[^>]*>.*?</script>)|(<[ ]*style[^>]*>.*?</style>)|(<!--.*?-->)|"
-                                     u"(<[^>]*>)|(&#?[0-9a-z]{2,8}[;::space::])"),
-      boost::regex::perl | boost::regex::icase | boost::regex::mod_s);
   std::u16string page = widened(generatedPage(state.range(0)));
-  for (auto _ : state) {
-    std::u16string out;
-    boost::match_results<std::u16string::const_iterator> match;
-    auto from = page.cbegin();
-    while (boost::u32regex_search(from, page.cend(), match, pattern)) {
-      out.append(from, match[0].first);
-      if (*match[0].first == u'&') {
-        std::u16string name(match[0].first + 1, match[0].second);
-        if (name.back() == u';') name.pop_back();
-        if (auto replacement = entityReplacement(std::u16string_view(name))) out += *replacement;
-      }
-      from = match[0].second;
-    }
-    out.append(from, page.cend());
-    benchmark::DoNotOptimize(out);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(testing::stripMarkupWithExpression(page));
   state.SetBytesProcessed(state.iterations() * page.size() * sizeof(char16_t));
 }
 BENCHMARK(BM_StripMarkupExpression)->Arg(1 << 20)->Unit(benchmark::kMillisecond);

@@ -2,39 +2,13 @@
 // reaches tags and references quickly); 0xFF takes the next two bytes as one
 // unit of any value. On short ASCII inputs the linear scanner is checked
 // against the regular expression it stands in for.
-#include <boost/regex/icu.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "toolkit/character_references.h"
+#include "tests/support/strip_markup_expression.h"
 #include "toolkit/markup.h"
-
-namespace {
-
-std::u16string stripWithExpression(const std::u16string& text) {
-  static const boost::u32regex pattern = boost::make_u32regex(
-      reinterpret_cast<const UChar*>(u"(<[ ]*script[^>]*>.*?</script>)|(<[ ]*style[^>]*>.*?</style>)|(<!--.*?-->)|"
-                                     u"(<[^>]*>)|(&#?[0-9a-z]{2,8}[;::space::])"),
-      boost::regex::perl | boost::regex::icase | boost::regex::mod_s);
-  std::u16string out;
-  boost::match_results<std::u16string::const_iterator> match;
-  auto from = text.cbegin();
-  while (boost::u32regex_search(from, text.cend(), match, pattern)) {
-    out.append(from, match[0].first);
-    if (*match[0].first == u'&') {
-      std::u16string name(match[0].first + 1, match[0].second);
-      if (name.back() == u';') name.pop_back();
-      if (auto replacement = brambel::entityReplacement(std::u16string_view(name))) out += *replacement;
-    }
-    from = match[0].second;
-  }
-  out.append(from, text.cend());
-  return out;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 65536) return 0;
@@ -56,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // table knows, so those inputs are left out of the comparison.
   if (ascii && size <= 2048 && text.find(u"&#") == std::u16string::npos) {
     try {
-      if (plain != stripWithExpression(text)) std::abort();
+      if (plain != brambel::testing::stripMarkupWithExpression(text)) std::abort();
     } catch (const std::runtime_error&) {
       // The expression engine gave up on this input; there is nothing to compare.
     }

@@ -40,6 +40,7 @@ TEST(ParseHttpDate, ImpossibleOrMissingDatesGiveZero) {
   EXPECT_EQ(parseHttpDate(u"Mon, 29 Feb 1999 08:49:37 GMT"), 0u);
   EXPECT_EQ(parseHttpDate(u"Sun, 06 Nov 1994 24:00:00 GMT"), 0u);
   EXPECT_EQ(parseHttpDate(u"Sun, 6 Nov 1994 08:49:37 GMT"), 0u);  // this layout wants two day digits
+  EXPECT_EQ(parseHttpDate(u"Sun, 06 \u017Fep 1994 08:49:37 GMT"), 0u);  // the long s folds to "s" but is no month
 }
 
 TEST(FormatHttpDate, WritesTheFirstLayoutAndParsesBack) {
