@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace brambel {
 
@@ -17,6 +20,29 @@ class ByteStream {
   // True once a read has failed (connection lost, time-out). Bytes read
   // before the failure stay valid; the body as a whole is incomplete.
   virtual bool failed() const { return false; }
+};
+
+// Bytes held in memory, handed out in pieces of at most `piece` bytes (a
+// network delivers a body in pieces of its own choosing too).
+class MemoryByteStream : public ByteStream {
+ public:
+  explicit MemoryByteStream(std::string_view bytes, size_t piece = 65536)
+      : bytes_(bytes), piece_(std::max<size_t>(piece, 1)) {}
+
+  size_t read(char* buffer, size_t size) override {
+    size_t count = std::min({size, piece_, bytes_.size() - offset_});
+    std::copy_n(bytes_.data() + offset_, count, buffer);
+    offset_ += count;
+    return count;
+  }
+
+  // How many bytes have been read so far.
+  size_t offset() const { return offset_; }
+
+ private:
+  std::string bytes_;
+  size_t piece_;
+  size_t offset_ = 0;
 };
 
 }  // namespace brambel

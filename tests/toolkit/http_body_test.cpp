@@ -15,24 +15,6 @@ namespace {
 
 using testing::gzipBytes;
 
-// Hands out its bytes in pieces of at most `piece` bytes and counts what was taken.
-class PieceStream : public ByteStream {
- public:
-  PieceStream(std::string bytes, size_t piece) : bytes_(std::move(bytes)), piece_(piece) {}
-  size_t read(char* buffer, size_t size) override {
-    size_t count = std::min({size, piece_, bytes_.size() - offset_});
-    std::copy_n(bytes_.data() + offset_, count, buffer);
-    offset_ += count;
-    return count;
-  }
-  size_t taken() const { return offset_; }
-
- private:
-  std::string bytes_;
-  size_t piece_;
-  size_t offset_ = 0;
-};
-
 std::string sampleText(size_t size) {
   std::string text;
   for (size_t i = 0; text.size() < size; ++i) text += "line " + std::to_string(i) + " of the page\n";
@@ -52,17 +34,17 @@ const std::u16string kGzip = u"gzip";
 
 TEST(ReadBody, PlainBodyWithAndWithoutLimit) {
   std::string text = sampleText(1000);
-  PieceStream whole(text, 300);
+  MemoryByteStream whole(text, 300);
   EXPECT_EQ(readBody(whole, 0), text);
-  PieceStream limited(text, 300);
+  MemoryByteStream limited(text, 300);
   EXPECT_EQ(readBody(limited, 256), text.substr(0, 256));
-  EXPECT_EQ(limited.taken(), 300u) << "reading stops once the limit is reached";
+  EXPECT_EQ(limited.offset(), 300u) << "reading stops once the limit is reached";
 }
 
 TEST(ReadBody, OtherEncodingsAreReadAsRawBytes) {
   std::string packed = gzipBytes("hello");
   for (std::u16string encoding : {u"deflate", u"GZIP", u" gzip", u""}) {
-    PieceStream stream(packed.substr(0, 2), 100);  // the gzip magic holds no zero byte
+    MemoryByteStream stream(packed.substr(0, 2), 100);  // the gzip magic holds no zero byte
     EXPECT_EQ(readBody(stream, 0, &encoding), packed.substr(0, 2));
   }
 }
@@ -71,13 +53,13 @@ TEST(ReadBody, GzipWholeLimitedAndLarge) {
   std::string text = sampleText(300000);
   std::string packed = gzipBytes(text);
   for (size_t piece : {size_t(1) << 16, size_t(1000), size_t(7)}) {
-    PieceStream whole(packed, piece);
+    MemoryByteStream whole(packed, piece);
     EXPECT_TRUE(readBody(whole, 0, &kGzip) == text) << "piece " << piece;
   }
-  PieceStream limited(packed, 1 << 16);
+  MemoryByteStream limited(packed, 1 << 16);
   EXPECT_EQ(readBody(limited, 256, &kGzip), text.substr(0, 256));
   // A limit beyond the body changes nothing.
-  PieceStream roomy(packed, 1 << 16);
+  MemoryByteStream roomy(packed, 1 << 16);
   EXPECT_TRUE(readBody(roomy, 400000, &kGzip) == text);
 }
 
@@ -115,7 +97,7 @@ TEST(ReadBody, GzipOutputFillingTheBufferExactlyAtAnInputEnd) {
   }
   ASSERT_NE(first, 0u);
   ASSERT_LT(first, 65536u);
-  PieceStream stream(packed, first);
+  MemoryByteStream stream(packed, first);
   EXPECT_TRUE(readBody(stream, 0, &kGzip) == text);
 }
 
@@ -126,7 +108,7 @@ bool isPrefixOf(const std::string& part, const std::string& whole) {
 TEST(ReadBody, CutOffOrDamagedGzipKeepsWhatDecoded) {
   std::string noisy = noisyText(200000);
   std::string packed = gzipBytes(noisy);
-  PieceStream cut(packed.substr(0, packed.size() / 2), 4096);
+  MemoryByteStream cut(packed.substr(0, packed.size() / 2), 4096);
   std::string partial = readBody(cut, 0, &kGzip);
   EXPECT_GT(partial.size(), 50000u);
   EXPECT_TRUE(isPrefixOf(partial, noisy));
@@ -136,22 +118,22 @@ TEST(ReadBody, CutOffOrDamagedGzipKeepsWhatDecoded) {
   std::string text = sampleText(2000000);
   std::string damaged = gzipBytes(text);
   for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 64; ++i) damaged[i] ^= 0x5a;
-  PieceStream broken(damaged, 4096);
+  MemoryByteStream broken(damaged, 4096);
   std::string survived = readBody(broken, 0, &kGzip);
   EXPECT_GT(survived.size(), 10000u);
   EXPECT_LT(survived.size(), text.size());
   EXPECT_TRUE(isPrefixOf(survived.substr(0, 10000), text));
 
-  PieceStream garbage("not gzip at all", 100);
+  MemoryByteStream garbage("not gzip at all", 100);
   EXPECT_EQ(readBody(garbage, 0, &kGzip), "");
 }
 
 TEST(ReadBody, TextEndsAtTheFirstZeroByte) {
   std::string text = sampleText(100000);
   text[70000] = '\0';
-  PieceStream plain(text, 65536);
+  MemoryByteStream plain(text, 65536);
   EXPECT_TRUE(readBody(plain, 0) == text.substr(0, 70000)) << "nothing after the zero byte is spliced on";
-  PieceStream packed(gzipBytes(text), 65536);
+  MemoryByteStream packed(gzipBytes(text), 65536);
   EXPECT_TRUE(readBody(packed, 0, &kGzip) == text.substr(0, 70000));
 }
 
