@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "tests/toolkit/rule_table_oracle.h"
 #include "toolkit/tag_attribute.h"
 
 namespace brambel {
@@ -171,6 +174,131 @@ TEST(TagAttributeValue, FindsTheFirstWholeNameFollowedByEquals) {
   EXPECT_EQ(tagAttributeValue(R"(<e url=>)", "url"), "");
   EXPECT_EQ(tagAttributeValue(R"(<e href="x">)", "url"), "");
   EXPECT_EQ(tagAttributeValue("<e url", "url"), "");
+}
+
+// The feed scanner's rule table, read by the oracle. Attribute values are
+// read from the tags as the scanner does; the table decides which tags and
+// which text make up the items.
+class ReferenceFeedScanner {
+ public:
+  ReferenceFeedScanner() {
+    enum { kInitial, kRss, kRdf, kChannel, kSponsors, kItem, kSource, kFirstText };
+    auto tag = [](std::string_view name) { return "<[\\t\\n\\f\\r ]*" + std::string(name) + "[^>]*>"; };
+    auto enter = [this](int condition) {
+      return [this, condition](std::string_view) { oracle_.enter(condition); };
+    };
+    auto leave = [this](std::string_view) { oracle_.leave(); };
+    auto unlessSelfClosing = [this](int condition) {
+      return [this, condition](std::string_view tag) {
+        if (!tag.ends_with("/>")) oracle_.enter(condition);
+      };
+    };
+    oracle_.addRule(kInitial, tag("rss"), enter(kRss));
+    oracle_.addRule(kInitial, tag("rdf:rdf"), enter(kRdf));
+    oracle_.addRule(kRss, tag("channel"),
+                    [this](std::string_view) { inSponsors_ = false, oracle_.enter(kChannel); });
+    oracle_.addRule(kRss, tag("brambel:sponsors"),
+                    [this](std::string_view) { inSponsors_ = true, oracle_.enter(kSponsors); });
+    oracle_.addRule(kRss, tag("/rss"), leave);
+    for (int list : {kChannel, kSponsors, kRdf})
+      oracle_.addRule(list, tag("item(?=[\\t\\n\\f\\r />])"), [this](std::string_view) {
+        item_ = FeedItem();
+        oracle_.enter(kItem);
+      });
+    oracle_.addRule(kChannel, tag("/channel"), leave);
+    oracle_.addRule(kSponsors, tag("/brambel:sponsors"), leave);
+    oracle_.addRule(kRdf, tag("/rdf:rdf"),
+                    [this](std::string_view) { inSponsors_ = false, oracle_.leave(); });
+
+    struct TextElement {
+      const char* name;
+      std::string FeedItem::*field;
+      bool appends;
+    };
+    const TextElement kElements[] = {
+        {"title", &FeedItem::title, true},      {"description", &FeedItem::description, true},
+        {"link", &FeedItem::link, false},       {"guid", &FeedItem::guid, false},
+        {"pubdate", &FeedItem::pubDate, false}, {"image", &FeedItem::image, false}};
+    int condition = kFirstText;
+    for (const TextElement& element : kElements) {
+      oracle_.addRule(kItem, tag(element.name), unlessSelfClosing(condition));
+      auto piece = [this, element](std::string_view text) {
+        if (element.appends)
+          item_.*element.field += text;
+        else
+          item_.*element.field = text;
+      };
+      oracle_.addRule(condition, "[^<]+", piece);
+      oracle_.addRule(condition, tag(std::string("/") + element.name), leave);
+      oracle_.addRule(condition, "<", piece);
+      ++condition;
+    }
+    oracle_.addRule(kItem, tag("enclosure"),
+                    [this](std::string_view tag) { item_.enclosureUrl = tagAttributeValue(tag, "url"); });
+    oracle_.addRule(kItem, tag("media:content"), [this](std::string_view tag) {
+      if (tagAttributeValue(tag, "medium") == "image" || tagAttributeValue(tag, "type").starts_with("image"))
+        item_.mediaUrl = tagAttributeValue(tag, "url");
+    });
+    oracle_.addRule(kItem, tag("media:thumbnail"),
+                    [this](std::string_view tag) { item_.thumbnailUrl = tagAttributeValue(tag, "url"); });
+    oracle_.addRule(kItem, tag("brambel:source"), unlessSelfClosing(kSource));
+    oracle_.addRule(kItem, tag("/item(?=[\\t\\n\\f\\r />])"), [this](std::string_view) {
+      for (std::string* field : {&item_.link, &item_.image, &item_.guid}) {
+        field->erase(0, field->find_first_not_of("\t\n\r "));
+        field->erase(field->find_last_not_of("\t\n\r ") + 1);
+      }
+      (inSponsors_ ? sponsors_ : items_).push_back(item_);
+      oracle_.leave();
+    });
+    oracle_.addRule(kSource, "[^<\\t\\n\\f\\r ][^<]*[^<\\t\\n\\f\\r ]",
+                    [this](std::string_view text) { item_.sources.emplace_back(text); });
+    oracle_.addRule(kSource, tag("/brambel:source"), leave);
+    for (int dropping : {kInitial, kRss, kRdf, kChannel, kSponsors, kItem, kSource})
+      oracle_.addRule(dropping, "[\\s\\S]", [](std::string_view) {});
+  }
+
+  bool read(const std::string& feed, std::vector<FeedItem>& items, std::vector<FeedItem>& sponsors) {
+    items_.clear(), sponsors_.clear(), inSponsors_ = false;
+    bool complete = oracle_.run(feed);
+    items = items_, sponsors = sponsors_;
+    return complete;
+  }
+
+ private:
+  testing::RuleTableOracle oracle_;
+  FeedItem item_;
+  std::vector<FeedItem> items_, sponsors_;
+  bool inSponsors_ = false;
+};
+
+TEST(FeedScanner, AgreesWithTheRuleTableOnRandomFeeds) {
+  // Pieces to build feeds from, "|" between them.
+  std::vector<std::string> pieces;
+  std::string_view list =
+      "<rss>|</rss>|<rdf:RDF>|</rdf:rdf>|<channel>|</channel>|<brambel:sponsors>|</brambel:sponsors>|"
+      "<item>|</item>|</item>|<items>|<ITEM x>|<title>|</title>|<title/>|<link>|</link>|<guid>|</ guid>|"
+      "< /guid>|<image>|</image>|<description>|</description>|<pubDate>|</pubdate>|<brambel:source>|"
+      "</brambel:source>|<enclosure url='e'>|<media:content type=\"image/png\" url=\"m\"/>|"
+      "<media:thumbnail url=t>|<guid> g </guid>|<link>\tl\n</link>|<|>|/| |\n|ab|x";
+  for (size_t start = 0, bar; start <= list.size(); start = bar + 1) {
+    bar = std::min(list.find('|', start), list.size());
+    pieces.emplace_back(list.substr(start, bar - start));
+  }
+  std::mt19937 random(9);
+  ReferenceFeedScanner reference;
+  size_t itemsSeen = 0;
+  for (int round = 0; round < 6000; ++round) {
+    std::string feed = random() % 2 ? "<rss><channel><item>" : "<rss><brambel:sponsors><item>";
+    int length = random() % 14;
+    for (int i = 0; i < length; ++i) feed += pieces[random() % pieces.size()];
+    std::vector<FeedItem> expectedItems, expectedSponsors, items, sponsors;
+    ASSERT_TRUE(reference.read(feed, expectedItems, expectedSponsors)) << feed;
+    extractFeedItems(feed, items, &sponsors);
+    ASSERT_EQ(items, expectedItems) << "[" << feed << "]";
+    ASSERT_EQ(sponsors, expectedSponsors) << "[" << feed << "]";
+    itemsSeen += items.size() + sponsors.size();
+  }
+  EXPECT_GT(itemsSeen, 300u);  // the random feeds do hold items
 }
 
 }  // namespace
