@@ -68,9 +68,7 @@ TEST(FindPath, SelfClosingElementAnswersEmptyWithRestAfterIt) {
   EXPECT_TRUE(rest.empty());
 }
 
-TEST(FindPath, StrayCloseTagCountsAsAnOccurrence) {
-  EXPECT_EQ(findPath("</p><p>a</p>", "/p"), "<p>a");
-}
+TEST(FindPath, StrayCloseTagCountsAsAnOccurrence) { EXPECT_EQ(findPath("</p><p>a</p>", "/p"), "<p>a"); }
 
 TEST(FindPath, StepNotFoundLeavesRestUnchanged) {
   std::string_view rest = "previous";
@@ -85,8 +83,9 @@ TEST(FindPath, StepNotFoundLeavesRestUnchanged) {
 TEST(FindPath, CollectsAttributesOfTheTagsMetOnTheWay) {
   AttributeMap attributes;
   std::string_view rest;
-  EXPECT_EQ(findPath(R"(<a href="http://x/?a=1&b=2" class=big>Text</a> tail)", "/a", {}, true, &attributes, &rest),
-            "Text");
+  EXPECT_EQ(
+      findPath(R"(<a href="http://x/?a=1&b=2" class=big>Text</a> tail)", "/a", {}, true, &attributes, &rest),
+      "Text");
   EXPECT_EQ(attributes.at("href"), R"("http://x/?a=1&b=2")");
   EXPECT_EQ(attributes.at("class"), "big");
   EXPECT_EQ(rest, " tail");
@@ -119,7 +118,8 @@ TEST(FindPath, WalkingRowsThroughTheRestVisitsEachOnce) {
 }
 
 TEST(FindPath, OutlinesReadOneAfterAnother) {
-  std::string opml = R"(<outline text="A" xmlUrl="http://a/"/><outline title="B"><outline text="C"/></outline>)";
+  std::string opml =
+      R"(<outline text="A" xmlUrl="http://a/"/><outline title="B"><outline text="C"/></outline>)";
   std::string_view rest = opml;
   AttributeMap first, second;
   EXPECT_EQ(findPath(rest, "/outline", {}, true, &first, &rest), "");
@@ -141,14 +141,16 @@ TEST(FindPath, PathSyntax) {
 
 // The tag matcher against the expression it stands for, on random markup.
 TEST(TagPattern, AgreesWithTheRegularExpression) {
-  const std::vector<std::string> pieces{"<", ">", "/", " ", "\t", "\v", "td", "TD", "x", "=", "\"", "</", "/>"};
+  const std::vector<std::string> pieces{"<",  ">", "/", " ",  "\t", "\v", "td",
+                                        "TD", "x", "=", "\"", "</", "/>"};
   std::mt19937 random(7);
   int tagsSeen = 0;
   for (std::string name : {"td", "", " ", " td", "/td"}) {
     std::string quoted;
     for (char c : name) quoted += c == '/' ? std::string("/") : std::string(1, c);
-    boost::regex expression("(<[ ]*" + quoted + "(\\s+[^>]*?)?(/?)>)|(<[ ]*(/)[ ]*" + quoted + "(\\s+[^>]*)?>)",
-                            boost::regex::perl | boost::regex::icase);
+    boost::regex expression(
+        "(<[ ]*" + quoted + "(\\s+[^>]*?)?(/?)>)|(<[ ]*(/)[ ]*" + quoted + "(\\s+[^>]*)?>)",
+        boost::regex::perl | boost::regex::icase);
     for (int round = 0; round < 10000; ++round) {
       std::string html;
       int length = random() % 16;
@@ -167,7 +169,8 @@ TEST(TagPattern, AgreesWithTheRegularExpression) {
         ASSERT_EQ(actual->closing, expected[5].matched) << html;
         if (!actual->closing) {
           ASSERT_EQ(actual->selfClosing, expected[3].length() == 1) << html;
-          ASSERT_EQ(actual->attributeText, expected[2].str()) << "name [" << name << "] html [" << html << "]";
+          ASSERT_EQ(actual->attributeText, expected[2].str())
+              << "name [" << name << "] html [" << html << "]";
         }
         from = actual->end;
         ++tagsSeen;
@@ -175,6 +178,86 @@ TEST(TagPattern, AgreesWithTheRegularExpression) {
     }
   }
   EXPECT_GT(tagsSeen, 1000);  // the random markup does hold tags
+}
+
+// The path walk done the slow way with the Perl-style expressions it is
+// defined by. Returns the answer and where the rest starts (-1: unchanged).
+std::pair<std::string, long> referenceFindPath(const std::string& html, const std::string& path,
+                                               const std::string& endName, bool nested,
+                                               AttributeMap& attributes) {
+  auto tagExpression = [](const std::string& name) {
+    return boost::regex("(<[ ]*" + name + "(\\s+[^>]*?)?(/?)>)|(<[ ]*(/)[ ]*" + name + "(\\s+[^>]*)?>)",
+                        boost::regex::perl | boost::regex::icase);
+  };
+  static const boost::regex stepExpression("/([:a-zA-Z0-9_-]*)(\\(([0-9]+)\\))?");
+  std::vector<std::pair<std::string, long>> steps;
+  boost::smatch step;
+  for (auto at = path.cbegin();
+       boost::regex_search(at, path.cend(), step, stepExpression, boost::match_continuous);
+       at = step[0].second)
+    steps.emplace_back(step[1].str(), step[3].matched ? std::stol(step[3].str()) : 1);
+  if (steps.empty()) return {"", -1};
+
+  auto position = html.cbegin();
+  for (const auto& [name, index] : steps) {
+    if (index <= 0) continue;
+    boost::regex expression = tagExpression(name);
+    long count = 0, depth = 0;
+    while (count < index) {
+      boost::smatch tag;
+      if (!boost::regex_search(position, html.cend(), tag, expression)) return {"", -1};
+      if (depth == 0) ++count;
+      position = tag[0].second;
+      if (tag[5].matched) {
+        ++depth;
+        continue;
+      }
+      parseAttributes(attributes, tag[2].str());
+      if (tag[3].length() == 0)
+        --depth;
+      else if (depth == 0 && count == index)
+        return {"", position - html.cbegin()};
+    }
+  }
+  boost::regex end = tagExpression(endName.empty() ? steps.back().first : endName);
+  long depth = 0;
+  boost::smatch tag;
+  for (auto from = position; boost::regex_search(from, html.cend(), tag, end); from = tag[0].second) {
+    if (tag[5].matched) {
+      if (depth == 0) return {std::string(position, tag[0].first), tag[0].second - html.cbegin()};
+      --depth;
+    } else if (nested && tag[3].length() == 0) {
+      ++depth;
+    }
+  }
+  return {std::string(position, html.cend()), static_cast<long>(html.size())};
+}
+
+TEST(FindPath, AgreesWithTheExpressionsOnRandomMarkup) {
+  const std::vector<std::string> pieces{"<td>",      "</td>",    "<td/>", "<TD a=1 b=\"2\">",
+                                        "< td>",     "</ td x>", "<tr>",  "</tr>",
+                                        "<tr c=3/>", "<tdx>",    "x",     "<",
+                                        ">",         " "};
+  const std::vector<std::string> paths{"/td", "/tr/td", "/td(2)", "/tr(0)/td", "/td(3)", "/tr(2)/td(2)", "/"};
+  std::mt19937 random(13);
+  for (int round = 0; round < 6000; ++round) {
+    std::string html;
+    int length = random() % 12;
+    for (int i = 0; i < length; ++i) html += pieces[random() % pieces.size()];
+    const std::string& path = paths[random() % paths.size()];
+    std::string endName = random() % 3 ? "" : "tr";
+    bool nested = random() % 2;
+    AttributeMap expectedAttributes, attributes;
+    auto [expected, expectedRest] = referenceFindPath(html, path, endName, nested, expectedAttributes);
+    std::string_view unchanged = "unchanged";
+    std::string_view rest = unchanged;
+    std::string answer = findPath(html, path, endName, nested, &attributes, &rest);
+    long restStart = rest.data() == unchanged.data() ? -1 : rest.data() - html.data();
+    std::string context = "[" + html + "] " + path + " end " + endName + (nested ? " nested" : "");
+    ASSERT_EQ(answer, expected) << context;
+    ASSERT_EQ(restStart, expectedRest) << context;
+    ASSERT_EQ(attributes, expectedAttributes) << context;
+  }
 }
 
 TEST(ParseAttributes, ReadsQuotedBareAndMissingValues) {
