@@ -20,13 +20,17 @@ int codePageForCharset(const std::string& charset);
 int detectCodePage(const std::string& text);
 
 // Byte text in `codePage` (0 = the system code page, -1 = detect) as UTF-16.
+// Bytes not valid in the code page become U+FFFD; bytes of a code page that
+// has no converter, or that detection cannot place, are read as UTF-8.
 std::u16string toWide(const std::string& text, int codePage);
 
-// UTF-16 text as bytes in `codePage` (0 = the system code page); empty when
-// the code page has no converter.
+// UTF-16 text as bytes in `codePage` (0 = the system code page). Characters
+// the code page cannot hold, and lone surrogates, become "?"; the answer is
+// empty when the code page has no converter.
 std::string toNarrow(const std::u16string& text, int codePage);
 
-// The bytes of one UTF-16 unit in `codePage`, or empty when it cannot be converted.
+// The bytes of one UTF-16 unit in `codePage` ("?" when the code page cannot
+// hold it), or empty when the code page has no converter.
 std::string charToBytes(char16_t character, int codePage);
 
 }  // namespace brambel
