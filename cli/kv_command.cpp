@@ -10,7 +10,6 @@
 #include "store/key_value_file.h"
 #include "store/library_store.h"
 #include "store/url_marks.h"
-#include "toolkit/code_pages.h"
 #include "toolkit/json_writer.h"
 
 namespace brambel::cli {
@@ -29,12 +28,6 @@ std::string hex(std::string_view bytes) {
     out += digits[c & 15];
   }
   return out;
-}
-
-// A marks key holds a URL backwards; this turns it forwards again.
-std::string urlOfMarkKey(std::string_view key) {
-  const std::u16string reversed = toWide(std::string(key), kCodePageUtf8);
-  return toNarrow(toWide(LibraryStore::markKey(reversed), kCodePageUtf8), kCodePageUtf8);
 }
 
 std::string marksJson(std::string_view value) {
@@ -87,7 +80,7 @@ int runWalk(CommandContext& context) {
   const bool walked = file->Walk([&](std::string_view key, std::string_view value) {
     JsonObjectWriter line;
     line.add("key", key).add("size", value.size());
-    if (asMarks) line.add("url", urlOfMarkKey(key)).addRaw("marks", marksJson(value));
+    if (asMarks) line.add("url", LibraryStore::urlOfMarkKey(key)).addRaw("marks", marksJson(value));
     if (asText) line.add("value", value);
     else line.add("hex", hex(value));
     context.out << line.str() << "\n";

@@ -1,8 +1,7 @@
 #include "store/archive.h"
 
-#include <unicode/ustring.h>
-
 #include "store/little_endian.h"
+#include "toolkit/code_pages.h"
 
 namespace brambel {
 
@@ -12,20 +11,6 @@ constexpr uint8_t kLongLength8 = 0xFF;
 constexpr uint16_t kUnicodeMarker = 0xFFFE;
 constexpr uint16_t kLongLength16 = 0xFFFF;
 constexpr uint32_t kLongLength32 = 0xFFFFFFFF;
-
-// Characters of a string stored without the Unicode marker are ANSI bytes,
-// which on this system means UTF-8; malformed bytes become U+FFFD.
-std::u16string wideFromAnsi(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  std::u16string text(bytes.size(), u'\0');
-  int32_t length = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(text.data()), static_cast<int32_t>(text.size()), &length,
-                       bytes.data(), static_cast<int32_t>(bytes.size()), 0xFFFD, nullptr, &status);
-  if (U_FAILURE(status)) return {};
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 
 }  // namespace
 
@@ -161,7 +146,8 @@ std::optional<std::u16string> ArchiveReader::readString() {
   }
   const char* at = take(static_cast<size_t>(*length * unitSize));
   if (unicode) return utf16FromLe(at, static_cast<size_t>(*length));
-  return wideFromAnsi(std::string_view(at, static_cast<size_t>(*length)));
+  // Without the marker the characters are bytes in the ANSI code page.
+  return toWide(std::string(at, static_cast<size_t>(*length)), kCodePageAnsi);
 }
 
 }  // namespace brambel

@@ -1,13 +1,12 @@
 #include "store/library_store.h"
 
-#include <unicode/ustring.h>
-
 #include <cstdio>
 
 #include "platform/file.h"
 #include "store/content_file.h"
 #include "store/little_endian.h"
 #include "store/source_result_record.h"
+#include "toolkit/code_pages.h"
 
 namespace brambel {
 
@@ -21,31 +20,18 @@ KeyValueFile::Options marksOptions(bool readOnly) {
   return options;
 }
 
-std::string utf8(std::u16string_view text) {
-  std::string bytes(text.size() * 3, '\0');
-  int32_t length = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  u_strToUTF8WithSub(bytes.data(), static_cast<int32_t>(bytes.size()), &length,
-                     reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD,
-                     nullptr, &status);
-  if (U_FAILURE(status)) return {};
-  bytes.resize(static_cast<size_t>(length));
-  return bytes;
+// A writable library's directory is made before its marks file is opened in it.
+std::filesystem::path preparedDirectory(std::filesystem::path directory, bool readOnly) {
+  std::error_code ignored;
+  if (!readOnly) std::filesystem::create_directories(directory, ignored);
+  return directory;
 }
 
 bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-}  // namespace
-
-LibraryStore::LibraryStore(std::filesystem::path directory, bool readOnly)
-    : directory_(std::move(directory)),
-      readOnly_(readOnly),
-      marks_(directory_ / kMarksFileName, marksOptions(readOnly)) {}
-
-std::string LibraryStore::markKey(std::u16string_view url) {
-  if (url.empty() || url.find(u'\0') != std::u16string_view::npos) return {};
-  // Reversed by character, so a surrogate pair stays in its order.
+// Reversed by character, so a surrogate pair stays in its order.
+std::u16string reversedByCharacter(std::u16string_view url) {
   std::u16string reversed;
   reversed.reserve(url.size());
   for (size_t end = url.size(); end > 0;) {
@@ -54,7 +40,23 @@ std::string LibraryStore::markKey(std::u16string_view url) {
     reversed.append(url.substr(start, end - start));
     end = start;
   }
-  return utf8(reversed);
+  return reversed;
+}
+
+}  // namespace
+
+LibraryStore::LibraryStore(std::filesystem::path directory, bool readOnly)
+    : directory_(preparedDirectory(std::move(directory), readOnly)),
+      readOnly_(readOnly),
+      marks_(directory_ / kMarksFileName, marksOptions(readOnly)) {}
+
+std::string LibraryStore::markKey(std::u16string_view url) {
+  if (url.empty() || url.find(u'\0') != std::u16string_view::npos) return {};
+  return toNarrow(reversedByCharacter(url), kCodePageAnsi);
+}
+
+std::u16string LibraryStore::urlOfMarkKey(std::string_view key) {
+  return reversedByCharacter(toWide(std::string(key), kCodePageAnsi));
 }
 
 UrlMarks LibraryStore::readMarks(std::u16string_view url) const {

@@ -33,7 +33,8 @@ class LibraryStore {
   static constexpr int32_t kMarksKeyLength = 32;
   static constexpr int32_t kMarksMinimumDegree = 10;
 
-  // Opens (creating when writable) the marks file of `directory`.
+  // Opens the marks file of `directory`; a writable library creates the
+  // directory and the file when they are missing.
   LibraryStore(std::filesystem::path directory, bool readOnly);
 
   bool isOpen() const { return marks_.isValid(); }
@@ -44,6 +45,8 @@ class LibraryStore {
   // The key of a URL in the marks file: its characters last to first, in
   // UTF-8. Empty for an empty URL or one holding a 0 character.
   static std::string markKey(std::u16string_view url);
+  // The URL a marks key stands for (for walks over the marks file).
+  static std::u16string urlOfMarkKey(std::string_view key);
 
   // The URL's marks; all zero when the library does not know the URL.
   UrlMarks readMarks(std::u16string_view url) const;

@@ -28,6 +28,7 @@ TEST(LibraryStoreTest, MarkKeysAreUrlsBackwardsInUtf8) {
   EXPECT_EQ(LibraryStore::markKey(u"a\U0001F600b"), "b\xf0\x9f\x98\x80" "a");
   EXPECT_EQ(LibraryStore::markKey(u""), "");
   EXPECT_EQ(LibraryStore::markKey(std::u16string(u"a\0b", 3)), "");
+  EXPECT_EQ(LibraryStore::urlOfMarkKey(LibraryStore::markKey(u"http://x/\U0001F600\u00e9")), u"http://x/\U0001F600\u00e9");
 }
 
 TEST(LibraryStoreTest, MarksAreStoredUnderTheReversedUrl) {
@@ -105,6 +106,13 @@ TEST(LibraryStoreTest, KnowsWhichUrlsHoldAStoredRecord) {
   EXPECT_EQ(read->loadDate, 42u);
   EXPECT_FALSE(reader.recordIdFor(u"http://new/"));
   EXPECT_FALSE(reader.writeMarks(u"http://new/", UrlMarks{}));
+}
+
+TEST(LibraryStoreTest, WritableLibraryCreatesItsDirectory) {
+  TempDir dir;
+  LibraryStore library(dir.path() / "new library", false);
+  EXPECT_TRUE(library.isOpen());
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "new library" / "main__index.zurl"));
 }
 
 TEST(LibraryStoreTest, ReadOnlyLibraryWithoutMarksFileCreatesNothing) {
