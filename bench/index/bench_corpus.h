@@ -16,6 +16,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "toolkit/code_pages.h"
 #include "toolkit/text_normalize.h"
 
@@ -172,6 +174,32 @@ double microsecondsOf(Run&& run) {
   const auto start = std::chrono::steady_clock::now();
   run();
   return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Records median and 95th-percentile latency as the benchmark's counters.
+inline void reportLatency(benchmark::State& state, const std::vector<double>& micros) {
+  const Latency latency = latencyOf(micros);
+  state.counters["median_us"] = latency.median;
+  state.counters["p95_us"] = latency.p95;
+}
+
+using CorpusBenchmark = void (*)(benchmark::State&, const Corpus&);
+
+// Registers one engine's three measurements on both corpora: indexing once,
+// and three passes over the queries and the prefixes.
+inline bool registerIndexBenchmarks(CorpusBenchmark indexing, CorpusBenchmark andQuery,
+                                    CorpusBenchmark prefixCompletion) {
+  for (auto corpus : {&pythonDocs, &generated}) {
+    const std::string name = corpus == &pythonDocs ? "python_docs" : "generated";
+    benchmark::RegisterBenchmark(("indexing/" + name).c_str(), [=](benchmark::State& s) { indexing(s, corpus()); })
+        ->Iterations(1)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("andQuery/" + name).c_str(), [=](benchmark::State& s) { andQuery(s, corpus()); })
+        ->Iterations(3)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("prefixCompletion/" + name).c_str(),
+                                 [=](benchmark::State& s) { prefixCompletion(s, corpus()); })
+        ->Iterations(3)->Unit(benchmark::kMillisecond);
+  }
+  return true;
 }
 
 inline uint64_t sizeOnDisk(const std::filesystem::path& path) {

@@ -72,9 +72,7 @@ void andQuery(benchmark::State& state, const Corpus& corpus) {
       hits += found.size();
     }
   }
-  const Latency latency = latencyOf(micros);
-  state.counters["median_us"] = latency.median;
-  state.counters["p95_us"] = latency.p95;
+  reportLatency(state, micros);
   state.counters["hits"] = static_cast<double>(hits) / state.iterations();
 }
 
@@ -88,17 +86,10 @@ void prefixCompletion(benchmark::State& state, const Corpus& corpus) {
       micros.push_back(microsecondsOf([&] { benchmark::DoNotOptimize(ListStoredTerms(index, wide, 10)); }));
     }
   }
-  const Latency latency = latencyOf(micros);
-  state.counters["median_us"] = latency.median;
-  state.counters["p95_us"] = latency.p95;
+  reportLatency(state, micros);
 }
 
-BENCHMARK_CAPTURE(indexing, python_docs, pythonDocs())->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(andQuery, python_docs, pythonDocs())->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(prefixCompletion, python_docs, pythonDocs())->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(indexing, generated, generated())->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(andQuery, generated, generated())->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(prefixCompletion, generated, generated())->Iterations(3)->Unit(benchmark::kMillisecond);
+[[maybe_unused]] const bool registered = registerIndexBenchmarks(&indexing, &andQuery, &prefixCompletion);
 
 }  // namespace
 }  // namespace brambel::bench

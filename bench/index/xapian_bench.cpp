@@ -54,9 +54,7 @@ void andQuery(benchmark::State& state, const Corpus& corpus) {
       }));
     }
   }
-  const Latency latency = latencyOf(micros);
-  state.counters["median_us"] = latency.median;
-  state.counters["p95_us"] = latency.p95;
+  reportLatency(state, micros);
   state.counters["hits"] = static_cast<double>(hits) / state.iterations();
 }
 
@@ -73,17 +71,10 @@ void prefixCompletion(benchmark::State& state, const Corpus& corpus) {
       }));
     }
   }
-  const Latency latency = latencyOf(micros);
-  state.counters["median_us"] = latency.median;
-  state.counters["p95_us"] = latency.p95;
+  reportLatency(state, micros);
 }
 
-BENCHMARK_CAPTURE(indexing, python_docs, pythonDocs())->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(andQuery, python_docs, pythonDocs())->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(prefixCompletion, python_docs, pythonDocs())->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(indexing, generated, generated())->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(andQuery, generated, generated())->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(prefixCompletion, generated, generated())->Iterations(3)->Unit(benchmark::kMillisecond);
+[[maybe_unused]] const bool registered = registerIndexBenchmarks(&indexing, &andQuery, &prefixCompletion);
 
 }  // namespace
 }  // namespace brambel::bench
