@@ -153,6 +153,7 @@ TEST(CraigsListSource, OverrideHostNextLinksAndEmptyQueries) {
   server.mapHost("boston.craigslist.org:80");
   server.get("/cgi-bin/search", [](const httplib::Request& request, httplib::Response& response) {
     bool first = !request.has_param("s");
+    response.set_header("Set-Cookie", first ? "a=1; path=/" : "a=2");
     response.set_content(std::string("<html><body><table></table><table></table><table></table>") +
                              "<p><a href=\"/x/" + (first ? "1" : "2") + ".html\">item</a></p>" +
                              (first ? "<a href=\"/cgi-bin/search?query=&amp;s=100\">next</a>" : "") + "</body></html>",
@@ -166,6 +167,11 @@ TEST(CraigsListSource, OverrideHostNextLinksAndEmptyQueries) {
   EXPECT_EQ(run.pages, 2);
   ASSERT_EQ(run.items().size(), 2u);
   EXPECT_EQ(attribute(run.items()[1], u"href"), "http://boston.craigslist.org/x/2.html");
+  // The cookie the first page set goes back with the second.
+  std::vector<testing::RecordedRequest> requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].header("Cookie"), "");
+  EXPECT_EQ(requests[1].header("Cookie"), "a=1;");
   source.parameters()[u"noEmpty"] = u"1";
   EXPECT_FALSE(source.AcceptsEmptyQuery());
 }
