@@ -1,6 +1,7 @@
 #include "store/index_file.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "platform/file_lock.h"
 #include "platform/volume.h"
@@ -69,7 +70,7 @@ IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileO
     clusterSize_ = volume->clusterSize;
     sectorSize_ = volume->sectorSize;
   }
-  if (!readOnly_) writerMutex_ = std::make_unique<std::timed_mutex>();
+  if (!readOnly_) writerMutex_ = std::make_unique<std::mutex>();
   if (!options.open) return;
 
   // A writable section creates its file when missing; a read-only one never
@@ -223,11 +224,16 @@ void IndexFile::setRoot(RecordAddress root) {
 File IndexFile::acquireWriter(std::optional<std::chrono::milliseconds> limit) {
   if (!writerMutex_) return File();
   const auto start = std::chrono::steady_clock::now();
+  // Threads of this object queue here before they try the file lock; like
+  // the file lock, a limited wait polls every millisecond.
   std::unique_lock lock(*writerMutex_, std::defer_lock);
-  if (limit) {
-    if (!lock.try_lock_for(*limit)) return File();
-  } else {
+  if (!limit) {
     lock.lock();
+  } else {
+    while (!lock.try_lock()) {
+      if (std::chrono::steady_clock::now() - start >= *limit) return File();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
   std::optional<std::chrono::milliseconds> remaining;
   if (limit) {

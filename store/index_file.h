@@ -83,7 +83,7 @@ class IndexFile {
   static std::optional<uint64_t> createSectionAtEnd(const File& file, int prefixLength, int minDegree,
                                                     bool weighted, bool compressed);
 
-  bool isValid() const { return !root_.isNone(); }
+  bool isValid() const { return !root().isNone(); }
   // True when the file cannot be read or the root node has no keys.
   bool isEmpty();
   bool isReadOnly() const { return readOnly_; }
@@ -141,7 +141,7 @@ class IndexFile {
   mutable std::mutex rootMutex_;
   RecordAddress root_ = RecordAddress::none();
   std::unique_ptr<FileIo> io_;
-  std::unique_ptr<std::timed_mutex> writerMutex_;  // writable sections only
+  std::unique_ptr<std::mutex> writerMutex_;  // writable sections only
   std::array<float, 3> rates_{};
 };
 

@@ -34,6 +34,8 @@ class CachedFileIoTest : public ::testing::Test {
   // A term record of `units` suffix units: 24 + 2·units bytes.
   static TermRecord recordOf(size_t units, char16_t fill = u'q') {
     TermRecord record;
+    record.firstIdBlock = RecordAddress::inBlock(0, 8);  // a record always names its postings
+    record.firstBlockCapacity = 3;
     record.suffix.assign(units, fill);
     return record;
   }
