@@ -34,12 +34,14 @@ std::optional<EnginePage> fetchEnginePage(const HttpEndpoint& endpoint, const st
 }  // namespace
 
 std::u16string requestPathOf(const std::u16string& link) {
-  size_t scheme = link.find(u"://");
-  if (scheme == std::u16string::npos) return link.empty() || link[0] != u'/' ? u"/" + link : link;
-  size_t pathStart = link.find_first_of(u"/?", scheme + 3);
-  if (pathStart == std::u16string::npos) return u"/";
-  std::u16string path = link.substr(pathStart);
-  if (path[0] == u'?') path.insert(0, u"/");
+  std::u16string_view rest = link;
+  if (size_t scheme = link.find(u"://"); scheme != std::u16string::npos) {
+    size_t pathStart = link.find_first_of(u"/?", scheme + 3);
+    rest = pathStart == std::u16string::npos ? std::u16string_view() : rest.substr(pathStart);
+  }
+  std::u16string path;
+  if (rest.empty() || rest[0] != u'/') path = u"/";
+  path += rest;
   return path;
 }
 
