@@ -1,0 +1,79 @@
+// A writer killed at random moments must leave a file that opens, walks,
+// still holds every value whose Put had returned, and takes further Puts.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "store/key_value_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace brambel {
+namespace {
+
+KeyValueFile::Options smallNodes() {
+  KeyValueFile::Options options;
+  options.keyLength = 8;  // long keys go through key record chains
+  options.minimumDegree = 3;  // splits happen every few inserts
+  return options;
+}
+
+std::string keyOf(int i) { return "key/" + std::to_string(i * 7919 % 100000) + (i % 4 == 0 ? "/long" : ""); }
+std::string valueOf(int i) { return std::string(static_cast<size_t>(i % 50), 'v') + std::to_string(i); }
+
+// Runs a child that puts keys from `first` on, reporting each finished Put
+// on the pipe, and kills it after `delay`. Returns the indexes reported.
+std::set<int> runAndKill(const std::filesystem::path& path, int first, std::chrono::microseconds delay) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    KeyValueFile file(path, smallNodes());
+    for (int i = first;; ++i) {
+      if (!file.Put(keyOf(i), valueOf(i))) _exit(3);
+      if (write(fds[1], &i, sizeof i) != sizeof i) _exit(4);
+    }
+  }
+  close(fds[1]);
+  std::this_thread::sleep_for(delay);
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  std::set<int> done;
+  int index = 0;
+  while (read(fds[0], &index, sizeof index) == sizeof index) done.insert(index);
+  close(fds[0]);
+  return done;
+}
+
+TEST(KeyValueCrashTest, KilledWritersLoseNothingThatWasAcknowledged) {
+  testing::TempDir dir;
+  const auto path = dir.file("marks.zurl");
+  std::mt19937 random(17);
+  std::set<int> acknowledged;
+  int next = 0;
+  for (int round = 0; round < 25; ++round) {
+    const auto done = runAndKill(path, next, std::chrono::microseconds(2000 + random() % 30000));
+    acknowledged.insert(done.begin(), done.end());
+    next = (done.empty() ? next : *done.rbegin() + 1) + 1;  // the killed Put may or may not have landed
+    KeyValueFile file(path, smallNodes());
+    ASSERT_TRUE(file.isValid()) << "round " << round;
+    size_t walked = 0;
+    ASSERT_TRUE(file.Walk([&](std::string_view, std::string_view) { return ++walked, true; }));
+    EXPECT_GE(walked, acknowledged.size());
+    for (int i : acknowledged) ASSERT_EQ(file.Get(keyOf(i)), valueOf(i)) << "round " << round << " key " << i;
+  }
+  EXPECT_GT(acknowledged.size(), 100u);
+  KeyValueFile file(path, smallNodes());
+  ASSERT_TRUE(file.Put("after/all/the/crashes", "fine"));
+  EXPECT_EQ(file.Get("after/all/the/crashes"), "fine");
+}
+
+}  // namespace
+}  // namespace brambel
