@@ -29,14 +29,8 @@ std::unique_ptr<SearchCursor> GoogleSource::BeginSearch(const std::u16string& qu
   ParameterMap effective = overlayParameters(parameters(), overrides);
   std::u16string host = overrideHost(parameterValue(effective, u"urlOverride"));
   if (host.empty()) host = kSearchHost;
-
-  auto cursor = std::make_unique<HttpSearchCursor>(maxResults, HttpEndpoint{ServiceType::kHttp, host, 80});
-  cursor->noCacheWrite = noCacheWrite;
-  std::u16string fullQuery = queryWithTerms(joinWithBlank(parameterValue(effective, u"pre_terms"), query), effective);
-  if (isParameterSet(effective, u"site")) fullQuery = joinWithBlank(fullQuery, u"site:" + parameterValue(effective, u"site"));
-  cursor->query = std::move(fullQuery);
-  cursor->parameters = std::move(effective);
-  return cursor;
+  std::u16string fullQuery = joinWithBlank(parameterValue(effective, u"pre_terms"), query);
+  return StartRun(fullQuery, maxResults, std::move(effective), std::move(host), noCacheWrite);
 }
 
 std::u16string GoogleSource::BuildRequestPath(const HttpSearchCursor& cursor) const {

@@ -2,6 +2,7 @@
 
 #include "sources/http_search_source.h"
 #include "sources/page_walk.h"
+#include "sources/source_query.h"
 #include "toolkit/http_body.h"
 #include "toolkit/http_client.h"
 #include "toolkit/markup.h"
@@ -43,6 +44,18 @@ std::u16string requestPathOf(const std::u16string& link) {
   if (rest.empty() || rest[0] != u'/') path = u"/";
   path += rest;
   return path;
+}
+
+std::unique_ptr<HttpSearchCursor> SelfFetchingEngineSource::StartRun(const std::u16string& query, int maxResults,
+                                                                   ParameterMap effective, std::u16string host,
+                                                                   bool noCacheWrite) {
+  auto cursor = std::make_unique<HttpSearchCursor>(maxResults, HttpEndpoint{ServiceType::kHttp, std::move(host), 80});
+  cursor->noCacheWrite = noCacheWrite;
+  cursor->query = queryWithTerms(query, effective);
+  if (isParameterSet(effective, u"site"))
+    cursor->query = joinWithBlank(cursor->query, u"site:" + parameterValue(effective, u"site"));
+  cursor->parameters = std::move(effective);
+  return cursor;
 }
 
 bool SelfFetchingEngineSource::NextPage(SearchCursor& baseCursor, ResultGroups& groups) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -33,6 +34,11 @@ class SelfFetchingEngineSource : public SearchSource {
   virtual std::u16string BuildRequestPath(const HttpSearchCursor& cursor) const = 0;
 
  protected:
+  // The cursor of a run on `host`. The engine is sent `query`, then the
+  // "terms" parameter, then "site:" and the "site" parameter when it is set.
+  static std::unique_ptr<HttpSearchCursor> StartRun(const std::u16string& query, int maxResults,
+                                                    ParameterMap effective, std::u16string host, bool noCacheWrite);
+
   // Header lines of every request.
   virtual std::string RequestHeaders(const HttpSearchCursor& cursor) const { return "Accept-Encoding: gzip"; }
   // Lets an engine send its later pages elsewhere.

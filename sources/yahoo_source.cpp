@@ -82,14 +82,7 @@ bool parseYahooPage(const std::string& body, ResultGroups& groups, std::u16strin
 
 std::unique_ptr<SearchCursor> YahooSource::BeginSearch(const std::u16string& query, int maxResults,
                                                        const ParameterMap& overrides, bool noCacheWrite) {
-  ParameterMap effective = overlayParameters(parameters(), overrides);
-  auto cursor = std::make_unique<HttpSearchCursor>(maxResults, HttpEndpoint{ServiceType::kHttp, kSearchHost, 80});
-  cursor->noCacheWrite = noCacheWrite;
-  std::u16string fullQuery = queryWithTerms(query, effective);
-  if (isParameterSet(effective, u"site")) fullQuery = joinWithBlank(fullQuery, u"site:" + parameterValue(effective, u"site"));
-  cursor->query = std::move(fullQuery);
-  cursor->parameters = std::move(effective);
-  return cursor;
+  return StartRun(query, maxResults, overlayParameters(parameters(), overrides), kSearchHost, noCacheWrite);
 }
 
 std::u16string YahooSource::BuildRequestPath(const HttpSearchCursor& cursor) const {
