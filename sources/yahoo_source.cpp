@@ -3,7 +3,6 @@
 #include <boost/regex.hpp>
 
 #include "sources/page_walk.h"
-#include "sources/source_query.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"
