@@ -1,11 +1,11 @@
 #include "sources/http_search_source.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <deque>
 
 #include "sources/query_parameters.h"
+#include "tests/support/gzip_bytes.h"
 #include "tests/support/loopback_server.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/connect_to.h"
@@ -71,20 +71,6 @@ class ProbeSource : public HttpSearchSource {
     }
   }
 };
-
-std::string gzipped(const std::string& text) {
-  z_stream stream{};
-  deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, text.size()) + 32, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
 
 class HttpSearchSourceTest : public ::testing::Test {
  protected:
@@ -216,7 +202,7 @@ TEST_F(HttpSearchSourceTest, BodiesAreCutAtTheLimitAndGzipIsUndone) {
   ASSERT_EQ(source.pages.size(), 1u);
   EXPECT_EQ(source.pages[0].size(), HttpSearchSource::kBodyLimit);
 
-  std::string zipped = gzipped("http://zipped.test/\n");
+  std::string zipped = testing::gzipBytes("http://zipped.test/\n");
   server.get("/start", [&](const httplib::Request&, httplib::Response& response) {
     response.set_header("Content-Encoding", "gzip");
     response.set_content(zipped, "text/html");
