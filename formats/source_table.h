@@ -1,0 +1,75 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "formats/category_set.h"
+#include "sources/search_source.h"
+#include "sources/source_registry.h"
+
+namespace brambel {
+
+// The document's sources by instance id: one of every built-in type with
+// default parameters, plus the user-defined sources made from definitions.
+class SourceTable {
+ public:
+  explicit SourceTable(const SourceRegistry& registry = SourceRegistry::global());
+
+  // Adds one source of every registered type under its identity unless that
+  // identity is present.
+  void AddBuiltInSources();
+
+  enum class AddResult { Added, UnknownBaseKey, SameIdentityExists };
+  // Adds a user-defined source. A definition whose base key names no type is
+  // skipped; one whose identity is already present leaves the existing
+  // source. A name already used by another source (without case) becomes
+  // "name(1)", "name(2)", ... When given, `identity` receives the source's id.
+  AddResult AddDefinition(SourceDefinition definition, std::u16string* identity = nullptr);
+
+  // The source under `identity`, or nullptr.
+  SearchSource* find(const std::u16string& identity) const;
+  // The definition of the user-defined source under `identity`, or nothing
+  // for built-in or unknown ones.
+  std::optional<SourceDefinition> userDefinition(const std::u16string& identity) const;
+  // Every user-defined source's definition, in identity order.
+  std::vector<SourceDefinition> userDefinitions() const;
+  // Every identity, in order.
+  std::vector<std::u16string> identities() const;
+  // The display name of `identity`: its definition's name, or the source's own.
+  std::u16string nameOf(const std::u16string& identity) const;
+
+  // Fills the table for a library: built-in sources, then every ".zsrc" file of
+  // `sourcesDirectory`; when that holds none, the two default definitions,
+  // saved there at once.
+  void BuildSourceTable(const std::filesystem::path& sourcesDirectory);
+
+  // Rewrites `sourcesDirectory` with one "<name>.zsrc" file per user-defined
+  // source: present files are first renamed "*.delete", the new ones written,
+  // then the "*.delete" files removed; on a failed write the old files are
+  // put back. Names become safe file names (see sourceFileName).
+  bool SaveSourceDirectory(const std::filesystem::path& sourcesDirectory) const;
+
+ private:
+  bool nameInUse(const std::u16string& name) const;
+
+  const SourceRegistry& registry_;
+  std::map<std::u16string, std::unique_ptr<SearchSource>> sources_;
+  std::set<std::u16string> userDefined_;
+};
+
+// The two definitions a library starts with when it has no source files.
+std::vector<SourceDefinition> defaultSourceDefinitions();
+
+// The file name (without directory) for a source name: its UTF-8 bytes with
+// "/", "\\" and control characters replaced by "_", a name made only of dots
+// or an empty one prefixed with "_", cut to keep the file name within the
+// file system's limit, then ".zsrc". Never names anything outside the
+// directory it is joined to.
+std::string sourceFileName(const std::u16string& sourceName);
+
+}  // namespace brambel
