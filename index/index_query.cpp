@@ -1,7 +1,6 @@
 #include "index/index_query.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "index/term_lookup.h"
 #include "store/index_session.h"
@@ -53,6 +52,49 @@ std::vector<Posting> LookupTerm(IndexSession& session, std::u16string_view term,
   return postings;
 }
 
+namespace {
+
+// Postings ordered by id, with the weights of a repeated id summed.
+std::vector<ScoredHit> byId(const std::vector<Posting>& postings) {
+  std::vector<ScoredHit> hits;
+  hits.reserve(postings.size());
+  for (const Posting& p : postings) hits.push_back({p.id, p.weight});
+  auto lowerId = [](const ScoredHit& a, const ScoredHit& b) { return a.id < b.id; };
+  if (!std::is_sorted(hits.begin(), hits.end(), lowerId)) std::stable_sort(hits.begin(), hits.end(), lowerId);
+  size_t kept = 0;
+  for (const ScoredHit& hit : hits) {
+    if (kept > 0 && hits[kept - 1].id == hit.id) hits[kept - 1].score += hit.score;
+    else hits[kept++] = hit;
+  }
+  hits.resize(kept);
+  return hits;
+}
+
+// The documents of `scores` that `term` also holds, their weights added.
+std::vector<ScoredHit> intersect(const std::vector<ScoredHit>& scores, const std::vector<ScoredHit>& term) {
+  std::vector<ScoredHit> both;
+  auto a = scores.begin(), b = term.begin();
+  while (a != scores.end() && b != term.end()) {
+    if (a->id < b->id) ++a;
+    else if (b->id < a->id) ++b;
+    else both.push_back({a->id, (a++)->score + (b++)->score});
+  }
+  return both;
+}
+
+// The documents of `scores` that `term` does not hold.
+std::vector<ScoredHit> subtract(const std::vector<ScoredHit>& scores, const std::vector<ScoredHit>& term) {
+  std::vector<ScoredHit> rest;
+  auto b = term.begin();
+  for (const ScoredHit& hit : scores) {
+    while (b != term.end() && b->id < hit.id) ++b;
+    if (b == term.end() || b->id != hit.id) rest.push_back(hit);
+  }
+  return rest;
+}
+
+}  // namespace
+
 bool QueryIndex(IndexFile& index, std::span<const std::u16string> terms, std::vector<ScoredHit>& hits,
                 size_t maximum, std::u16string* completed, const DocumentIdSet* exclusion,
                 const DocumentIdSet* restriction) {
@@ -61,11 +103,13 @@ bool QueryIndex(IndexFile& index, std::span<const std::u16string> terms, std::ve
   std::optional<IndexSession> session = index.beginRead();
   if (!session) return false;
 
-  std::unordered_map<uint32_t, float> scores;
+  // The accumulator: documents still in the running, ordered by id.
+  std::vector<ScoredHit> scores;
   bool firstStep = true;
   if (restriction) {
     for (uint32_t id : *restriction)
-      if (id != 0) scores.emplace(id, 0.0f);
+      if (id != 0) scores.push_back({id, 0.0f});
+    std::sort(scores.begin(), scores.end(), [](const ScoredHit& a, const ScoredHit& b) { return a.id < b.id; });
     firstStep = false;
   }
   // Excluding terms act after every plain one, wherever they were written.
@@ -78,34 +122,28 @@ bool QueryIndex(IndexFile& index, std::span<const std::u16string> terms, std::ve
   for (const QueryWord& word : words)
     if (word.excluded) order.push_back(&word);
 
-  DocumentIdSet current;
+  const DocumentFilter callerFilter{restriction, exclusion};
   for (const QueryWord* word : order) {
     if (word->text.empty()) continue;
-    DocumentFilter filter{nullptr, exclusion};
-    if (!firstStep) {
-      current.clear();
-      for (const auto& [id, score] : scores) current.insert(id);
-      filter.restriction = &current;
-    }
-    std::vector<Posting> postings =
-        LookupTerm(*session, word->text, filter,
-                   word == lastWord && !word->excluded ? completed : nullptr);
+    std::vector<ScoredHit> postings = byId(admittedPostings(*session, word->text, callerFilter));
     if (word->excluded) {
-      for (const Posting& p : postings) scores.erase(p.id);
+      scores = subtract(scores, postings);
       continue;
     }
-    std::unordered_map<uint32_t, float> next;
-    for (const Posting& p : postings) {
-      auto [entry, inserted] = next.try_emplace(p.id, 0.0f);
-      if (inserted && !firstStep) entry->second = scores[p.id];
-      entry->second += p.weight;
+    std::vector<ScoredHit> next = firstStep ? std::move(postings) : intersect(scores, postings);
+    if (next.empty() && word == lastWord && completed) {
+      // Complete the last term to a stored one that the remaining documents hold.
+      DocumentIdSet remaining;
+      for (const ScoredHit& hit : scores) remaining.insert(hit.id);
+      const DocumentFilter filter{firstStep ? restriction : &remaining, exclusion};
+      postings = byId(LookupTerm(*session, word->text, filter, completed));
+      next = firstStep ? std::move(postings) : intersect(scores, postings);
     }
     scores = std::move(next);
     firstStep = false;
   }
 
-  hits.reserve(scores.size());
-  for (const auto& [id, score] : scores) hits.push_back({id, score});
+  hits = std::move(scores);
   const size_t kept = std::min(maximum, hits.size());
   auto better = [](const ScoredHit& a, const ScoredHit& b) {
     return a.score != b.score ? a.score > b.score : a.id < b.id;
