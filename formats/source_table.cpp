@@ -85,8 +85,7 @@ std::u16string SourceTable::nameOf(const std::u16string& identity) const {
   return source->displayName().empty() ? source->GetInfo().displayName : source->displayName();
 }
 
-void SourceTable::BuildSourceTable(const std::filesystem::path& sourcesDirectory) {
-  AddBuiltInSources();
+size_t SourceTable::AddSourceFiles(const std::filesystem::path& sourcesDirectory) {
   std::vector<SourceDefinition> definitions;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(sourcesDirectory, error)) {
@@ -105,10 +104,15 @@ void SourceTable::BuildSourceTable(const std::filesystem::path& sourcesDirectory
                                                    toWide(parked.stem().stem().string(), kCodePageUtf8)));
     }
   }
-  bool fresh = definitions.empty();
-  if (fresh) definitions = defaultSourceDefinitions();
   for (auto& definition : definitions) AddDefinition(std::move(definition));
-  if (fresh) SaveSourceDirectory(sourcesDirectory);
+  return definitions.size();
+}
+
+void SourceTable::BuildSourceTable(const std::filesystem::path& sourcesDirectory) {
+  AddBuiltInSources();
+  if (AddSourceFiles(sourcesDirectory) != 0) return;
+  for (auto& definition : defaultSourceDefinitions()) AddDefinition(std::move(definition));
+  SaveSourceDirectory(sourcesDirectory);
 }
 
 bool SourceTable::SaveSourceDirectory(const std::filesystem::path& sourcesDirectory) const {

@@ -43,6 +43,11 @@ class SourceTable {
   // The display name of `identity`: its definition's name, or the source's own.
   std::u16string nameOf(const std::u16string& identity) const;
 
+  // Adds the definition of every ".zsrc" file of `sourcesDirectory` (or, when
+  // there is none, of the "*.zsrc.delete" files a stopped save left behind).
+  // Reads only. Returns how many definitions were found.
+  size_t AddSourceFiles(const std::filesystem::path& sourcesDirectory);
+
   // Fills the table for a library: built-in sources, then every ".zsrc" file of
   // `sourcesDirectory`; when that holds none, the two default definitions,
   // saved there at once.
