@@ -98,7 +98,8 @@ IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileO
     io_->attach(handle, true);
     bool created = createSection(handle);
     io_->release(handle, true);
-    if (!created || !handle.sync()) setRoot(RecordAddress::none());
+    // A new section is durable, name and all, before anyone relies on it.
+    if (!created || !handle.sync() || !syncParentDirectory(path_)) setRoot(RecordAddress::none());
   } else if (cached_) {
     io_ = std::make_unique<CachedFileIo>(path_, base_, clusterSize_, sectorSize_, geometry_);
     io_->setCacheSize(cacheSize);
