@@ -1,7 +1,5 @@
 #include "sources/http_search_source.h"
 
-#include <algorithm>
-
 #include <boost/regex.hpp>
 
 #include "toolkit/ascii_case.h"
