@@ -31,11 +31,20 @@ struct Block {
   std::vector<std::u16string_view> body;
 };
 
+// A block's name without control characters (they cannot be shown, and a
+// written file would turn them into blanks) and trailing blanks.
+std::u16string blockName(std::u16string_view text) {
+  std::u16string name;
+  for (char16_t c : text)
+    if (c >= 0x20) name += c;
+  return std::u16string(trimEnd(name));
+}
+
 std::optional<Block> blockStart(std::u16string_view line) {
   for (const Marker& marker : kMarkers) {
     if (line.substr(0, marker.text.size()) != marker.text) continue;
     Block block{marker.kind, {}, {}};
-    if (marker.named) block.name = trimEnd(line.substr(marker.text.size()));
+    if (marker.named) block.name = blockName(line.substr(marker.text.size()));
     return block;
   }
   return std::nullopt;
