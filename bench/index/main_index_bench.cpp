@@ -17,7 +17,7 @@ namespace brambel::bench {
 namespace {
 
 // Documents added per write session, as a batch load of the library does.
-constexpr size_t kBatchSize = 256;
+constexpr size_t kBatchSize = 2048;
 
 std::filesystem::path workDirectory(const Corpus& corpus) {
   return std::filesystem::temp_directory_path() / ("brambel-bench-main-index-" + corpus.name);
