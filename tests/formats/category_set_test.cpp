@@ -142,6 +142,20 @@ TEST(SourceTable, SourcesDirectoryStartsWithDefaultsAndDropsStaleFiles) {
   EXPECT_EQ(ReadSourceFile(directory / "Kept.zsrc")->parameters.at(u"url"), u"http://kept.test/");
 }
 
+TEST(SourceTable, ASaveStoppedHalfWayLosesNoSource) {
+  TempDir data;
+  // Only parked files: the old files were renamed, the new ones never written.
+  data.write("sources/Mine.zsrc.delete", "rss\r\n\r\nurl=http://mine.test/\r\n");
+  SourceTable table(registry());
+  table.BuildSourceTable(data.path() / "sources");
+  std::vector<SourceDefinition> definitions = table.userDefinitions();
+  ASSERT_EQ(definitions.size(), 1u) << "the parked source, not the two defaults";
+  EXPECT_EQ(definitions[0].name, u"Mine");
+  ASSERT_TRUE(table.SaveSourceDirectory(data.path() / "sources"));
+  EXPECT_TRUE(std::filesystem::exists(data.path() / "sources" / "Mine.zsrc"));
+  EXPECT_FALSE(std::filesystem::exists(data.path() / "sources" / "Mine.zsrc.delete"));
+}
+
 TEST(SourceTable, SourceNamesNeverWriteOutsideTheDirectory) {
   TempDir data;
   std::filesystem::path directory = data.path() / "lib" / "sources";
