@@ -29,7 +29,9 @@ struct RecordedRequest {
 // own from construction to destruction. Handlers are added by method and
 // exact path at any time; a request to a path without one gets 404. The
 // server never compresses an answer by itself: a handler that sets
-// "Content-Encoding: gzip" writes the gzip bytes itself.
+// "Content-Encoding: gzip" writes the gzip bytes itself. For that, handlers
+// do not see the request's Accept-Encoding header; requests() and
+// lastRequest() keep it.
 //
 //   LoopbackServer server;
 //   server.mapHost("www.example.test:80");  // requests for that host come here
