@@ -14,6 +14,7 @@
 #include "formats/source_table.h"
 #include "formats/text_lines.h"
 #include "platform/directories.h"
+#include "toolkit/fetch_page.h"
 #include "toolkit/code_pages.h"
 
 namespace brambel::cli {
@@ -118,7 +119,14 @@ int runLoad(CommandContext& context) {
   std::vector<std::string> files = context.args.positionals();
   if (!context.args.error().empty()) return usageError(kLoad, context.err, context.args.error());
   if (files.size() != 1) return usageError(kLoad, context.err, "expected one category set FILE");
-  std::optional<std::string> text = readInput(files[0], context.err);
+  std::optional<std::string> text;
+  if (files[0].rfind("http://", 0) == 0 || files[0].rfind("https://", 0) == 0) {
+    std::string body;
+    if (fetchPage(toWide(files[0], kCodePageUtf8), body) && !body.empty()) text = std::move(body);
+    else context.err << "brambel-cli: Error fetching categories from url: " << files[0] << "\n";
+  } else {
+    text = readInput(files[0], context.err);
+  }
   if (!text) return 1;
 
   CategorySet set;
@@ -159,8 +167,9 @@ const CommandRegistration kShow{"categories", "show", std::string("NAME ") + kOp
                                 "show one category's sources and the names they resolve to", &runShow};
 const CommandRegistration kBuiltin{"categories", "builtin", "RESOURCE",
                                    "print a built-in category set (2, 6, 114, 115 or 116)", &runBuiltin};
-const CommandRegistration kLoad{"categories", "load", "FILE [--library DIR]",
-                                "replace a library's categories with a set file, keeping its sources", &runLoad};
+const CommandRegistration kLoad{"categories", "load", "FILE|URL [--library DIR]",
+                                "replace a library's categories with a set file or URL, keeping its sources",
+                                &runLoad};
 const CommandRegistration kSave{"categories", "save", std::string("FILE ") + kOptionsUsage,
                                 "write a library's category set with its user-defined sources to FILE (- for "
                                 "standard output)",

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/loopback_server.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
 
@@ -48,6 +49,18 @@ TEST_F(CategoriesCommand, LoadThenSaveRoundTripsTheUserSources) {
   EXPECT_EQ(runCli({"categories", "save", copy, "--library", library()}, "", environment()).status, 0);
   auto fromFile = runCli({"categories", "show", "feeds", "--set", copy}, "", environment());
   EXPECT_NE(fromFile.out.find("rss/http://feed.test/rss/\tMy Feed"), std::string::npos);
+}
+
+TEST_F(CategoriesCommand, LoadsFromAUrl) {
+  LoopbackServer server;
+  server.serve("/cats.zcat", "[category]=Remote\r\nyahoo\r\n", "text/plain");
+  auto load = runCli({"categories", "load", server.url("/cats.zcat"), "--library", library()}, "", environment());
+  ASSERT_EQ(load.status, 0) << load.err;
+  EXPECT_EQ(runCli({"categories", "list", "--library", library()}, "", environment()).out, "Remote\t1 sources\tdefault\n");
+
+  auto missing = runCli({"categories", "load", server.url("/none.zcat"), "--library", library()}, "", environment());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Error fetching categories from url"), std::string::npos);
 }
 
 TEST_F(CategoriesCommand, BuiltInSetsAndUsageErrors) {
