@@ -132,4 +132,18 @@ int usageError(const CommandRegistration& command, std::ostream& err, std::strin
   return 2;
 }
 
+std::optional<std::vector<std::string>> takeWords(CommandContext& context, const CommandRegistration& command,
+                                                  size_t least, size_t most, int& status) {
+  std::vector<std::string> words = context.args.positionals();
+  if (!context.args.error().empty()) {
+    status = usageError(command, context.err, context.args.error());
+    return std::nullopt;
+  }
+  if (words.size() < least || words.size() > most) {
+    status = usageError(command, context.err, "wrong number of arguments");
+    return std::nullopt;
+  }
+  return words;
+}
+
 }  // namespace brambel::cli

@@ -68,4 +68,10 @@ const std::vector<const CommandRegistration*>& registeredCommands();
 // for a usage error.
 int usageError(const CommandRegistration& command, std::ostream& err, std::string_view message);
 
+// The positional words, between `least` and `most` of them; nothing (with
+// `status` set to the usage error's) when an option was not understood or
+// the count is wrong.
+std::optional<std::vector<std::string>> takeWords(CommandContext& context, const CommandRegistration& command,
+                                                  size_t least, size_t most, int& status);
+
 }  // namespace brambel::cli

@@ -48,22 +48,6 @@ std::string formatFloat(double value) {
   return buffer;
 }
 
-// The positional words, between `least` and `most` of them; nothing (with
-// `status` set) on a usage error.
-std::optional<std::vector<std::string>> takeWords(CommandContext& context, const CommandRegistration& command,
-                                                  size_t least, size_t most, int& status) {
-  std::vector<std::string> words = context.args.positionals();
-  if (!context.args.error().empty()) {
-    status = usageError(command, context.err, context.args.error());
-    return std::nullopt;
-  }
-  if (words.size() < least || words.size() > most) {
-    status = usageError(command, context.err, "wrong number of arguments");
-    return std::nullopt;
-  }
-  return words;
-}
-
 std::optional<uint32_t> documentId(long long value) {
   if (value < 1 || value > UINT32_MAX) return std::nullopt;
   return static_cast<uint32_t>(value);

@@ -43,21 +43,6 @@ std::string marksJson(std::string_view value) {
       .str();
 }
 
-// The FILE and the other positional words; nothing (with `status` set) on a usage error.
-std::optional<std::vector<std::string>> takeWords(CommandContext& context, const CommandRegistration& command,
-                                                  size_t least, size_t most, int& status) {
-  auto words = context.args.positionals();
-  if (!context.args.error().empty()) {
-    status = usageError(command, context.err, context.args.error());
-    return std::nullopt;
-  }
-  if (words.size() < least || words.size() > most) {
-    status = usageError(command, context.err, "wrong number of arguments");
-    return std::nullopt;
-  }
-  return words;
-}
-
 std::unique_ptr<KeyValueFile> openForReading(CommandContext& context, const std::string& path) {
   KeyValueFile::Options options;
   options.readOnly = true;
