@@ -1,10 +1,10 @@
 // Body reading throughput from memory: plain and gzip bodies, and a gzip
 // body cut at the page-fetch limit.
 #include <benchmark/benchmark.h>
-#include <zlib.h>
 
 #include <string>
 
+#include "tests/support/gzip_bytes.h"
 #include "toolkit/byte_stream.h"
 #include "toolkit/http_body.h"
 
@@ -18,20 +18,6 @@ std::string pageText(size_t size) {
   return text;
 }
 
-std::string gzipped(const std::string& text) {
-  z_stream stream{};
-  deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&stream, text.size()) + 32, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  stream.avail_in = static_cast<uInt>(text.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  return out;
-}
-
 void BM_ReadBodyPlain(benchmark::State& state) {
   std::string text = pageText(static_cast<size_t>(state.range(0)));
   for (auto _ : state) {
@@ -43,7 +29,7 @@ void BM_ReadBodyPlain(benchmark::State& state) {
 BENCHMARK(BM_ReadBodyPlain)->Arg(262144)->Arg(4 << 20);
 
 void BM_ReadBodyGzip(benchmark::State& state) {
-  std::string packed = gzipped(pageText(static_cast<size_t>(state.range(0))));
+  std::string packed = brambel::testing::gzipBytes(pageText(static_cast<size_t>(state.range(0))));
   const std::u16string encoding = u"gzip";
   for (auto _ : state) {
     brambel::MemoryByteStream stream(packed, 16384);
@@ -55,7 +41,7 @@ BENCHMARK(BM_ReadBodyGzip)->Arg(262144)->Arg(4 << 20);
 
 // The page fetch limit: a 4 MiB gzip page cut at 262144 decoded bytes.
 void BM_ReadBodyGzipLimited(benchmark::State& state) {
-  std::string packed = gzipped(pageText(4 << 20));
+  std::string packed = brambel::testing::gzipBytes(pageText(4 << 20));
   const std::u16string encoding = u"gzip";
   for (auto _ : state) {
     brambel::MemoryByteStream stream(packed, 16384);
