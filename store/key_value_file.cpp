@@ -20,6 +20,12 @@ constexpr uint32_t kLargestMinimumDegree = 4096;
 
 bool validKey(std::string_view key) { return !key.empty() && key.find('\0') == std::string_view::npos; }
 
+// The keys below child `index` of `node` lie under this bound: the parent's
+// key right of the child, or for the last child the node's own bound.
+std::optional<std::string> childBound(const KeyValueNode& node, size_t index, const std::optional<std::string>& bound) {
+  return index < node.keys.size() ? std::optional<std::string>(node.keys[index]) : bound;
+}
+
 bool saneGeometry(uint32_t keyLength, uint32_t minimumDegree) {
   return keyLength >= 1 && keyLength <= kLargestKeyLength && minimumDegree >= 2 &&
          minimumDegree <= kLargestMinimumDegree;
@@ -111,11 +117,14 @@ uint64_t KeyValueFile::nodeLimit(const RecordFile& records) const {
   return records.size() / layout_.nodeSize() + 1;
 }
 
-std::optional<KeyValueNode> KeyValueFile::readNode(const RecordFile& records, uint64_t address) const {
+std::optional<KeyValueNode> KeyValueFile::readNode(const RecordFile& records, uint64_t address,
+                                                   const std::optional<std::string>& bound) const {
   if (address == 0) return std::nullopt;
   auto bytes = records.read(address, layout_.nodeSize());
   if (!bytes) return std::nullopt;
-  return layout_.decode(*bytes, address);
+  auto node = layout_.decode(*bytes, address);
+  if (node && bound) clipBelow(*node, *bound, layout_.keyLength());
+  return node;
 }
 
 bool KeyValueFile::writeNode(RecordFile& records, KeyValueNode& node) const {
@@ -131,8 +140,9 @@ bool KeyValueFile::find(const RecordFile& records, uint64_t root, std::string_vi
                         std::optional<Location>& found) const {
   found.reset();
   uint64_t address = root;
+  std::optional<std::string> bound;
   for (uint64_t depth = 0; depth <= nodeLimit(records); ++depth) {
-    auto node = readNode(records, address);
+    auto node = readNode(records, address, bound);
     if (!node) return false;
     const uint32_t k = layout_.keyLength();
     auto it = std::find_if(node->keys.begin(), node->keys.end(),
@@ -143,6 +153,7 @@ bool KeyValueFile::find(const RecordFile& records, uint64_t root, std::string_vi
       return true;
     }
     if (node->isLeaf()) return true;
+    bound = childBound(*node, index, bound);
     address = node->children[index];
   }
   return false;
@@ -242,7 +253,9 @@ std::optional<uint64_t> KeyValueFile::newKeyValue(RecordFile& records, std::stri
 bool KeyValueFile::insert(RecordFile& records, uint64_t root, std::string_view prefix, uint64_t value) {
   auto rootNode = readNode(records, root);
   if (!rootNode) return false;
-  if (rootNode->keys.size() < layout_.maximumKeys()) return insertNonFull(records, std::move(*rootNode), prefix, value);
+  if (rootNode->keys.size() < layout_.maximumKeys()) {
+    return insertNonFull(records, std::move(*rootNode), prefix, value);
+  }
   KeyValueNode newRoot;
   newRoot.children.push_back(rootNode->address);
   KeyValueNode sibling;
@@ -252,22 +265,27 @@ bool KeyValueFile::insert(RecordFile& records, uint64_t root, std::string_view p
 
 bool KeyValueFile::insertNonFull(RecordFile& records, KeyValueNode node, std::string_view prefix, uint64_t value) {
   const uint32_t k = layout_.keyLength();
+  std::optional<std::string> bound;  // of `node`; the root has none
   for (uint64_t depth = 0; depth <= nodeLimit(records); ++depth) {
     auto it = std::find_if(node.keys.begin(), node.keys.end(),
                            [&](const std::string& key) { return compareKeyPrefixes(key, prefix, k) > 0; });
-    const auto index = static_cast<size_t>(it - node.keys.begin());
+    auto index = static_cast<size_t>(it - node.keys.begin());
     if (node.isLeaf()) {
       node.keys.insert(it, std::string(prefix));
       node.values.insert(node.values.begin() + static_cast<ptrdiff_t>(index), value);
       return writeNode(records, node);
     }
-    auto child = readNode(records, node.children[index]);
+    auto child = readNode(records, node.children[index], childBound(node, index, bound));
     if (!child) return false;
     if (child->keys.size() == layout_.maximumKeys()) {
       KeyValueNode sibling;
       if (!splitChild(records, node, index, *child, sibling, false)) return false;
-      if (compareKeyPrefixes(prefix, node.keys[index], k) > 0) child = std::move(sibling);
+      if (compareKeyPrefixes(prefix, node.keys[index], k) > 0) {
+        child = std::move(sibling);
+        ++index;
+      }
     }
+    bound = childBound(node, index, bound);
     node = std::move(*child);
   }
   return false;
@@ -337,25 +355,27 @@ bool KeyValueFile::Walk(const std::function<bool(std::string_view key, std::stri
   // visit next and whether the child left of that slot has been walked.
   struct Frame {
     KeyValueNode node;
+    std::optional<std::string> bound;
     size_t slot = 0;
     bool childWalked = false;
   };
   std::vector<Frame> path;
   uint64_t nodesRead = 0;
-  auto descend = [&](uint64_t address) {
+  auto descend = [&](uint64_t address, std::optional<std::string> bound) {
     if (++nodesRead > nodeLimit(records)) return false;
-    auto node = readNode(records, address);
+    auto node = readNode(records, address, bound);
     if (!node) return false;
-    path.push_back(Frame{std::move(*node)});
+    path.push_back(Frame{std::move(*node), std::move(bound)});
     return true;
   };
-  if (!descend(*root)) return false;
+  if (!descend(*root, std::nullopt)) return false;
   while (!path.empty()) {
     Frame& frame = path.back();
     if (!frame.node.isLeaf() && !frame.childWalked) {
       frame.childWalked = true;
       // A damaged subtree is skipped; a tree that loops ends the walk.
-      if (!descend(frame.node.children[frame.slot]) && nodesRead > nodeLimit(records)) return false;
+      if (!descend(frame.node.children[frame.slot], childBound(frame.node, frame.slot, frame.bound)) &&
+          nodesRead > nodeLimit(records)) return false;
       continue;
     }
     if (frame.slot >= frame.node.keys.size()) {

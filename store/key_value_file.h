@@ -86,7 +86,10 @@ class KeyValueFile {
   bool createTree(RecordFile& records);
   std::optional<uint64_t> currentRoot(const RecordFile& records) const;
 
-  std::optional<KeyValueNode> readNode(const RecordFile& records, uint64_t address) const;
+  // The node at `address` without its keys at or above `bound` (left there
+  // by a split cut short); nothing when it cannot be read or decoded.
+  std::optional<KeyValueNode> readNode(const RecordFile& records, uint64_t address,
+                                       const std::optional<std::string>& bound = std::nullopt) const;
   bool writeNode(RecordFile& records, KeyValueNode& node) const;
   // False when the tree is damaged; otherwise `found` holds the key's node and index, if present.
   bool find(const RecordFile& records, uint64_t root, std::string_view prefix, std::optional<Location>& found) const;

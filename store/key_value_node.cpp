@@ -54,6 +54,17 @@ std::optional<KeyValueNode> KeyValueNodeLayout::decode(std::string_view bytes, u
   return node;
 }
 
+void clipBelow(KeyValueNode& node, std::string_view bound, uint32_t keyLength) {
+  const auto it = std::find_if(node.keys.begin(), node.keys.end(), [&](const std::string& key) {
+    return compareKeyPrefixes(key, bound, keyLength) >= 0;
+  });
+  const auto kept = static_cast<size_t>(it - node.keys.begin());
+  if (kept == node.keys.size()) return;
+  node.keys.resize(kept);
+  node.values.resize(kept);
+  if (!node.isLeaf()) node.children.resize(kept + 1);
+}
+
 int compareKeyPrefixes(std::string_view a, std::string_view b, uint32_t keyLength) {
   return a.substr(0, keyLength).compare(b.substr(0, keyLength));
 }

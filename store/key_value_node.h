@@ -47,6 +47,13 @@ class KeyValueNodeLayout {
   uint32_t minimumDegree_;
 };
 
+// Removes the keys of `node` that are not below `bound`, with their values
+// and the children right of them. A split cut short by a crash leaves the
+// shortened child still holding the middle key and the upper half, which the
+// parent already hands to the middle slot and the new sibling; the parent's
+// key right of the child is that bound, and clipping restores the child.
+void clipBelow(KeyValueNode& node, std::string_view bound, uint32_t keyLength);
+
 // Orders keys as the file does: byte-wise (unsigned) over at most k bytes.
 int compareKeyPrefixes(std::string_view a, std::string_view b, uint32_t keyLength);
 

@@ -6,11 +6,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "store/key_value_file.h"
+#include "store/key_value_node.h"
+#include "store/little_endian.h"
 #include "tests/support/temp_dir.h"
 
 namespace brambel {
@@ -50,6 +55,66 @@ std::set<int> runAndKill(const std::filesystem::path& path, int first, std::chro
   while (read(fds[0], &index, sizeof index) == sizeof index) done.insert(index);
   close(fds[0]);
   return done;
+}
+
+uint64_t rootAddress(const std::filesystem::path& path) {
+  return loadLe64(testing::readFileBytes(path).data() + 8);
+}
+
+void overwriteBytes(const std::filesystem::path& path, uint64_t at, const std::string& bytes) {
+  std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+  out.seekp(static_cast<std::streamoff>(at));
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A root split whose last write (the shortened old root) never happened
+// leaves that node full, its upper half also in the new sibling and its
+// middle key also in the new root. Later inserts below that node must not
+// split it again (a second copy of the middle key would wreck the root),
+// and every key must stay reachable, once, in order.
+TEST(KeyValueCrashTest, SplitsCutShortBeforeTheChildIsShortenedLoseNothing) {
+  testing::TempDir dir;
+  const auto path = dir.file("marks.zurl");
+  KeyValueFile file(path, smallNodes());
+  const uint64_t nodeSize = KeyValueNodeLayout(8, 3).nodeSize();
+  std::map<std::string, std::string> expected;
+  int cutShort = 0;
+  // Puts `key`; when that split the root and the key went right of the new
+  // root's middle key, the old root was last written by the split itself,
+  // so restoring its bytes is exactly a crash before that write.
+  auto put = [&](const std::string& key) {
+    const uint64_t oldRoot = rootAddress(path);
+    const std::string oldRootBytes = testing::readFileBytes(path).substr(oldRoot, nodeSize);
+    ASSERT_TRUE(file.Put(key, "value of " + key)) << key;
+    expected[key] = "value of " + key;
+    const uint64_t newRoot = rootAddress(path);
+    if (newRoot == oldRoot) return;
+    const std::string middle = testing::readFileBytes(path).substr(newRoot, 8).c_str();
+    if (key <= middle) return;
+    overwriteBytes(path, oldRoot, oldRootBytes);
+    ++cutShort;
+  };
+  std::mt19937 random(5);
+  char key[16];
+  for (int i = 0; i < 600; ++i) {
+    snprintf(key, sizeof key, "k%04d", i);
+    put(key);
+    if (i % 3 == 0) {  // keys between earlier ones, left of the middle keys too
+      snprintf(key, sizeof key, "k%04dx", static_cast<int>(random() % static_cast<unsigned>(i + 1)));
+      put(key);
+    }
+  }
+  ASSERT_GE(cutShort, 3);  // leaf and inner roots
+  for (const auto& [k, v] : expected) ASSERT_EQ(file.Get(k), v) << k;
+  std::vector<std::string> walked;
+  ASSERT_TRUE(file.Walk([&](std::string_view k, std::string_view v) {
+    EXPECT_EQ(expected.at(std::string(k)), v);
+    walked.emplace_back(k);
+    return true;
+  }));
+  std::vector<std::string> keys;
+  for (const auto& entry : expected) keys.push_back(entry.first);
+  EXPECT_EQ(walked, keys);
 }
 
 TEST(KeyValueCrashTest, KilledWritersLoseNothingThatWasAcknowledged) {
