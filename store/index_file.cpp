@@ -275,10 +275,27 @@ bool IndexFile::flushSome() {
   if (!isValid() || readOnly_) return false;
   File handle = acquireWriter(kFlushWriterLimit);
   if (!handle.isOpen()) return true;
+  ChainTails tails = borrowChainTails(handle);
   io_->attach(handle, true);
   io_->writeBackSome(handle);
   // A writer's release leaves nothing behind unless writing failed.
-  return !io_->release(handle, true);
+  const bool written = io_->release(handle, true);
+  returnChainTails(std::move(tails), handle, written);
+  return !written;
+}
+
+ChainTails IndexFile::borrowChainTails(const File& writerHandle) {
+  std::lock_guard lock(chainTailsMutex_);
+  ChainTails tails = std::move(chainTails_);
+  chainTails_.clear();
+  if (!chainTailsStamp_ || writerHandle.stamp() != chainTailsStamp_) tails.clear();
+  return tails;
+}
+
+void IndexFile::returnChainTails(ChainTails tails, const File& writerHandle, bool written) {
+  std::lock_guard lock(chainTailsMutex_);
+  chainTailsStamp_ = written ? writerHandle.stamp() : std::nullopt;
+  if (chainTailsStamp_) chainTails_ = std::move(tails);
 }
 
 }  // namespace brambel

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/file.h"
+#include "store/chain_tails.h"
 #include "store/file_io.h"
 #include "store/index_node.h"
 #include "store/record_address.h"
@@ -128,6 +129,11 @@ class IndexFile {
   bool rewriteHeader(const File& handle);
   void setRoot(RecordAddress root);
   IndexHeader header() const;
+  // A writer borrows the chain tails for its operation and hands them back
+  // with the file as it leaves it; tails outlive the operation only while
+  // nobody else writes the file in between (its stamp tells).
+  ChainTails borrowChainTails(const File& writerHandle);
+  void returnChainTails(ChainTails tails, const File& writerHandle, bool written);
 
   std::filesystem::path path_;
   uint64_t base_;
@@ -142,6 +148,9 @@ class IndexFile {
   RecordAddress root_ = RecordAddress::none();
   std::unique_ptr<FileIo> io_;
   std::unique_ptr<std::mutex> writerMutex_;  // writable sections only
+  std::mutex chainTailsMutex_;
+  ChainTails chainTails_;
+  std::optional<File::Stamp> chainTailsStamp_;  // the file as the last writer left it
   std::array<float, 3> rates_{};
 };
 

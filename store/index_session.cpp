@@ -21,15 +21,22 @@ bool isStorableTerm(std::u16string_view term) {
 
 IndexSession::IndexSession(IndexFile& index, File handle, bool writer)
     : index_(&index), handle_(std::move(handle)), writer_(writer) {
+  if (writer_) chainTails_ = index_->borrowChainTails(handle_);
   index_->io_->attach(handle_, writer_);
   fileSize_ = handle_.size().value_or(0);
 }
 
 IndexSession::IndexSession(IndexSession&& other) noexcept
-    : index_(other.index_), handle_(std::move(other.handle_)), writer_(other.writer_), fileSize_(other.fileSize_) {}
+    : index_(other.index_),
+      handle_(std::move(other.handle_)),
+      writer_(other.writer_),
+      fileSize_(other.fileSize_),
+      chainTails_(std::move(other.chainTails_)) {}
 
 IndexSession::~IndexSession() {
-  if (handle_.isOpen()) index_->io_->release(handle_, writer_);
+  if (!handle_.isOpen()) return;
+  const bool written = index_->io_->release(handle_, writer_);
+  if (writer_) index_->returnChainTails(std::move(chainTails_), handle_, written);
 }
 
 RecordAddress IndexSession::root() const { return index_->root(); }
@@ -157,31 +164,45 @@ std::optional<RecordAddress> IndexSession::writeNewPostingList(std::span<const P
   return first.address;
 }
 
+IdBlock IndexSession::appendStart(const TermRecord& term, uint32_t& postingsBefore) {
+  postingsBefore = 0;
+  if (auto tail = chainTails_.find(term.firstIdBlock)) {
+    IdBlock block = readIdBlock(tail->address, tail->capacity);
+    // A deflated tail moves when rewritten, which would need its predecessor.
+    if (!block.address.isNone() && !block.deflated) {
+      postingsBefore = tail->postingsBefore;
+      return block;
+    }
+    chainTails_.forget(term.firstIdBlock);
+  }
+  if (term.firstIdBlock.isNullLink()) return IdBlock(0, index_->weighted());
+  return readIdBlock(term.firstIdBlock, term.firstBlockCapacity);
+}
+
 bool IndexSession::appendPostings(const TermRecord& term, std::span<const Posting> postings) {
   if (postings.empty()) return true;
   const uint32_t largest = std::max<uint32_t>(1, (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8);
   std::vector<IdBlock> chain;
   std::vector<bool> changed;
   std::unordered_set<uint64_t> seen;
-  size_t total = 0;
-  RecordAddress address = term.firstIdBlock;
-  uint32_t capacity = term.firstBlockCapacity;
+  uint32_t postingsBefore = 0;
+  IdBlock block = appendStart(term, postingsBefore);
+  uint64_t total = postingsBefore;
   for (;;) {
-    if (address.isNullLink() || !seen.insert(address.value).second) return false;
-    IdBlock block = readIdBlock(address, capacity);
     // Writing over a block that cannot be read would lose what it holds.
-    if (block.address.isNone()) return false;
+    if (block.address.isNone() || !seen.insert(block.address.value).second) return false;
     bool filled = false;
     while (!postings.empty() && block.add(postings.front())) {
       postings = postings.subspan(1);
       filled = true;
     }
     total += block.usedSlots();
+    const RecordAddress next = block.next;
+    const uint32_t nextCapacity = block.nextCapacity;
     chain.push_back(std::move(block));
     changed.push_back(filled);
-    if (postings.empty() || !chain.back().hasNext()) break;
-    address = chain.back().next;
-    capacity = chain.back().nextCapacity;
+    if (postings.empty() || next.isNullLink()) break;
+    block = readIdBlock(next, nextCapacity);
   }
   // New blocks for what is left; written (appended) before anything links them.
   std::vector<IdBlock> grown;
@@ -213,12 +234,18 @@ bool IndexSession::appendPostings(const TermRecord& term, std::span<const Postin
     RecordAddress after = writeIdBlock(chain[i]);
     if (after.isNone()) return false;
     if (after != before) {
-      if (i == 0) return false;  // first blocks are never stored deflated by this engine
+      if (i == 0) return false;  // appends never start from a deflated block
       chain[i - 1].next = after;
       changed[i - 1] = true;
     }
   }
-  setPriority(grown.empty() ? chain.back().address : grown.back().address, static_cast<uint32_t>(total));
+  const IdBlock& tail = grown.empty() ? chain.back() : grown.back();
+  setPriority(tail.address, static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX)));
+  if (tail.address != term.firstIdBlock && !tail.deflated) {
+    const uint64_t before = total - tail.usedSlots();
+    chainTails_.remember(term.firstIdBlock, {tail.address, tail.capacity(),
+                                             static_cast<uint32_t>(std::min<uint64_t>(before, UINT32_MAX))});
+  }
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "store/chain_tails.h"
 #include "store/id_block.h"
 #include "store/index_node.h"
 #include "store/record_address.h"
@@ -76,9 +77,10 @@ class IndexSession {
   // chain's stored last record, which gets linked to the new one.
   std::optional<TermRecord> appendToChain(TermRecord& last, std::u16string_view term,
                                           std::span<const Posting> postings);
-  // Appends postings to a term's id-block chain, filling free slots first and
-  // growing the chain by blocks of 16 times the last capacity (at most what
-  // fits a cluster).
+  // Appends postings to a term's id-block chain, filling the free slots of
+  // its last block and growing the chain by blocks of 16 times the last
+  // capacity (at most what fits a cluster). A writer remembers where long
+  // chains end, so an append reads the chain's last block, not all of it.
   bool appendPostings(const TermRecord& term, std::span<const Posting> postings);
 
   // Visits every stored term beginning with `prefix`, in key order and along
@@ -100,6 +102,9 @@ class IndexSession {
   friend class IndexFile;
   IndexSession(IndexFile& index, File handle, bool writer);
 
+  // The block an append starts from: the chain's remembered tail when it is
+  // still good, else its first block (an unreadable one has no address).
+  IdBlock appendStart(const TermRecord& term, uint32_t& postingsBefore);
   std::optional<RecordAddress> writeNewPostingList(std::span<const Posting> postings, uint32_t& capacity);
   bool insertNonFull(IndexNode& node, std::u16string_view term, std::span<const Posting> postings,
                      SplitMode mode, std::optional<std::u16string> upperBound, int depth);
@@ -115,6 +120,7 @@ class IndexSession {
   File handle_;
   bool writer_;
   uint64_t fileSize_ = 0;
+  ChainTails chainTails_;  // a writer's, borrowed from the index for the session
 };
 
 }  // namespace brambel
