@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/category_sources.h"
 #include "cli/command.h"
 #include "cli/source_catalog.h"
 #include "formats/builtin_category_sets.h"
@@ -13,7 +14,6 @@
 #include "formats/library_categories.h"
 #include "formats/source_table.h"
 #include "formats/text_lines.h"
-#include "platform/directories.h"
 #include "toolkit/fetch_page.h"
 #include "toolkit/code_pages.h"
 
@@ -30,41 +30,10 @@ const char kOptionsUsage[] = "[--library DIR] [--set FILE]";
 
 std::string utf8(const std::u16string& text) { return toNarrow(text, kCodePageUtf8); }
 
-std::filesystem::path sourcesDirectory() { return dataDirectory() / "sources"; }
-
-// The category set a command works on, with the source table it refers to.
-// Built by reading only: nothing is created or rewritten.
-struct LoadedSet {
-  CategorySet set;
-  SourceTable table{sourceRegistry()};
-  std::filesystem::path libraryDirectory;
-};
-
-// Takes --library and --set and reads the set; a one-line message and nothing
-// when the --set file cannot be read.
-std::optional<LoadedSet> loadSet(ArgumentList& args, std::ostream& err) {
-  std::optional<std::string> library = args.option("library");
-  std::optional<std::string> setFile = args.option("set");
-  LoadedSet loaded;
-  loaded.libraryDirectory = library ? std::filesystem::path(*library) : dataDirectory() / "Default Library";
-  SourceDefinitions definitions;
-  if (setFile) {
-    std::optional<std::string> text = readInput(setFile, err);
-    if (!text) return std::nullopt;
-    ReadCategorySet(toWide(*text, kCodePageUtf8), loaded.set, definitions);
-  } else {
-    readLibraryCategories(loaded.libraryDirectory, dataDirectory(), loaded.set, definitions);
-  }
-  loaded.table.AddBuiltInSources();
-  loaded.table.AddSourceFiles(sourcesDirectory());
-  for (auto& [name, definition] : definitions) loaded.table.AddDefinition(definition);
-  return loaded;
-}
-
 const char* viewName(int mode) { return mode == 1 ? "list" : mode == 2 ? "tiled" : "default"; }
 
 int runList(CommandContext& context) {
-  std::optional<LoadedSet> loaded = loadSet(context.args, context.err);
+  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
   if (!context.args.error().empty()) return usageError(kList, context.err, context.args.error());
   if (!context.args.positionals().empty()) return usageError(kList, context.err, "no arguments expected");
   if (!loaded) return 1;
@@ -75,7 +44,7 @@ int runList(CommandContext& context) {
 }
 
 int runShow(CommandContext& context) {
-  std::optional<LoadedSet> loaded = loadSet(context.args, context.err);
+  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
   std::vector<std::string> names = context.args.positionals();
   if (!context.args.error().empty()) return usageError(kShow, context.err, context.args.error());
   if (names.size() != 1) return usageError(kShow, context.err, "expected one category name");
@@ -85,8 +54,8 @@ int runShow(CommandContext& context) {
     if (!equalsIgnoringCase(category.name, wanted)) continue;
     context.out << "category: " << utf8(category.name) << "\nview: " << viewName(category.viewMode) << '\n';
     for (const auto& reference : category.references) {
-      bool known = loaded->table.find(reference) != nullptr;
-      context.out << utf8(reference) << '\t' << (known ? utf8(loaded->table.nameOf(reference)) : "(no such source)")
+      bool known = loaded->table->find(reference) != nullptr;
+      context.out << utf8(reference) << '\t' << (known ? utf8(loaded->table->nameOf(reference)) : "(no such source)")
                   << '\n';
     }
     return 0;
@@ -135,7 +104,7 @@ int runLoad(CommandContext& context) {
   SourceTable table(sourceRegistry());
   table.BuildSourceTable(sourcesDirectory());
   for (auto& [name, definition] : definitions) table.AddDefinition(definition);
-  std::filesystem::path directory = library ? std::filesystem::path(*library) : dataDirectory() / "Default Library";
+  std::filesystem::path directory = libraryDirectoryOf(library);
   if (!table.SaveSourceDirectory(sourcesDirectory()) || !saveLibraryCategories(set, directory, table)) {
     context.err << "brambel-cli: cannot write the categories of " << directory.string() << "\n";
     return 1;
@@ -145,16 +114,16 @@ int runLoad(CommandContext& context) {
 }
 
 int runSave(CommandContext& context) {
-  std::optional<LoadedSet> loaded = loadSet(context.args, context.err);
+  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
   std::vector<std::string> files = context.args.positionals();
   if (!context.args.error().empty()) return usageError(kSave, context.err, context.args.error());
   if (files.size() != 1) return usageError(kSave, context.err, "expected one output FILE");
   if (!loaded) return 1;
   if (files[0] == "-") {
-    context.out << utf8(FormatCategorySet(loaded->set, loaded->table));
+    context.out << utf8(FormatCategorySet(loaded->set, *loaded->table));
     return 0;
   }
-  if (!WriteCategorySet(loaded->set, files[0], loaded->table)) {
+  if (!WriteCategorySet(loaded->set, files[0], *loaded->table)) {
     context.err << "brambel-cli: cannot write " << files[0] << "\n";
     return 1;
   }

@@ -1,6 +1,7 @@
 #include "cli/category_sources.h"
 
-#include <filesystem>
+#include <algorithm>
+#include <ostream>
 
 #include "cli/source_catalog.h"
 #include "formats/category_set_file.h"
@@ -27,54 +28,51 @@ std::optional<size_t> LoadedCategories::find(const std::string& name) const {
   return std::nullopt;
 }
 
-namespace {
+std::filesystem::path sourcesDirectory() { return dataDirectory() / "sources"; }
 
-// The table of the set's sources: every built-in type, then its definitions.
-LoadedCategories withSourceTable(CategorySet set, SourceDefinitions definitions) {
+std::filesystem::path libraryDirectoryOf(const std::optional<std::string>& library) {
+  return library ? std::filesystem::path(*library) : dataDirectory() / "Default Library";
+}
+
+std::optional<LoadedCategories> loadCategories(ArgumentList& args, std::ostream& err) {
+  std::optional<std::string> library = args.option("library");
+  std::optional<std::string> setFile = args.option("set");
   LoadedCategories loaded;
-  loaded.set = std::move(set);
+  loaded.libraryDirectory = libraryDirectoryOf(library);
+  if (library && !setFile && !std::filesystem::is_directory(loaded.libraryDirectory))
+    err << "brambel-cli: no library in " << *library << " yet; reading the default categories\n";
+
+  SourceDefinitions definitions;
+  if (setFile) {
+    // A set file is text: it ends at its first zero byte.
+    std::optional<std::string> text = *setFile == "-" ? readInput(setFile, err) : readTextFile(*setFile);
+    if (!text) {
+      err << "brambel-cli: cannot read category set " << *setFile << "\n";
+      return std::nullopt;
+    }
+    text->resize(std::min(text->size(), text->find('\0')));
+    ReadCategorySet(toWide(*text, kCodePageUtf8), loaded.set, definitions);
+    if (loaded.set.categories.empty()) {
+      err << "brambel-cli: no category in " << *setFile << "\n";
+      return std::nullopt;
+    }
+  } else {
+    readLibraryCategories(loaded.libraryDirectory, dataDirectory(), loaded.set, definitions);
+  }
+
   loaded.table = std::make_unique<SourceTable>(sourceRegistry());
   loaded.table->AddBuiltInSources();
+  loaded.table->AddSourceFiles(sourcesDirectory());
   for (auto& [name, definition] : definitions) loaded.table->AddDefinition(std::move(definition));
-  return loaded;
-}
 
-}  // namespace
-
-std::optional<LoadedCategories> loadCategoryFile(const std::string& path, std::string& error) {
-  std::optional<std::string> text = readTextFile(path);
-  if (!text) {
-    error = "cannot read category set " + path;
-    return std::nullopt;
+  if (std::filesystem::is_directory(loaded.libraryDirectory)) {
+    auto store = std::make_shared<LibraryStore>(loaded.libraryDirectory, true);
+    if (store->isOpen()) {
+      loaded.library = store;
+      for (const std::u16string& id : loaded.table->identities())
+        if (auto* source = dynamic_cast<LibrarySource*>(loaded.table->find(id))) source->attachLibrary(store);
+    }
   }
-  CategorySet set;
-  SourceDefinitions definitions;
-  ReadCategorySet(toWide(*text, kCodePageUtf8), set, definitions);
-  if (set.categories.empty()) {
-    error = "no category in " + path;
-    return std::nullopt;
-  }
-  return withSourceTable(std::move(set), std::move(definitions));
-}
-
-std::optional<LoadedCategories> loadLibraryCategories(const std::string& directory, std::string& error) {
-  if (!std::filesystem::is_directory(directory)) {
-    error = "no library directory " + directory;
-    return std::nullopt;
-  }
-  CategorySet set;
-  SourceDefinitions definitions;
-  readLibraryCategories(directory, dataDirectory(), set, definitions);
-  if (set.categories.empty()) {
-    error = "the library in " + directory + " has no category";
-    return std::nullopt;
-  }
-  LoadedCategories loaded = withSourceTable(std::move(set), std::move(definitions));
-  auto library = std::make_shared<LibraryStore>(directory, true);
-  if (!library->isOpen()) return loaded;
-  loaded.library = library;
-  for (const std::u16string& id : loaded.table->identities())
-    if (auto* source = dynamic_cast<LibrarySource*>(loaded.table->find(id))) source->attachLibrary(library);
   return loaded;
 }
 

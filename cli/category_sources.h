@@ -1,9 +1,12 @@
 #pragma once
 
+#include <filesystem>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "cli/command.h"
 #include "formats/category_set.h"
 #include "formats/source_table.h"
 #include "search/search_run.h"
@@ -11,13 +14,14 @@
 
 namespace brambel::cli {
 
-// A category set loaded for searching: its categories, the table of the
-// sources they name (every built-in type plus the set's own sources), and
-// the library it came from, if any.
+// The category set a command works on: its categories, the table of the
+// sources they name (every built-in type, the user-defined sources of the
+// sources directory, then the set's own), and the library it belongs to.
 struct LoadedCategories {
   CategorySet set;
   std::unique_ptr<SourceTable> table;
-  std::shared_ptr<const LibraryStore> library;  // read-only; null for a set file
+  std::filesystem::path libraryDirectory;
+  std::shared_ptr<const LibraryStore> library;  // read-only; null without a stored library
 
   // The sources of the table by identity, for a search run. The table keeps
   // owning them and must outlive the run.
@@ -26,11 +30,16 @@ struct LoadedCategories {
   std::optional<size_t> find(const std::string& name) const;
 };
 
-// The category set in FILE.
-std::optional<LoadedCategories> loadCategoryFile(const std::string& path, std::string& error);
-// The category set of the library in `directory`: its "categories.zcat",
-// else the program data directory's, else the default built-in set; the
-// library is attached to the set's library sources.
-std::optional<LoadedCategories> loadLibraryCategories(const std::string& directory, std::string& error);
+// Where user-defined source files are kept.
+std::filesystem::path sourcesDirectory();
+// The library `--library` names, else the default library.
+std::filesystem::path libraryDirectoryOf(const std::optional<std::string>& library);
+
+// Takes --library and --set from `args` and reads the set: the FILE of --set,
+// else the library's "categories.zcat", the program data directory's, or the
+// default built-in set (a library directory that does not exist yet reads as
+// an empty library). Reads only: nothing is created. Writes a one-line
+// message to `err` and returns nothing when the set cannot be had.
+std::optional<LoadedCategories> loadCategories(ArgumentList& args, std::ostream& err);
 
 }  // namespace brambel::cli

@@ -104,8 +104,7 @@ std::string sponsorsJson(const std::vector<SourceResult>& sponsors) {
 }
 
 int runSearch(CommandContext& context) {
-  std::optional<std::string> library = context.args.option("library");
-  std::optional<std::string> setFile = context.args.option("set");
+  std::optional<LoadedCategories> categories = loadCategories(context.args, context.err);
   std::optional<std::string> categoryName = context.args.option("category");
   bool all = context.args.flag("all");
   std::optional<long long> max = context.args.number("max");
@@ -114,8 +113,6 @@ int runSearch(CommandContext& context) {
   bool json = context.args.flag("json");
   std::vector<std::string> words = context.args.positionals();
   if (!context.args.error().empty()) return usageError(kSearch, context.err, context.args.error());
-  if (library.has_value() == setFile.has_value())
-    return usageError(kSearch, context.err, "give exactly one of --library DIR and --set FILE");
   if (all && categoryName) return usageError(kSearch, context.err, "--category and --all exclude each other");
   if (max && (*max < 1 || *max > 100000)) return usageError(kSearch, context.err, "--max must be 1 to 100000");
   if (more && *more > 100) return usageError(kSearch, context.err, "--more must be at most 100");
@@ -124,13 +121,7 @@ int runSearch(CommandContext& context) {
   for (const std::string& word : words) terms += (terms.empty() ? "" : " ") + word;
   std::u16string wideTerms = toWide(terms, kCodePageUtf8);
 
-  std::string error;
-  std::optional<LoadedCategories> categories =
-      library ? loadLibraryCategories(*library, error) : loadCategoryFile(*setFile, error);
-  if (!categories) {
-    context.err << "brambel-cli: " << error << "\n";
-    return 1;
-  }
+  if (!categories) return 1;
   size_t categoryIndex = 0;
   if (categoryName) {
     std::optional<size_t> found = categories->find(*categoryName);

@@ -1,11 +1,12 @@
-// brambel-cli sources list: every source type the program knows, with its
-// identity, names, endpoint and parameters.
+// brambel-cli sources list: every source of a library's source table (the
+// built-in types and the user-defined sources), with its identity, names,
+// endpoint and parameters.
 #include <iostream>
 #include <memory>
 
+#include "cli/category_sources.h"
 #include "cli/command.h"
 #include "cli/result_json.h"
-#include "cli/source_catalog.h"
 #include "sources/http_search_source.h"
 #include "toolkit/json_writer.h"
 
@@ -58,14 +59,16 @@ void printText(const SourceListing& listing, std::ostream& out) {
 }
 
 int runSourcesList(CommandContext& context) {
+  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
   bool json = context.args.flag("json");
   std::vector<std::string> words = context.args.positionals();
   if (!context.args.error().empty()) return usageError(kSourcesList, context.err, context.args.error());
   if (!words.empty()) return usageError(kSourcesList, context.err, "unexpected argument \"" + words[0] + "\"");
-  SourceRegistry& registry = sourceRegistry();
-  for (const std::u16string& key : registry.Keys()) {
-    std::unique_ptr<SearchSource> source = registry.Create(key);
-    SourceListing listing = describe(*source);
+  if (!loaded) return 1;
+  for (const std::u16string& id : loaded->table->identities()) {
+    SourceListing listing = describe(*loaded->table->find(id));
+    listing.id = id;
+    listing.info.displayName = loaded->table->nameOf(id);
     if (json)
       printJson(listing, context.out);
     else
@@ -74,8 +77,8 @@ int runSourcesList(CommandContext& context) {
   return 0;
 }
 
-const CommandRegistration kSourcesList{"sources", "list", "[--json]",
-                                       "every source type: id, key, names, host and port, parameters",
+const CommandRegistration kSourcesList{"sources", "list", "[--json] [--library DIR] [--set FILE]",
+                                       "every source of the table: id, key, names, host and port, parameters",
                                        &runSourcesList};
 
 }  // namespace

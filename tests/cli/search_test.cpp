@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "tests/support/loopback_server.h"
@@ -104,7 +106,6 @@ TEST_F(SearchCommandTest, CategoryMaxAndAll) {
 
   EXPECT_EQ(search({"--category", "nope", "x"}).status, 1);
   EXPECT_EQ(search({"--category", "General", "--all", "x"}).status, 2);
-  EXPECT_EQ(runCli({"search", "x"}).status, 2);
   EXPECT_EQ(runCli({"search", "--set", (dir.path() / "missing.zcat").string(), "x"}).status, 1);
 }
 
@@ -117,7 +118,24 @@ TEST_F(SearchCommandTest, ALibrarySearchesWithItsOwnCategories) {
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.out.find(R"("category":"Only B")"), std::string::npos);
   EXPECT_NE(result.out.find("http://b.test/2"), std::string::npos);
-  EXPECT_EQ(runCli({"search", "--library", (dir.path() / "none").string(), "x"}).status, 1);
+}
+
+TEST_F(SearchCommandTest, WithoutLibraryOrSetTheDefaultLibraryIsSearchedAndLeftAsItWas) {
+  std::filesystem::path library = dir.path() / "data" / "Brambel" / "Default Library";
+  std::filesystem::create_directories(library);
+  std::ofstream(library / "categories.zcat", std::ios::binary) << kSet;
+  testing::ProcessResult result =
+      runCli({"--connect-to", "feeds.example.test:80:127.0.0.1:" + std::to_string(server.port()), "search",
+              "--category", "Only B", "--json", "x"},
+             "", {"XDG_DATA_HOME=" + (dir.path() / "data").string()});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("http://b.test/2"), std::string::npos);
+  std::vector<std::string> entries;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path() / "data"))
+    entries.push_back(std::filesystem::relative(entry.path(), dir.path() / "data").string());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"Brambel", "Brambel/Default Library",
+                                               "Brambel/Default Library/categories.zcat"}));
 }
 
 TEST_F(SearchCommandTest, TimeOutStopsASlowSourceAndKeepsTheOthers) {

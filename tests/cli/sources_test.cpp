@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/process.h"
+#include "tests/support/temp_dir.h"
 
 namespace brambel {
 namespace {
@@ -29,6 +30,19 @@ TEST(SourcesList, ListsEveryBuiltInTypeWithItsParameters) {
 
   EXPECT_EQ(runCli({"sources", "list", "extra"}).status, 2);
   EXPECT_EQ(runCli({"sources", "list", "--bogus"}).status, 2);
+}
+
+TEST(SourcesList, ShowsTheSourcesASetDefinesUnderTheirNames) {
+  testing::TempDir dir;
+  auto set = dir.write("set.zcat",
+                       "[source]=My Feed\r\nrss\r\n\r\nurl=http://feeds.example.test/a\r\n"
+                       "[category]=General\r\nrss/http://feeds.example.test/a/\r\n");
+  testing::ProcessResult result = runCli({"sources", "list", "--json", "--set", set.string()});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find(R"({"id":"rss/http://feeds.example.test/a/","key":"rss","displayName":"My Feed")"),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(runCli({"sources", "list", "--set", (dir.path() / "none.zcat").string()}).status, 1);
 }
 
 const char kFeed[] =
