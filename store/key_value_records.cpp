@@ -13,6 +13,7 @@ namespace brambel {
 namespace {
 
 constexpr uint64_t kHeadSize = 24;
+constexpr uint64_t kPageSize = 4096;
 constexpr size_t kDeflatePiece = 32768;
 // Values up to this size stay plain even when compression is on: deflating
 // them saves little and a plain record can be updated in place.
@@ -81,9 +82,11 @@ std::optional<std::string> RecordFile::read(uint64_t position, uint64_t length) 
 }
 
 std::optional<uint64_t> RecordFile::append(std::string_view bytes) {
-  const uint64_t at = size_;
+  const uint64_t unsplit = bytes.size() <= kPageSize ? bytes.size() : kHeadSize;
+  uint64_t at = size_;
+  if (unsplit > 0 && at / kPageSize != (at + unsplit - 1) / kPageSize) at = (at / kPageSize + 1) * kPageSize;
   if (!file_.writeAt(at, bytes.data(), bytes.size())) return std::nullopt;
-  size_ += bytes.size();
+  size_ = at + bytes.size();
   return at;
 }
 

@@ -45,7 +45,12 @@ class RecordFile {
 
   // Exactly `length` bytes at `position`, or nothing when they are not all in the file.
   std::optional<std::string> read(uint64_t position, uint64_t length) const;
-  // Writes at the end of the file; returns where the bytes start.
+  // Writes at the end of the file, or at the next 4 KiB page when that keeps
+  // the bytes (or, when they are longer than a page, their 24-byte head) off
+  // a page boundary; returns where they start. The kernel copies a write page
+  // by page and a killed process can stop between two pages, so only bytes
+  // within one page are rewritten in place all or nothing. The gap left is
+  // never referenced.
   std::optional<uint64_t> append(std::string_view bytes);
   bool overwrite(uint64_t position, std::string_view bytes);
 

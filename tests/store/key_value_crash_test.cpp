@@ -14,7 +14,9 @@
 #include <thread>
 
 #include "store/key_value_file.h"
+#include "platform/file.h"
 #include "store/key_value_node.h"
+#include "store/key_value_records.h"
 #include "store/little_endian.h"
 #include "tests/support/temp_dir.h"
 
@@ -138,6 +140,25 @@ TEST(KeyValueCrashTest, KilledWritersLoseNothingThatWasAcknowledged) {
   KeyValueFile file(path, smallNodes());
   ASSERT_TRUE(file.Put("after/all/the/crashes", "fine"));
   EXPECT_EQ(file.Get("after/all/the/crashes"), "fine");
+}
+
+// A write is cut by a kill only between pages, so appended records keep
+// within one page whatever is later rewritten in place.
+TEST(KeyValueCrashTest, AppendedRecordsKeepOffPageBoundaries) {
+  testing::TempDir dir;
+  File file = File::open(dir.write("records", std::string(4000, 'x')), File::Access::ReadWrite);
+  ASSERT_TRUE(file.isOpen());
+  RecordFile records(file, 4000);
+  EXPECT_EQ(records.append(std::string(96, 'a')), 4000u);  // ends exactly at the boundary
+  EXPECT_EQ(records.append(std::string(200, 'b')), 4096u);  // would straddle it
+  EXPECT_EQ(records.append(std::string(5000, 'c')), 4296u);  // longer than a page: its head fits here
+  EXPECT_EQ(records.size(), 9296u);
+  EXPECT_EQ(records.append(std::string(3000, 'd')), 12288u);
+  EXPECT_EQ(records.append(std::string(5000, 'e')), 15288u);
+  EXPECT_EQ(records.append(std::string(180, 'f')), 20288u);
+  EXPECT_EQ(records.append(std::string(5000, 'f')), 20480u);  // its head would straddle 20480
+  EXPECT_EQ(records.read(4096, 200), std::string(200, 'b'));
+  EXPECT_EQ(records.read(20480, 5000), std::string(5000, 'f'));
 }
 
 }  // namespace
