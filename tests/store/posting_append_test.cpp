@@ -109,8 +109,10 @@ TEST(PostingAppendReplacedFileTest, TailsOfAReplacedFileAreForgotten) {
   {
     IndexFile replacement(other, 0, options(false));
     auto writer = replacement.beginWrite();
-    ASSERT_TRUE(writer->addPostings(u"filler", postingsFrom(1, 3000)));
+    // "shared" gets its first block where it has it in the file replaced;
+    // the old file's tail address lands inside "filler".
     ASSERT_TRUE(writer->addPostings(u"shared", postingsFrom(1, 10)));
+    ASSERT_TRUE(writer->addPostings(u"filler", postingsFrom(1, 3000)));
   }
   IndexFile index(path, 0, options(false));
   ASSERT_TRUE(index.beginWrite()->addPostings(u"shared", postingsFrom(100, 2000)));
