@@ -31,11 +31,14 @@ std::string IdBlock::encodeHead() const {
 }
 
 std::string IdBlock::encodeSlots() const {
-  std::string bytes;
-  bytes.reserve(size_t{capacity_} * slotWidth());
+  // Every block write encodes all slots; one sizing and direct stores keep
+  // that cheap for full-cluster blocks.
+  std::string bytes(size_t{capacity_} * slotWidth(), '\0');
+  auto* at = reinterpret_cast<uint8_t*>(bytes.data());
   for (const Posting& slot : slots_) {
-    appendLe32(bytes, slot.id);
-    if (weighted_) appendLe32(bytes, std::bit_cast<uint32_t>(slot.weight));
+    storeLe32(at, slot.id);
+    if (weighted_) storeLe32(at + 4, std::bit_cast<uint32_t>(slot.weight));
+    at += slotWidth();
   }
   return bytes;
 }
