@@ -293,7 +293,9 @@ bool KeyValueFile::insertNonFull(RecordFile& records, KeyValueNode node, std::st
 
 // Write order: the new sibling, then the parent that names it, then (for a
 // new root) the header, and only then the shortened child. A crash before the
-// last write leaves the child's moved keys in two places, never in none.
+// last write leaves the child's moved keys in two places, never in none; the
+// stale copies lie at or above the child's bound in the parent, so reads
+// through the parent drop them and the child's next write completes the split.
 bool KeyValueFile::splitChild(RecordFile& records, KeyValueNode& parent, size_t index, KeyValueNode& child,
                               KeyValueNode& sibling, bool newRoot) {
   const size_t t = layout_.minimumDegree();
