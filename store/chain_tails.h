@@ -13,7 +13,9 @@ namespace brambel {
 // before it. In memory only; the file format does not change.
 //
 // Keyed by the address of a chain's first block, which a term keeps for
-// life. Only chains longer than their first block are worth remembering.
+// life. Short chains are cheap to walk; remembering only those holding
+// kWorthRemembering postings before their tail keeps the map to the
+// frequent terms, a small part of a large library's vocabulary.
 // A remembered tail is a hint that the appender checks: chains only grow at
 // their end and plain blocks never move, so a tail that has since gained a
 // successor is followed from there, and one that cannot be read or is stored
@@ -28,6 +30,8 @@ class ChainTails {
     // so far, which sets the cache priority of the blocks written).
     uint32_t postingsBefore = 0;
   };
+
+  static constexpr uint32_t kWorthRemembering = 64;
 
   std::optional<Tail> find(RecordAddress first) const {
     auto found = tails_.find(first.value);

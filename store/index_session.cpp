@@ -241,8 +241,8 @@ bool IndexSession::appendPostings(const TermRecord& term, std::span<const Postin
   }
   const IdBlock& tail = grown.empty() ? chain.back() : grown.back();
   setPriority(tail.address, static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX)));
-  if (tail.address != term.firstIdBlock && !tail.deflated) {
-    const uint64_t before = total - tail.usedSlots();
+  const uint64_t before = total - tail.usedSlots();
+  if (before >= ChainTails::kWorthRemembering && !tail.deflated) {
     chainTails_.remember(term.firstIdBlock, {tail.address, tail.capacity(),
                                              static_cast<uint32_t>(std::min<uint64_t>(before, UINT32_MAX))});
   }
