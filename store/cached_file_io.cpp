@@ -45,7 +45,8 @@ struct CachedFileIo::Block {
   uint32_t fill = 0;   // next free byte of an append block
   size_t pendingWrites = 0;
   uint64_t lastSequence = 0;
-  std::list<uint32_t>::iterator lruPosition;
+  uint32_t priority = 0;
+  std::list<Block*>::iterator lruPosition;
 };
 
 struct CachedFileIo::PendingWrite {
@@ -223,7 +224,7 @@ CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number
   if (!block->data) return nullptr;
   if (!readFromDisk(handle, *block)) return nullptr;
   block->fill = blockSize_;
-  if (priority != 0) priorities_[number] = priority;
+  block->priority = priority;
   return &insertBlock(std::move(block), &handle);
 }
 
@@ -233,7 +234,7 @@ CachedFileIo::Block& CachedFileIo::insertBlock(std::unique_ptr<Block> block, con
     blocks_.rehash(bucketCountFor(capacity_));
   }
   Block& inserted = *block;
-  lru_.push_back(inserted.number);
+  lru_.push_back(&inserted);
   inserted.lruPosition = std::prev(lru_.end());
   blocks_[inserted.number] = std::move(block);
   evictIfOverCapacity(handle, &inserted);
@@ -241,12 +242,9 @@ CachedFileIo::Block& CachedFileIo::insertBlock(std::unique_ptr<Block> block, con
 }
 
 void CachedFileIo::recomputeThreshold() {
-  std::vector<uint32_t> present;
-  present.reserve(blocks_.size());
-  for (const auto& [number, block] : blocks_) {
-    auto priority = priorities_.find(number);
-    present.push_back(priority == priorities_.end() ? 0 : priority->second);
-  }
+  std::vector<uint32_t>& present = thresholdScratch_;
+  present.clear();
+  for (const Block* block : lru_) present.push_back(block->priority);
   size_t quarter = std::max<size_t>(1, std::min(present.size(), capacity_ / 4));
   std::nth_element(present.begin(), present.begin() + (quarter - 1), present.end());
   threshold_ = present.empty() ? 0 : present[quarter - 1];
@@ -261,13 +259,12 @@ CachedFileIo::Block* CachedFileIo::chooseVictim(const Block* keep) {
   uint32_t candidates = 0;
   // Each block is looked at once at most; protected ones go to the back.
   for (size_t looked = 0, total = lru_.size(); looked < total && candidates < kEvictionScan; ++looked) {
-    Block* block = findBlock(lru_.front());
+    Block* block = lru_.front();
     if (block == keep || block == appendBlock_) {
       touch(*block);
       continue;
     }
-    auto found = priorities_.find(block->number);
-    uint32_t priority = found == priorities_.end() ? 0 : found->second;
+    const uint32_t priority = block->priority;
     if (priority <= threshold_) return block;
     touch(*block);
     ++candidates;
@@ -511,7 +508,8 @@ bool CachedFileIo::readRaw(const File& handle, uint64_t position, void* bytes, s
 void CachedFileIo::setPriority(RecordAddress address, uint32_t priority) {
   if (address.isNone()) return;
   std::lock_guard lock(mutex_);
-  priorities_[address.block()] = priority;
+  // A block that is no longer cached has nothing left to keep.
+  if (Block* block = findBlock(address.block())) block->priority = priority;
 }
 
 void CachedFileIo::prefetch(RecordAddress address) {

@@ -30,7 +30,9 @@ namespace brambel {
 // release writes everything back.
 //
 // Eviction is least-recently-used, but prefers blocks whose priority (the
-// number of postings last written into them) is in the lower quartile.
+// number of postings last written into them) is in the lower quartile. A
+// priority lives with its cached block and is forgotten when the block is
+// evicted, so bookkeeping stays within the cache's capacity.
 class CachedFileIo final : public FileIo {
  public:
   static constexpr uint32_t kWriteBackBatch = 20;
@@ -117,8 +119,8 @@ class CachedFileIo final : public FileIo {
 
   mutable std::mutex mutex_;
   std::unordered_map<uint32_t, std::unique_ptr<Block>> blocks_;
-  std::unordered_map<uint32_t, uint32_t> priorities_;
-  std::list<uint32_t> lru_;  // least recently used first
+  std::list<Block*> lru_;  // least recently used first
+  std::vector<uint32_t> thresholdScratch_;  // reused by recomputeThreshold
   std::deque<PendingWrite> pending_;
   uint64_t nextSequence_ = 0;
   size_t pendingBytes_ = 0;
