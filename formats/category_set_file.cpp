@@ -40,7 +40,10 @@ std::u16string blockName(std::u16string_view text) {
   return std::u16string(trimEnd(name));
 }
 
+// Control characters before a marker (a stray CR) do not hide it: the writer
+// drops them, so a later reading would see the marker anyway.
 std::optional<Block> blockStart(std::u16string_view line) {
+  while (!line.empty() && line.front() < 0x20) line.remove_prefix(1);
   for (const Marker& marker : kMarkers) {
     if (line.substr(0, marker.text.size()) != marker.text) continue;
     Block block{marker.kind, {}, {}};

@@ -1,5 +1,7 @@
 // Category set text from anywhere: parse, write back, parse again; the
-// second reading must give the same categories.
+// second reading must give the same categories. Set files are text, read up
+// to their first zero byte, so the input is cut there as the readers do.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,7 +24,9 @@ const brambel::SourceRegistry& registry() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 65536) return 0;
-  std::u16string text = brambel::toWide(std::string(reinterpret_cast<const char*>(data), size), brambel::kCodePageUtf8);
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+  std::u16string text = brambel::toWide(bytes, brambel::kCodePageUtf8);
   brambel::CategorySet set;
   brambel::SourceDefinitions definitions;
   brambel::ReadCategorySet(text, set, definitions);

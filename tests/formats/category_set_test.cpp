@@ -96,6 +96,21 @@ TEST(CategorySetFile, WritesOnlyUserDefinedSourcesOfWrittenCategoriesAndReadsBac
   EXPECT_EQ(FormatCategorySet(onlyBuiltIns, table).find(u"[source]="), std::u16string::npos);
 }
 
+TEST(CategorySetFile, AMarkerBehindAStrayCarriageReturnIsReadTheSameBeforeAndAfterWriting) {
+  CategorySet set;
+  SourceDefinitions definitions;
+  ReadCategorySet(u"[startup]\r\n//seed x\n\r[category]=All\r\ngoogle\r\n", set, definitions);
+  ASSERT_EQ(set.categories.size(), 1u);
+  EXPECT_EQ(set.categories[0].name, u"All");
+  EXPECT_EQ(set.startupCommands, std::vector<std::u16string>{u"//seed x"});
+
+  SourceTable table(registry());
+  CategorySet again;
+  ReadCategorySet(FormatCategorySet(set, table), again, definitions);
+  ASSERT_EQ(again.categories.size(), 1u);
+  EXPECT_EQ(again.categories[0].name, u"All");
+}
+
 TEST(SourceTable, DuplicateNamesAreNumberedAndSameIdentitiesKept) {
   SourceTable table(registry());
   table.AddBuiltInSources();
