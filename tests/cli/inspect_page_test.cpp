@@ -77,7 +77,7 @@ TEST(InspectPage, LinksAsJsonLines) {
 TEST(InspectPage, UsageAndInputErrors) {
   auto noPath = runCli({"inspect", "path"}, kPage);
   EXPECT_EQ(noPath.status, 2);
-  EXPECT_NE(noPath.err.find("missing PATH"), std::string::npos);
+  EXPECT_NE(noPath.err.find("PATH is required"), std::string::npos);
   EXPECT_NE(noPath.err.find("usage: brambel-cli inspect path"), std::string::npos);
 
   EXPECT_EQ(runCli({"inspect", "path", "/a", "--rest", "--attributes"}, kPage).status, 2);
