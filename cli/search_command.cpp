@@ -69,7 +69,7 @@ std::string joined(const std::vector<std::u16string>& values) {
 }
 
 void printText(const std::vector<ResultEntry>& results, const std::vector<SourceResult>& sponsors,
-               const std::vector<std::u16string>& failed, std::ostream& out) {
+               const std::vector<FailedSource>& failed, std::ostream& out) {
   int rank = 0;
   for (const ResultEntry& entry : results) {
     const SourceResult& record = entry.record;
@@ -86,7 +86,7 @@ void printText(const std::vector<ResultEntry>& results, const std::vector<Source
   }
   if (!failed.empty()) {
     out << "\nfailed sources:\n";
-    for (const std::u16string& id : failed) out << "  " << utf8(id) << "\n";
+    for (const FailedSource& source : failed) out << "  " << utf8(source.instanceId) << ": " << source.reason << "\n";
   }
 }
 
@@ -179,17 +179,18 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
   std::vector<ResultEntry> results = MergeLoadedResults(run->RawResults(), merge);
   SortByScore(results);
   std::vector<SourceResult> sponsors = run->Sponsors();
-  std::vector<std::u16string> failed = run->FailedSources();
+  std::vector<FailedSource> failed = run->FailedSources();
   const std::string shownCategory = all ? std::string() : utf8(categoryList[categoryIndex].name);
 
   if (args.json) {
-    Json failedIds = Json::array();
-    for (const std::u16string& id : failed) failedIds.push_back(utf8(id));
+    Json failedSources = Json::array();
+    for (const FailedSource& source : failed)
+      failedSources.push_back({{"id", utf8(source.instanceId)}, {"reason", source.reason}});
     context.out << jsonText(Json{{"terms", terms},
                                  {"category", shownCategory},
                                  {"results", resultsJson(results)},
                                  {"sponsors", sponsorsJson(sponsors)},
-                                 {"failed", failedIds}})
+                                 {"failed", failedSources}})
                 << "\n";
   } else {
     printText(results, sponsors, failed, context.out);
