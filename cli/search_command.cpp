@@ -12,6 +12,7 @@
 #include "cli/command.h"
 #include "cli/result_json.h"
 #include "search/result_merge.h"
+#include "search/search_launcher.h"
 #include "search/search_run.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/http_date.h"
@@ -153,16 +154,16 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
 
   const std::vector<Category>& categoryList = categories->set.categories;
   const std::vector<std::u16string>& ids = categoryList[categoryIndex].references;
-  if (all) {
-    std::vector<std::vector<std::u16string>> lists;
-    for (const Category& category : categoryList) lists.push_back(category.references);
-    run->SearchAllCategories(wideTerms, lists);
-  } else {
-    run->RunSearch(wideTerms, true, 1, ids);
-  }
+  // The search command as the program's window gives it: --all is the
+  // first category with every category searched, --more presses with Ctrl.
+  SearchPress press{wideTerms, false, false, {}, all ? 0 : categoryIndex, all};
+  for (const Category& category : categoryList) press.categories.push_back(category.references);
+  SearchLauncher launcher;
+  launcher.Press(*run, press);
   waitForSources();
+  press.ctrl = true;
   for (int round = 0; round < args.more && !stopped; ++round) {
-    run->RunSearch(wideTerms, false, std::min(round + 2, 5), ids);
+    launcher.Press(*run, press);
     waitForSources();
   }
   progress.clear();
@@ -214,13 +215,14 @@ const CommandRegistration kSearch([](CommandLine& line) {
   CLI::Option* category =
       search.add_option("--category", args->category, "the category to search (default: the first)")
           ->type_name("NAME");
-  search.add_flag("--all", args->all, "search every category at once")->excludes(category);
+  CLI::Option* all = search.add_flag("--all", args->all, "search every category at once")->excludes(category);
   search.add_option("--max", args->max, "results asked of each source (1 to 100000)")
       ->type_name("N")
       ->check(CLI::Range(1, 100000));
   search.add_option("--more", args->more, "ask for more results K times after the first round (at most 100)")
       ->type_name("K")
-      ->check(CLI::Range(0, 100));
+      ->check(CLI::Range(0, 100))
+      ->excludes(all);
   search.add_option("--timeout", args->timeout, "stop after S seconds, leaving out sources still running")
       ->type_name("S")
       ->check(nonNegativeNumber());

@@ -133,6 +133,17 @@ void SearchRun::ResetResults() {
     sponsors_.clear();
   }
   mode_ = SearchMode::kPermanent;
+  listener_->ResultListChanged();
+}
+
+void SearchRun::SearchTextEdited() {
+  bool holdsResults;
+  {
+    std::lock_guard lock(resultsMutex_);
+    holdsResults = !rawResults_.empty();
+  }
+  SearchMode loaded = SearchMode::kLoad;
+  mode_.compare_exchange_strong(loaded, holdsResults ? SearchMode::kFilter : SearchMode::kPermanent);
 }
 
 void SearchRun::StartSourceThread(SearchThreadParams params) {
