@@ -88,7 +88,7 @@ int runLoad(const LoadArguments& args, CommandContext& context) {
   ReadCategorySet(toWide(*text, kCodePageUtf8), set, definitions);
   SourceTable table(sourceRegistry());
   table.BuildSourceTable(sourcesDirectory());
-  for (auto& [name, definition] : definitions) table.AddDefinition(definition);
+  for (const SourceDefinition& definition : definitions) table.AddDefinition(definition);
   std::filesystem::path directory = libraryDirectoryOf(args.library);
   if (!table.SaveSourceDirectory(sourcesDirectory()) || !saveLibraryCategories(set, directory, table)) {
     context.err << "brambel-cli: cannot write the categories of " << directory.string() << "\n";

@@ -69,7 +69,7 @@ std::optional<LoadedCategories> loadCategories(const CategorySetChoice& choice, 
   loaded.table = std::make_unique<SourceTable>(sourceRegistry());
   loaded.table->AddBuiltInSources();
   loaded.table->AddSourceFiles(sourcesDirectory());
-  for (auto& [name, definition] : definitions) loaded.table->AddDefinition(std::move(definition));
+  for (SourceDefinition& definition : definitions) loaded.table->AddDefinition(std::move(definition));
 
   if (std::filesystem::is_directory(loaded.libraryDirectory)) {
     auto store = std::make_shared<LibraryStore>(loaded.libraryDirectory, true);
