@@ -136,7 +136,7 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
   // are not waited for; the process leaves them behind when it exits.
   auto run = std::make_unique<SearchRun>(options, &progress);
   progress.attach(run.get());
-  run->SetSources(categories->sources());
+  run->SetSources(categories->table->sources());
 
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout.value_or(0));
   bool stopped = false;
