@@ -209,10 +209,12 @@ void SearchRun::SourceSearchThread(SearchThreadParams params, int resets) {
   threadSlots_.acquire();
   std::u16string instanceId;
   ThreadEnd end(*this, instanceId);
+  // Destroyed before `end`: the source is let go before the thread reports its end.
+  SearchThreadParams running = std::move(params);
   try {
-    instanceId = params.source->GetInstanceId();
+    instanceId = running.source->GetInstanceId();
     // A thread that waited for its slot past the end of its search does not start.
-    if (params.generation == generation_) RunPages(params, resets);
+    if (running.generation == generation_) RunPages(running, resets);
   } catch (const std::exception& error) {
     AddFailedSource(instanceId, std::string("stopped by an error: ") + error.what(), resets);
   } catch (...) {
