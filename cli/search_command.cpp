@@ -207,27 +207,27 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
 }
 
 const CommandRegistration kSearch([](CommandLine& line) {
-  auto args = std::make_shared<SearchArguments>();
-  CLI::App& search = line.command(line.program(), "search",
-                                  "search the sources of a category and print the merged results, best first",
-                                  [args](CommandContext& context) { return runSearch(*args, context); });
-  args->choice.addOptions(search);
+  auto search = line.command(line.program(), "search",
+                             "search the sources of a category and print the merged results, best first", &runSearch);
+  CLI::App& command = search.command;
+  SearchArguments& args = *search.args;
+  args.choice.addOptions(command);
   CLI::Option* category =
-      search.add_option("--category", args->category, "the category to search (default: the first)")
+      command.add_option("--category", args.category, "the category to search (default: the first)")
           ->type_name("NAME");
-  CLI::Option* all = search.add_flag("--all", args->all, "search every category at once")->excludes(category);
-  search.add_option("--max", args->max, "results asked of each source (1 to 100000)")
+  CLI::Option* all = command.add_flag("--all", args.all, "search every category at once")->excludes(category);
+  command.add_option("--max", args.max, "results asked of each source (1 to 100000)")
       ->type_name("N")
       ->check(CLI::Range(1, 100000));
-  search.add_option("--more", args->more, "ask for more results K times after the first round (at most 100)")
+  command.add_option("--more", args.more, "ask for more results K times after the first round (at most 100)")
       ->type_name("K")
       ->check(CLI::Range(0, 100))
       ->excludes(all);
-  search.add_option("--timeout", args->timeout, "stop after S seconds, leaving out sources still running")
+  command.add_option("--timeout", args.timeout, "stop after S seconds, leaving out sources still running")
       ->type_name("S")
       ->check(nonNegativeNumber());
-  search.add_flag("--json", args->json, "print one JSON object instead of text");
-  search.add_option("TERMS", args->terms, "the search terms");
+  command.add_flag("--json", args.json, "print one JSON object instead of text");
+  command.add_option("TERMS", args.terms, "the search terms");
 });
 
 }  // namespace
