@@ -45,6 +45,22 @@ bool readPageBody(HttpResponse& response, const std::optional<std::string>& cont
   return !response.failed();
 }
 
+// The address the first meta refresh of `body` names. The pattern is tried on
+// one tag at a time (from "<meta" to its ">", or to the next "<"), so a page
+// of endless unclosed tags costs linear time.
+std::optional<std::string> metaRefreshTarget(const std::string& body, const boost::regex& pattern) {
+  for (size_t at = 0; at + 5 <= body.size(); ++at) {
+    if (body[at] != '<' || !startsWithIgnoringCase<char>(body, at + 1, "meta")) continue;
+    size_t end = body.find_first_of("<>", at + 1);
+    std::string tag = body.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+    boost::smatch match;
+    if (guardedSearch(tag, match, pattern)) return match.str(1);
+    if (end == std::string::npos) break;
+    at = end - 1;
+  }
+  return std::nullopt;
+}
+
 // What the user is told when the service answered a request with a redirect:
 // the source's address is out of date, and this is where it points now.
 std::u16string movedText(const HttpResponse& response, const std::string& requestUrl) {
@@ -104,9 +120,9 @@ std::unique_ptr<HttpResponse> HttpSearchSource::SendRequest(HttpSearchCursor& cu
 bool HttpSearchSource::FollowMetaRefresh(HttpSearchCursor& cursor, Page& page) {
   static const boost::regex kRefresh(R"(<meta[^>]+http-equiv="?refresh"?[^>]+url=(http[^">]+))",
                                      boost::regex::perl | boost::regex::icase);
-  boost::smatch match;
-  if (!guardedSearch(page.body, match, kRefresh)) return true;
-  std::optional<std::string> target = resolveUrl(cursor.pageUrl, match.str(1));
+  std::optional<std::string> refresh = metaRefreshTarget(page.body, kRefresh);
+  if (!refresh) return true;
+  std::optional<std::string> target = resolveUrl(cursor.pageUrl, *refresh);
   if (!target || !isHttpUrl(*target)) return true;
 
   std::unique_ptr<HttpResponse> refreshed = sendHttpRequest(makeRequest(*target));

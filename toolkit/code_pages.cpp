@@ -25,9 +25,12 @@ std::basic_string<Char> findCharsetIn(std::basic_string_view<Char> text) {
   constexpr std::string_view kKey = "charset";
   for (size_t equals = text.find('='); equals != text.npos; equals = text.find('=', equals + 1)) {
     if (equals < kKey.size() || !startsWithIgnoringCase(text, equals - kKey.size(), kKey)) continue;
-    size_t end = equals + 1;
+    // The name may stand in quotes, as in <meta charset="utf-8">.
+    size_t start = equals + 1;
+    if (start < text.size() && (text[start] == '"' || text[start] == '\'')) ++start;
+    size_t end = start;
     while (end < text.size() && isCharsetNameChar(text[end])) ++end;
-    return std::basic_string<Char>(text.substr(equals + 1, end - equals - 1));
+    return std::basic_string<Char>(text.substr(start, end - start));
   }
   return {};
 }
