@@ -4,8 +4,8 @@
 
 #include "sources/element_walk.h"
 #include "sources/page_text.h"
-#include "sources/query_parameters.h"
-#include "sources/source_query.h"
+#include "sources/request_parameters.h"
+#include "sources/search_terms.h"
 #include "toolkit/blank_text.h"
 #include "toolkit/entities.h"
 #include "toolkit/path_query.h"

@@ -1,7 +1,7 @@
 #include "sources/bookmark_sources.h"
 
 #include "sources/feed_parsers.h"
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
 

@@ -8,7 +8,7 @@
 
 #include "sources/element_walk.h"
 #include "sources/page_text.h"
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 #include "toolkit/guarded_regex.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/entities.h"

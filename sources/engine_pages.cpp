@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include <boost/regex.hpp>
 
@@ -13,7 +12,6 @@
 #include "toolkit/guarded_regex.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"
-#include "toolkit/ascii_case.h"
 
 namespace brambel {
 namespace {
@@ -25,7 +23,6 @@ constexpr char16_t kGoogleGroupsBase[] = u"http://groups.google.com";
 constexpr char16_t kGoogleImagesBase[] = u"http://images.google.com";
 constexpr char16_t kGooglePatentsBase[] = u"http://www.google.com";
 constexpr char16_t kGoogleScholarBase[] = u"http://scholar.google.com";
-constexpr char16_t kThottbotBase[] = u"http://www.thottbot.com";
 constexpr char16_t kPatentOfficeBase[] = u"http://patft.uspto.gov";
 
 void keepIfLinked(ResultItem item, ResultGroup& group) {
@@ -245,46 +242,6 @@ void parseGoogleScholarPage(const std::string& page, const ParameterMap&, Result
   });
   groups.push_back(std::move(results));
   nextLink = findLabelledLink(body, "Next");
-}
-
-void parseThottbotPage(const std::string& page, const ParameterMap&, ResultGroups& groups, std::u16string& nextLink) {
-  static constexpr std::array<std::string_view, 5> kSections{"items", "recipes", "uncategorized spells", "npcs", "quests"};
-  std::string content = findPath(page, "/html/body/table/tr(2)/td(2)/table/tr/td", {}, true);
-  std::string lowerContent = lowerAscii(content);
-  ResultGroup results{kSearchGroup, {}};
-  // The section a table belongs to is the last section heading before it;
-  // each stretch of text between tables is searched once.
-  std::string_view section;
-  size_t searchedUpTo = 0;
-  forEachElement(content, "/table", true, [&](const std::string& table, const AttributeMap& attributes, std::string_view after) {
-    size_t tableEnd = content.size() - after.size();
-    size_t tableStart = tableEnd - std::min(tableEnd, table.size());
-    if (tableStart > searchedUpTo) {
-      std::string_view stretch = std::string_view(lowerContent).substr(searchedUpTo, tableStart - searchedUpTo);
-      size_t latest = 0;
-      for (std::string_view name : kSections) {
-        size_t at = stretch.rfind(name);
-        if (at != std::string_view::npos && at + 1 > latest) {
-          latest = at + 1;
-          section = name;
-        }
-      }
-    }
-    searchedUpTo = tableEnd;
-    if (attributeText(attributes, "class") != "report") return true;
-    forEachElement(table, "/tr", true, [&](const std::string& row, const AttributeMap& rowAttributes, std::string_view) {
-      if (attributeText(rowAttributes, "class") != "r1") return true;
-      ResultItem item = anchoredResult(row, kThottbotBase);
-      if (!item.find(u"href")) return true;
-      std::u16string text = plainText(row);
-      replaceAttribute(item, u"body", section.empty() ? text : fromUtf8(section) + u": " + text);
-      results.items.push_back(std::move(item));
-      return true;
-    });
-    return true;
-  });
-  groups.push_back(std::move(results));
-  nextLink.clear();
 }
 
 }  // namespace brambel

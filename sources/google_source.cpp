@@ -1,7 +1,7 @@
 #include "sources/google_source.h"
 
 #include "sources/google_page.h"
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
 #include "toolkit/blank_text.h"

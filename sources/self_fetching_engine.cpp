@@ -3,7 +3,7 @@
 #include "sources/http_search_source.h"
 #include "sources/page_sequence.h"
 #include "sources/page_text.h"
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 #include "toolkit/http_body.h"
 #include "toolkit/http_client.h"
 #include "toolkit/markup.h"

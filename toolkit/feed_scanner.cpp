@@ -48,14 +48,6 @@ std::string_view elementWord(Condition condition) {
   return {};
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return hasWordAt(text, 0, prefix);
-}
-
-bool equalsIgnoringCase(std::string_view text, std::string_view word) {
-  return text.size() == word.size() && hasWordAt(text, 0, word);
-}
-
 // A longest-match scanner over the feed with a stack of start conditions:
 // the structure conditions look only at tags and drop all other text; the
 // text conditions collect an item's element text in pieces.
@@ -151,8 +143,8 @@ class FeedScanner : MarkupScanner<Condition> {
     if (tagIs(head, "enclosure", TagKind::kOpening)) {
       item_.enclosureUrl = tagAttributeValue(tag_, "url");
     } else if (tagIs(head, "media:content", TagKind::kOpening)) {
-      if (equalsIgnoringCase(tagAttributeValue(tag_, "medium"), "image") ||
-          startsWithIgnoringCase(tagAttributeValue(tag_, "type"), "image"))
+      if (equalsIgnoringAsciiCase<char>(tagAttributeValue(tag_, "medium"), "image") ||
+          startsWithIgnoringCase<char>(tagAttributeValue(tag_, "type"), 0, "image"))
         item_.mediaUrl = tagAttributeValue(tag_, "url");
     } else if (tagIs(head, "media:thumbnail", TagKind::kOpening)) {
       item_.thumbnailUrl = tagAttributeValue(tag_, "url");

@@ -238,6 +238,38 @@ TEST(CaLawSource, OneCodeAndAtMostTwentyHits) {
   EXPECT_EQ(run.pages, 1);
 }
 
+// --- Thottbot ---------------------------------------------------------------
+
+TEST(Thottbot, RequestInfoAndSectionedResults) {
+  LoopbackServer server;
+  server.mapHost("www.thottbot.com:80");
+  server.serve("/", "<html></html>");
+  EngineSource source(thottbotProfile());
+  source.parameters() = parameters({{"terms", "pet"}});
+  runSource(source, u"big cat");
+  EXPECT_EQ(server.lastRequest("/").target, "/?s=big+cat+pet");
+  EXPECT_EQ(source.GetInfo().description, u"Compendium of WoW Items, Recipes, Weapons and Armor");
+
+
+  std::string page =
+      "<html><body><table><tr><td>header</td></tr><tr><td>nav</td><td><table><tr><td>"
+      "<h2>Items</h2><table class=report><tr class='r1'><td><a href=\"/i123\">Cat&nbsp;Collar</a></td>"
+      "<td>Level 5</td></tr><tr class=r2><td><a href=\"/i9\">other</a></td></tr></table>"
+      "<h2>Quests</h2><table class=\"report\"><tr class=r1><td>x</td><td><a href=\"http://www.thottbot.com/q7\">Find the cat</a></td></tr></table>"
+      "<table class=plain><tr class=r1><td><a href=\"/skip\">skip</a></td></tr></table>"
+      "</td></tr></table></td></tr></table></body></html>";
+  std::u16string next = u"stale";
+  ResultGroups groups;
+  parseThottbotPage(page, {}, groups, next);
+  ASSERT_EQ(groups[0].items.size(), 2u);
+  EXPECT_EQ(attribute(groups[0].items[0], u"href"), "http://www.thottbot.com/i123");
+  EXPECT_EQ(attribute(groups[0].items[0], u"title"), "Cat Collar");
+  EXPECT_EQ(attribute(groups[0].items[0], u"body"), "items: Cat Collar Level 5");
+  EXPECT_EQ(attribute(groups[0].items[1], u"body"), "quests: x Find the cat");
+  EXPECT_TRUE(next.empty());
+}
+
+
 // --- Bookmark feeds --------------------------------------------------------
 
 TEST(BookmarkSources, FeedPathsForUsersTagsAndSearches) {
