@@ -143,6 +143,25 @@ TEST_F(MainIndexTest, AddingADocumentTwiceStoresItsPostingsTwice) {
   EXPECT_EQ(PostingsOf(index(), u"repeat").size(), 2u);
 }
 
+// A batch term whose chain cannot be read may be stored already: the batch
+// reports failure and the key is not stored a second time.
+TEST_F(MainIndexTest, ATermWithAnUnreadableChainIsNotInsertedAgain) {
+  add(1, u"chainedterm-beyond-key other");
+  RecordAddress head = index().termRecordFor(u"chainedterm-").value().address;
+  const uint64_t position = 4096 + uint64_t{head.block()} * index().clusterSize() + head.offsetInBlock() + 20;
+  close();
+  {
+    File file = File::open(path(), File::Access::ReadWrite);
+    const uint8_t huge[4] = {0xff, 0xff, 0xff, 0x7f};
+    ASSERT_TRUE(file.writeAt(position, huge, sizeof huge));
+  }
+  ExtractedTerms extracted = ExtractTerms(u"chainedterm-beyond-key another", &filter_);
+  EXPECT_FALSE(AddDocument(index(), DocumentTermTable(extracted.terms), 2));
+  close();
+  IndexCheckReport report = checkIndexFile(path(), 0, true);
+  EXPECT_EQ(report.keys, 2u);  // "another" and the damaged chain's key, once ("other" is a stop word)
+}
+
 TEST_F(MainIndexTest, EnsuredTermsAreStoredWithoutDocuments) {
   ASSERT_TRUE(EnsureTerm(index(), u"placeholder"));
   ASSERT_TRUE(EnsureTerm(index(), u"placeholder"));
