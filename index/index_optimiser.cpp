@@ -175,7 +175,6 @@ void RecoverInterruptedOptimise(const std::filesystem::path& path) {
     // Renamed away and never replaced (swaps of older versions took two steps).
     std::filesystem::rename(backupPath, path, error);
     syncParentDirectory(path);
-    return;
   }
   // A running optimise holds the writer lock until its swap is done.
   File writer = openWriter(path, std::chrono::milliseconds(0));
