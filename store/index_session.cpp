@@ -12,11 +12,6 @@ bool startsWith(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Terms are non-empty and free of 0 units, which end a key on disk.
-bool isStorableTerm(std::u16string_view term) {
-  return !term.empty() && term.find(u'\0') == std::u16string_view::npos;
-}
-
 }  // namespace
 
 IndexSession::IndexSession(IndexFile& index, File handle, bool writer, const IndexHeader& header)
@@ -93,7 +88,7 @@ IdBlock IndexSession::readIdBlock(RecordAddress address, uint32_t knownCapacity)
   auto block = io.readIdBlock(handle_, address, knownCapacity, index_->weighted());
   if (!block && io.reload(handle_, address)) block = io.readIdBlock(handle_, address, knownCapacity, index_->weighted());
   if (block) return *block;
-  const uint32_t largest = (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8;
+  const uint32_t largest = IdBlock::largestCapacity(index_->clusterSize());
   uint32_t capacity = knownCapacity != 0 && knownCapacity <= largest ? knownCapacity : kFirstBlockCapacity;
   return IdBlock(capacity, index_->weighted());
 }
@@ -221,7 +216,7 @@ IdBlock IndexSession::appendStart(const TermRecord& term, uint32_t& postingsBefo
 
 bool IndexSession::appendPostings(const TermRecord& term, std::span<const Posting> postings) {
   if (postings.empty()) return true;
-  const uint32_t largest = std::max<uint32_t>(1, (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8);
+  const uint32_t largest = IdBlock::largestCapacity(index_->clusterSize());
   std::vector<IdBlock> chain;
   std::vector<bool> changed;
   std::unordered_set<uint64_t> seen;
@@ -248,7 +243,7 @@ bool IndexSession::appendPostings(const TermRecord& term, std::span<const Postin
   std::vector<IdBlock> grown;
   uint32_t lastCapacity = chain.back().capacity();
   while (!postings.empty()) {
-    lastCapacity = std::min(largest, static_cast<uint32_t>(std::min<uint64_t>(largest, uint64_t{lastCapacity} * 16)));
+    lastCapacity = static_cast<uint32_t>(std::min<uint64_t>(largest, uint64_t{lastCapacity} * 16));
     IdBlock block(lastCapacity, index_->weighted());
     while (!postings.empty() && block.add(postings.front())) postings = postings.subspan(1);
     total += block.usedSlots();
