@@ -162,7 +162,9 @@ TEST_P(ConcurrencyTest, ReadersInThreadsAndProcessesSeeAWholeTreeWhileOneWriterA
   for (int r = 0; r < 3; ++r) {
     readerThreads.emplace_back([&, r] {
       std::mt19937 random(r);
-      while (published < kTerms) {
+      // At least one lookup after the writer is done, however the threads ran.
+      for (bool last = false; !last;) {
+        last = published >= kTerms;
         uint32_t known = published;
         if (known == 0) continue;
         auto session = index.beginRead();
