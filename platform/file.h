@@ -7,6 +7,11 @@
 
 namespace brambel {
 
+// The unit in which the kernel copies a write: a write killed midway stops
+// at a page boundary, so bytes within one page land all or not at all.
+// Also the alignment of block buffers.
+inline constexpr uint64_t kPageSize = 4096;
+
 // One open file descriptor, closed when the object goes away. All transfers
 // are positioned (pread/pwrite), so several threads may share one File
 // without a common seek position.
@@ -45,14 +50,16 @@ class File {
   bool writeAt(uint64_t position, const void* bytes, size_t length) const;
 
   std::optional<uint64_t> size() const;
-  // Size and last modification (nanoseconds), to tell whether someone else
-  // changed the file since it was last seen.
-  struct Stamp {
-    uint64_t size = 0;
-    int64_t modified = 0;
-    friend bool operator==(const Stamp&, const Stamp&) = default;
+  // Which file this is (device and inode): a file renamed over the same
+  // name is another file.
+  struct Identity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    friend bool operator==(const Identity&, const Identity&) = default;
   };
-  std::optional<Stamp> stamp() const;
+  std::optional<Identity> identity() const;
+  // The identity of the file `path` names now; none when there is none.
+  static std::optional<Identity> identityOf(const std::filesystem::path& path);
   // Forces written data to stable storage.
   bool sync() const;
 

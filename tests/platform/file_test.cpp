@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "platform/file.h"
 #include "platform/file_lock.h"
 #include "platform/volume.h"
@@ -31,10 +33,13 @@ TEST(File, PositionedTransfersLeaveNoSharedSeekPosition) {
   EXPECT_TRUE(file.readSettledAt(2, bytes, 4));
   EXPECT_EQ(std::string(bytes, 4), "2abc");
   EXPECT_EQ(file.size(), 13u);
-  auto before = file.stamp();
-  ASSERT_TRUE(file.writeAt(0, "x", 1));
+  // Writing keeps the identity; a file renamed over the name has another.
+  auto before = file.identity();
   ASSERT_TRUE(file.writeAt(13, "y", 1));
-  EXPECT_NE(file.stamp(), before);
+  EXPECT_EQ(file.identity(), before);
+  auto other = dir.write("other.bin", "x");
+  std::filesystem::rename(other, path);
+  EXPECT_NE(File::open(path, File::Access::Read).identity(), before);
   EXPECT_TRUE(file.sync());
   EXPECT_TRUE(syncParentDirectory(path));
 }
@@ -99,6 +104,26 @@ TEST(WriterLock, AWaitingWriterGetsTheLockWhenAnotherProcessLetsGo) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   close(ready[0]);
   close(ready[1]);
+}
+
+// The holder renames another file over the name before it lets go: the
+// waiter ends up holding the lock of the file the name now gives.
+TEST(WriterLock, AWaiterFollowsAFileRenamedOverTheName) {
+  TempDir dir;
+  auto path = dir.write("index", "old");
+  File holder = openWriter(path, std::chrono::milliseconds(0));
+  ASSERT_TRUE(holder.isOpen());
+  File waiter;
+  std::thread waiting([&] { waiter = openWriter(path, std::chrono::milliseconds(5000)); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::filesystem::rename(dir.write("copy", "new"), path);
+  holder.close();
+  waiting.join();
+  ASSERT_TRUE(waiter.isOpen());
+  EXPECT_EQ(waiter.identity(), File::identityOf(path));
+  char bytes[3];
+  ASSERT_TRUE(waiter.readExactlyAt(0, bytes, 3));
+  EXPECT_EQ(std::string(bytes, 3), "new");
 }
 
 TEST(Volume, GeometryAndFreeSpaceOfTheTemporaryFolder) {
