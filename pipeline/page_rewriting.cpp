@@ -57,7 +57,7 @@ class SheetInliner {
   }
 
   std::string resolveImports(const std::string& css, const std::u16string& baseUrl, int depth) {
-    static const boost::regex kImport(R"(@import[ ]+(/\*.*?\*/)?(url\()?["']?([^"')]+)["']?\)?;)", kIcase);
+    static const boost::regex kImport(R"(@import[ ]+(/\*.*?\*/)?[ ]*(url\()?["']?([^"')]+)["']?\)?;)", kIcase);
     return replaceMatches(css, kImport, [&](const boost::smatch& match) {
       if (depth > limits_.maxImportDepth) return std::string();
       const std::u16string target = joinUrl(baseUrl, fromUtf8(match.str(3)));
