@@ -185,6 +185,15 @@ void ContentPipeline::keepMemoryTerms(const std::u16string& url, std::shared_ptr
   memoryTerms_[url] = std::move(terms);
 }
 
+bool ContentPipeline::takeSourceIndexSaveTurn() {
+  constexpr int64_t kIntervalMs = 5000;
+  const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count();
+  int64_t last = lastSourceIndexSave_.load();
+  return now - last >= kIntervalMs && lastSourceIndexSave_.compare_exchange_strong(last, now);
+}
+
 bool ContentPipeline::isStale(int32_t searchNumber) const {
   if (searchNumber == kNoSearch || searchNumber == kAlwaysAccepted || !library_.currentSearchNumber) return false;
   return searchNumber != library_.currentSearchNumber();

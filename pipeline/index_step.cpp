@@ -65,7 +65,7 @@ void IndexStep::flushWhileIdle() {
   if (!isWritable(library.mainIndex)) return;
   while (pool.count() == 0 && pool.isRunning() && library.mainIndex->flushSome()) {
   }
-  if (pool.count() == 0 && library.sourceIndex) library.sourceIndex->save();
+  if (pool.count() == 0 && library.sourceIndex && pipeline_.takeSourceIndexSaveTurn()) library.sourceIndex->save();
 }
 
 }  // namespace brambel

@@ -40,12 +40,15 @@ LoadOptions loadOptions(const PipelineSettings& settings) {
   return options;
 }
 
-// Style sheets are fetched without redirects, each at most as long as a page.
-SheetFetcher sheetFetcher(uint32_t maxLength) {
-  return [maxLength](const std::u16string& url) -> std::optional<std::string> {
+// Style sheets are fetched without redirects, each at most as long as a
+// page, and kept a while for the next pages of the same site.
+SheetFetcher sheetFetcher(StyleSheetCache& cache, uint32_t maxLength) {
+  return [&cache, maxLength](const std::u16string& url) -> std::optional<std::string> {
+    if (std::optional<std::string> kept = cache.find(url)) return kept;
     std::string body;
     int status = 0;
     if (!fetchPage(url, body, maxLength, nullptr, nullptr, &status) || status != 200) return std::nullopt;
+    cache.keep(url, body);
     return body;
   };
 }
@@ -109,7 +112,8 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
         } else if (result == LoadResult::kFetched) {
           const std::u16string imageUrl = request.result.imageUrl;
           if (!image && contains(load.contentType, "html"))
-            load.body = inlineStyleSheets(load.body, load.finalUrl, sheetFetcher(settings.maxContentLength));
+            load.body = inlineStyleSheets(load.body, load.finalUrl,
+                                          sheetFetcher(pipeline_.styleSheets(), settings.maxContentLength));
           fillFromAnswer(request, load);
           SaveJob job{std::move(request)};
           job.isImage = image;

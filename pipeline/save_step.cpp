@@ -89,7 +89,9 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
   return prepared;
 }
 
-// Writes the document's sections; false when one could not be written.
+// Writes the document's sections; false when one could not be written. The
+// result record goes last, so a document whose writing was cut short is not
+// visible: readers find it by its record.
 bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, bool termTable) {
   uint64_t tableOffset = 0;
   {
@@ -105,12 +107,15 @@ bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, 
       if (!table.WriteTo(file)) return false;
       tableOffset = table.sectionOffset();
     }
-    // The result record last: a document is visible once its record is there.
-    if (!SourceResultRecord(page.record).WriteTo(file)) return false;
   }
-  if (!termTable) return true;
-  IndexFile table(path, tableOffset, IndexFileOptions{});
-  return StoreTermPositions(table, page.terms.terms);
+  if (termTable) {
+    IndexFileOptions options;
+    options.syncOnClose = false;
+    IndexFile table(path, tableOffset, options);
+    if (!StoreTermPositions(table, page.terms.terms)) return false;
+  }
+  ContentFile file = ContentFile::openForWriting(path);
+  return SourceResultRecord(page.record).WriteTo(file);
 }
 
 }  // namespace

@@ -124,6 +124,9 @@ TEST_F(PipelineTest, EveryPageOfTheSiteIsSavedRewrittenAndIndexed) {
   EXPECT_NE(page.find("<style type=\"text/css\" >"), std::string::npos);
   EXPECT_EQ(page.find("@import"), std::string::npos);
   EXPECT_NE(page.find("<!-- saved from url=("), std::string::npos);
+  // The pages share their sheets: fetched at most once per load worker
+  // (they start together), not once per page.
+  EXPECT_LE(server_.requestCount("/_static/basic.css"), settings_.contextThreads);
   EXPECT_EQ(page.find("<script"), std::string::npos);
 
   // A redirect and a refresh store the target under the result's own URL.
