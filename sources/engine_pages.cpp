@@ -6,9 +6,14 @@
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
+#include "sources/anchored_result.h"
+#include "sources/element_walk.h"
+#include "sources/engine_links.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"
+#include "toolkit/ascii_case.h"
 
 namespace brambel {
 namespace {
@@ -103,7 +108,7 @@ void parseGoogleBooksPage(const std::string& page, const ParameterMap&, ResultGr
     results.items.push_back(std::move(item));
   };
   size_t blockStart = 0;
-  forEachMatch(container, kBlockEnd, [&](const boost::smatch& end) {
+  guardedForEachMatch(container, kBlockEnd, [&](const boost::smatch& end) {
     size_t blockEnd = static_cast<size_t>(end[0].first - container.begin());
     readBlock(container.substr(blockStart, blockEnd - blockStart));
     blockStart = blockEnd + static_cast<size_t>(end.length(0));
@@ -143,9 +148,9 @@ void parseGoogleImagesPage(const std::string& page, const ParameterMap&, ResultG
   static const boost::regex kNext(R"(<a href=([^>]*)>\s*<div[^>]*>[^>]*</div>\s*<span>Next</span></a>)",
                                   boost::regex::perl | boost::regex::icase);
   ResultGroup results{kSearchGroup, {}};
-  forEachMatch(page, kRecord, [&](const boost::smatch& record) {
+  guardedForEachMatch(page, kRecord, [&](const boost::smatch& record) {
     std::u16string link, thumbnail, title;
-    forEachMatch(record.str(1), kField, [&](const boost::smatch& field) {
+    guardedForEachMatch(record.str(1), kField, [&](const boost::smatch& field) {
       std::string value = field.str(1);
       if (value.find("?q=tbn:") != std::string::npos) {
         if (thumbnail.empty()) thumbnail = engineResultLink(value, kGoogleImagesBase);
@@ -167,7 +172,7 @@ void parseGoogleImagesPage(const std::string& page, const ParameterMap&, ResultG
   groups.push_back(std::move(results));
   boost::smatch next;
   nextLink.clear();
-  if (searchText(page, next, kNext)) {
+  if (guardedSearch(page, next, kNext)) {
     std::u16string href = fromUtf8(next.str(1));
     std::erase(href, u'"');
     nextLink = withPlainAmpersands(std::move(href));
@@ -194,7 +199,7 @@ void parseGooglePatentsPage(const std::string& page, const ParameterMap& paramet
     results.items.push_back(std::move(item));
     boost::smatch number;
     std::string numberText = findPath(row, "/font(2)");
-    if (grabFromPatentOffice && searchText(numberText, number, kPatentNumber)) {
+    if (grabFromPatentOffice && guardedSearch(numberText, number, kPatentNumber)) {
       ResultItem patent;
       patent.add(u"href", std::u16string(kPatentOfficeBase) + u"/netacgi/nph-Parser?Query=PN%2F" + fromUtf8(number.str(1)));
       patent.add(u"title", u"US Patent " + fromUtf8(number.str(1)));
@@ -245,8 +250,7 @@ void parseGoogleScholarPage(const std::string& page, const ParameterMap&, Result
 void parseThottbotPage(const std::string& page, const ParameterMap&, ResultGroups& groups, std::u16string& nextLink) {
   static constexpr std::array<std::string_view, 5> kSections{"items", "recipes", "uncategorized spells", "npcs", "quests"};
   std::string content = findPath(page, "/html/body/table/tr(2)/td(2)/table/tr/td", {}, true);
-  std::string lowerContent = content;
-  for (char& c : lowerContent) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string lowerContent = lowerAscii(content);
   ResultGroup results{kSearchGroup, {}};
   // The section a table belongs to is the last section heading before it;
   // each stretch of text between tables is searched once.

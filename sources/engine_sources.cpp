@@ -3,24 +3,23 @@
 #include <boost/regex.hpp>
 
 #include "sources/engine_pages.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
 
 namespace brambel {
 namespace {
 
-std::u16string encoded(const std::u16string& value) { return encodeUrl(value, kCodePageUtf8); }
-
 // Appends "KEY" and the encoded parameter when the parameter is set.
 void appendSet(std::u16string& path, const ParameterMap& parameters, std::u16string_view name, std::u16string_view key) {
-  if (isParameterSet(parameters, name)) path += std::u16string(key) + encoded(parameterValue(parameters, name));
+  if (isParameterSet(parameters, name)) path += std::u16string(key) + encodeUrlUtf8(parameterValue(parameters, name));
 }
 
 std::u16string altavistaPath(const std::u16string& query, const ParameterMap& parameters) {
   std::u16string path = u"/web/results?itag=ody&kgs=0&kls=0&q=" + query;
   if (isParameterSet(parameters, u"site"))
-    path += u"&aqmode=s&rc=dmn&swd=" + encoded(parameterValue(parameters, u"site")) + u"&aqa=" + query;
+    path += u"&aqmode=s&rc=dmn&swd=" + encodeUrlUtf8(parameterValue(parameters, u"site")) + u"&aqa=" + query;
   return path;
 }
 
@@ -57,7 +56,7 @@ std::u16string googleScholarPath(const std::u16string& query, const ParameterMap
     path += u"&as_allsubj=some";
     static const boost::regex kSubjectCode("[a-z0-9]+", boost::regex::perl);
     std::string subjects = toUtf8(parameterValue(parameters, u"subject"));
-    forEachMatch(subjects, kSubjectCode, [&](const boost::smatch& code) {
+    guardedForEachMatch(subjects, kSubjectCode, [&](const boost::smatch& code) {
       path += u"&as_subj=" + fromUtf8(code.str());
       return true;
     });

@@ -1,6 +1,8 @@
 #include "sources/listing_sources.h"
 
-#include "sources/page_walk.h"
+#include "sources/anchored_result.h"
+#include "sources/engine_links.h"
+#include "sources/page_text.h"
 #include "sources/query_parameters.h"
 #include "sources/source_query.h"
 #include "toolkit/code_pages.h"

@@ -1,6 +1,6 @@
 #include "sources/url_source.h"
 
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "sources/query_parameters.h"
 #include "sources/source_query.h"
 #include "toolkit/code_pages.h"

@@ -246,20 +246,24 @@ TEST(BookmarkSources, FeedPathsForUsersTagsAndSearches) {
   LoopbackServer simpy;
   simpy.mapHost("www.simpy.com:80");
   std::string feed = "<rss><channel><item><title>Bookmark</title><link>http://b.example/</link></item></channel></rss>";
-  // The server sees the paths percent-decoded.
+  // The server matches paths percent-decoded; `target` keeps them as sent.
   for (const char* path : {"/rss/tag/big+cat", "/rss/ann/big+cat", "/rss/"}) delicious.serve(path, feed, "text/xml");
   for (const char* path : {"/rss/links/search/big+cat", "/rss/user/ann/links", "/rss/links"}) simpy.serve(path, feed, "text/xml");
 
   DeliciousSource tags;
   testing::SourceRun run = runSource(tags, u"big cat");
-  EXPECT_EQ(delicious.requestCount("/rss/tag/big+cat"), 1);
+  // Tags are joined by a raw "+", never an encoded one that makes them one tag.
+  EXPECT_EQ(delicious.lastRequest("/rss/tag/big+cat").target, "/rss/tag/big+cat");
   ASSERT_EQ(run.items().size(), 1u);
   EXPECT_EQ(attribute(run.items()[0], u"href"), "http://b.example/");
 
   DeliciousSource user;
   user.parameters() = parameters({{"username", "ann"}});
   runSource(user, u"big cat");
-  EXPECT_EQ(delicious.requestCount("/rss/ann/big+cat"), 1);
+  EXPECT_EQ(delicious.lastRequest("/rss/ann/big+cat").target, "/rss/ann/big+cat");
+  delicious.serve("/rss/tag/c++", feed, "text/xml");
+  runSource(tags, u"c++");
+  EXPECT_EQ(delicious.lastRequest("/rss/tag/c++").target, "/rss/tag/c%2b%2b");
   DeliciousSource recent;
   EXPECT_TRUE(recent.AcceptsEmptyQuery());
   runSource(recent, u"");
