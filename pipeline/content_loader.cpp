@@ -7,7 +7,8 @@
 #include <boost/regex.hpp>
 
 #include "pipeline/url_join.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/ascii_case.h"
 #include "toolkit/cookies.h"
 #include "toolkit/http_body.h"
@@ -79,11 +80,21 @@ bool isExcludedDownload(const std::u16string& url) {
 std::u16string metaRefreshTarget(const std::string& body, const std::u16string& pageUrl) {
   static const boost::regex kRefresh(R"(<meta[^>]+http-equiv="?refresh"?.*?content="([0-9]*);?[ ]+url=([^">]+))",
                                      boost::regex::perl | boost::regex::icase);
+  // The pattern is tried on one meta tag at a time (up to its ">", or to the
+  // next "<"), so a page of endless unclosed tags costs linear time.
   boost::smatch match;
-  if (!searchText(body, match, kRefresh)) return {};
+  bool found = false;
+  for (size_t at = body.find('<'); at != std::string::npos && !found; at = body.find('<', at + 1)) {
+    if (!startsWithIgnoringCase(std::string_view(body), at + 1, "meta")) continue;
+    const size_t end = body.find_first_of("<>", at + 1);
+    const auto tagEnd = end == std::string::npos ? body.end() : body.begin() + static_cast<std::ptrdiff_t>(end + 1);
+    found = guardedSearch(body.begin() + static_cast<std::ptrdiff_t>(at), tagEnd, match, kRefresh);
+  }
+  if (!found) return {};
   const std::string delay = match.str(1);
   // More than two digits is 100 seconds or more, whatever the number.
-  size_t digits = delay.find_first_not_of('0') == std::string::npos ? 0 : delay.size() - delay.find_first_not_of('0');
+  const size_t firstDigit = delay.find_first_not_of('0');
+  const size_t digits = firstDigit == std::string::npos ? 0 : delay.size() - firstDigit;
   if (digits > 2 || (digits > 0 && std::stoi(delay) >= LoadOptions::kMaxRefreshDelay)) return {};
   return joinUrl(pageUrl, fromUtf8(match.str(2)));
 }

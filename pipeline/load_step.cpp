@@ -9,7 +9,7 @@
 #include "pipeline/content_pipeline.h"
 #include "pipeline/page_rewriting.h"
 #include "pipeline/stored_page_fields.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "store/library_store.h"
 #include "toolkit/ascii_case.h"
 #include "toolkit/fetch_page.h"
@@ -40,7 +40,7 @@ LoadOptions loadOptions(const PipelineSettings& settings) {
   return options;
 }
 
-// Style sheets are fetched without redirects, each at most as long as a
+// Style sheets are fetched as one-shot fetches, each at most as long as a
 // page, and kept a while for the next pages of the same site.
 SheetFetcher sheetFetcher(StyleSheetCache& cache, uint32_t maxLength) {
   return [&cache, maxLength](const std::u16string& url) -> std::optional<std::string> {

@@ -11,7 +11,7 @@
 #include "pipeline/page_rewriting.h"
 #include "pipeline/page_terms.h"
 #include "pipeline/stored_page_fields.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "store/btree_cache_object.h"
 #include "store/content_file.h"
 #include "store/index_file.h"
@@ -21,6 +21,7 @@
 #include "store/source_stats.h"
 #include "store/source_text.h"
 #include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/http_date.h"
@@ -77,8 +78,7 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
     prepared.bytes = removeScripts(prepared.bytes);
   if (contains(page.contentType, "html")) prepared.bytes = insertSavedFromMarker(url, prepared.bytes);
 
-  std::string title = htmlToText(findPath(prepared.bytes, "/title"));
-  trimSpace(title);
+  const std::string title(trimmed(htmlToText(findPath(prepared.bytes, "/title"))));
   if (!page.titleOverride.empty())
     record.title = page.titleOverride;
   else if (!title.empty())

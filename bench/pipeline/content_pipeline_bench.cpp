@@ -17,7 +17,7 @@
 
 #include "index/main_index.h"
 #include "pipeline/content_pipeline.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "store/index_file.h"
 #include "store/library_store.h"
 #include "store/source_index.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "tests/support/loopback_server.h"
 
 namespace brambel {

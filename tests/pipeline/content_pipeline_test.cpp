@@ -12,7 +12,7 @@
 #include "index/index_query.h"
 #include "index/main_index.h"
 #include "pipeline/stored_page_fields.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "store/content_file.h"
 #include "store/index_file.h"
 #include "store/library_store.h"
