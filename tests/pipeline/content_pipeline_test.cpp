@@ -29,11 +29,17 @@ using namespace std::chrono_literals;
 class CountingListener : public PipelineListener {
  public:
   void ItemIndexed(const std::u16string&) override { ++indexed; }
+  void LowDiskSpace(uint32_t thresholdMb) override {
+    ++lowSpace;
+    lowSpaceThreshold = thresholdMb;
+  }
   void Log(const std::string& line) override {
     std::lock_guard lock(mutex);
     logged.insert(line);
   }
   std::atomic<int> indexed{0};
+  std::atomic<int> lowSpace{0};
+  std::atomic<uint32_t> lowSpaceThreshold{0};
   std::mutex mutex;
   std::set<std::string> logged;
 };
@@ -194,6 +200,17 @@ TEST_F(PipelineTest, StaleSearchesAndIgnoredUrlsAreDroppedAndNoMainIndexingKeeps
   EXPECT_TRUE(pipeline_->IndexStoredDocument(fromUtf8(pages[2])));
   ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
   EXPECT_TRUE(store_->readMarks(fromUtf8(pages[2])).isIndexed());
+}
+
+TEST_F(PipelineTest, ADiskShortOfTheThresholdSavesNothingAndSaysSoOnce) {
+  settings_.minSpaceThreshold = 4000000000u;  // MB: more than any disk holds
+  const std::vector<std::string> pages = site_.pageUrls(3);
+  open();
+  for (const std::string& url : pages) load(url);
+  ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
+  for (const std::string& url : pages) EXPECT_EQ(store_->readMarks(fromUtf8(url)).recordId, 0u);
+  EXPECT_EQ(listener_.lowSpace.load(), 1);
+  EXPECT_EQ(listener_.lowSpaceThreshold.load(), 4000000000u);
 }
 
 TEST_F(PipelineTest, EvictionThenTheRemovalPassAndAnOptimiseDropTheEvictedPagesOnly) {
