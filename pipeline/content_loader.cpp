@@ -25,17 +25,6 @@ std::u16string cutAtFragment(const std::u16string& url) {
   return hash == std::u16string::npos ? url : url.substr(0, hash);
 }
 
-bool containsIgnoringCase(std::string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
-
-bool containsIgnoringCase(std::u16string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
 
 std::string requestHeaders(const LoadRequest& request, const LoadOptions& options) {
   std::string headers;
@@ -132,7 +121,7 @@ LoadResult loadContent(LoadRequest& request, const LoadOptions& options) {
       if (!followTo(request, joinUrl(url, headerValue(*response, "Location")))) return LoadResult::kFailed;
       continue;
     }
-    if (status == 200 && containsIgnoringCase(std::u16string_view(request.contentType), "text")) {
+    if (status == 200 && lowerAscii(request.contentType).find(u"text") != std::u16string::npos) {
       request.body = readBody(*response, options.maxContentLength, &contentEncoding, &transferEncoding);
       if (response->failed() || request.body.empty()) return LoadResult::kFailed;
       const std::u16string refresh = metaRefreshTarget(request.body, url);
@@ -151,7 +140,7 @@ LoadResult loadContent(LoadRequest& request, const LoadOptions& options) {
     }
     if (status == 404 && request.prefetch && options.prefetchHeader) {
       request.body = readBody(*response, kPrefetchPeekBytes, &contentEncoding, &transferEncoding);
-      if (containsIgnoringCase(std::string_view(request.body), "prefetch")) return LoadResult::kPrefetchRefused;
+      if (lowerAscii(request.body).find("prefetch") != std::string::npos) return LoadResult::kPrefetchRefused;
     }
     return LoadResult::kFailed;
   }

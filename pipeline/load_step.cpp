@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <ctime>
-#include <thread>
 #include <utility>
 
 #include "pipeline/content_loader.h"
@@ -18,12 +17,6 @@
 namespace brambel {
 
 namespace {
-
-bool contains(std::u16string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
 
 LoadOptions loadOptions(const PipelineSettings& settings) {
   LoadOptions options;
@@ -69,11 +62,7 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
   if (pipeline_.isStale(item.searchNumber) || pipeline_.isClosing()) return;
   const UrlMarks marks = library.store->readMarks(item.key);
   if (marks.isIgnored()) return;
-  if (!pool.claim(item.key)) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    pool.add(item.key, item.searchNumber, std::move(item.payload), AddMode::kAlways, item.priority);
-    return;
-  }
+  if (!pool.claimOrPutBack(item)) return;
   {
     ClaimGuard claim(pool.inProgress(), item.key);
     ContentRequest& request = item.payload;
@@ -111,7 +100,7 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
           handOn(std::move(job));
         } else if (result == LoadResult::kFetched) {
           const std::u16string imageUrl = request.result.imageUrl;
-          if (!image && contains(load.contentType, "html"))
+          if (!image && lowerAscii(load.contentType).find(u"html") != std::u16string::npos)
             load.body = inlineStyleSheets(load.body, load.finalUrl,
                                           sheetFetcher(pipeline_.styleSheets(), settings.maxContentLength));
           fillFromAnswer(request, load);
@@ -132,7 +121,7 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
             }
           }
         } else if (result == LoadResult::kSkipped && !load.contentType.empty() &&
-                   !contains(load.contentType, "text")) {
+                   lowerAscii(load.contentType).find(u"text") == std::u16string::npos) {
           pipeline_.markUnsupported(item.key);
         }
       }

@@ -1,9 +1,7 @@
 #include "pipeline/save_step.h"
 
-#include <chrono>
 #include <ctime>
 #include <memory>
-#include <thread>
 #include <utility>
 
 #include "index/document_term_store.h"
@@ -34,12 +32,6 @@ namespace brambel {
 namespace {
 
 uint32_t now() { return static_cast<uint32_t>(std::time(nullptr)); }
-
-bool contains(std::u16string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
 
 // The page's code page: its own charset declaration, else the one of the
 // content-type header, else a guess from the bytes.
@@ -76,7 +68,8 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
   const int codePage = pageCodePage(prepared.bytes, page.contentType);
   if (!library.settings.previewScripts && !library.settings.miniScripts)
     prepared.bytes = removeScripts(prepared.bytes);
-  if (contains(page.contentType, "html")) prepared.bytes = insertSavedFromMarker(url, prepared.bytes);
+  if (lowerAscii(page.contentType).find(u"html") != std::u16string::npos)
+    prepared.bytes = insertSavedFromMarker(url, prepared.bytes);
 
   const std::string title(trimmed(htmlToText(findPath(prepared.bytes, "/title"))));
   if (!page.titleOverride.empty())
@@ -124,11 +117,7 @@ void SaveStep::operator()(WorkItem<SaveJob>& item) {
   ContentPipeline::SavePool& pool = pipeline_.savePool();
   const PipelineLibrary& library = pipeline_.library();
   if (pipeline_.isStale(item.searchNumber)) return;
-  if (!pool.claim(item.key)) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    pool.add(item.key, item.searchNumber, std::move(item.payload), AddMode::kAlways, item.priority);
-    return;
-  }
+  if (!pool.claimOrPutBack(item)) return;
   {
     ClaimGuard claim(pool.inProgress(), item.key);
     SaveJob& job = item.payload;
