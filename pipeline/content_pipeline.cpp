@@ -61,7 +61,7 @@ ContentPipeline::ContentPipeline(PipelineLibrary library) : library_(std::move(l
     return [this, render](WorkItem<PreviewJob>& item) {
       if (!library_.previews || isStale(item.searchNumber)) return;
       PreviewPool& pool = render ? *render_ : *thumb_;
-      if (!pool.claim(item.key)) return;
+      if (!pool.claimOrPutBack(item)) return;
       ClaimGuard claim(pool.inProgress(), item.key);
       if (render)
         library_.previews->Render(item.payload);

@@ -44,6 +44,19 @@ class CountingListener : public PipelineListener {
   std::set<std::string> logged;
 };
 
+// What the desktop's preview steps would be handed.
+class RecordingPreviews : public PreviewSteps {
+ public:
+  void Render(const PreviewJob& job) override {
+    std::lock_guard lock(mutex);
+    rendered.insert(job.result.url);
+    EXPECT_NE(job.documentId, 0u);
+  }
+  void Thumbnail(const PreviewJob&) override {}
+  std::mutex mutex;
+  std::set<std::u16string> rendered;
+};
+
 // A library in a temporary directory with a running pipeline over it.
 class PipelineTest : public ::testing::Test {
  protected:
@@ -65,6 +78,7 @@ class PipelineTest : public ::testing::Test {
     library.mainIndex = index_.get();
     library.sourceIndex = sources_.get();
     library.listener = &listener_;
+    library.previews = previews_;
     library.settings = settings_;
     library.currentSearchNumber = [this] { return searchNumber_.load(); };
     pipeline_ = std::make_unique<ContentPipeline>(std::move(library));
@@ -96,6 +110,8 @@ class PipelineTest : public ::testing::Test {
   testing::DocSite site_{server_};
   PipelineSettings settings_;
   CountingListener listener_;
+  RecordingPreviews recordingPreviews_;
+  PreviewSteps* previews_ = nullptr;
   std::atomic<int32_t> searchNumber_{1};
   std::unique_ptr<LibraryStore> store_;
   std::unique_ptr<IndexFile> index_;
@@ -200,6 +216,18 @@ TEST_F(PipelineTest, StaleSearchesAndIgnoredUrlsAreDroppedAndNoMainIndexingKeeps
   EXPECT_TRUE(pipeline_->IndexStoredDocument(fromUtf8(pages[2])));
   ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
   EXPECT_TRUE(store_->readMarks(fromUtf8(pages[2])).isIndexed());
+}
+
+TEST_F(PipelineTest, SavedPagesAreHandedToThePreviewStepsWhenPreviewsAreWanted) {
+  previews_ = &recordingPreviews_;
+  const std::vector<std::string> pages = site_.pageUrls(3);
+  open();
+  for (const std::string& url : pages) load(url);
+  load(server_.url("/image.png"));
+  ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
+  std::set<std::u16string> expected;
+  for (const std::string& url : pages) expected.insert(fromUtf8(url));
+  EXPECT_EQ(recordingPreviews_.rendered, expected);
 }
 
 TEST_F(PipelineTest, ADiskShortOfTheThresholdSavesNothingAndSaysSoOnce) {
