@@ -71,6 +71,7 @@ IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileO
       readOnly_(options.readOnly),
       weighted_(options.weighted),
       cached_(options.cached),
+      syncOnClose_(options.syncOnClose),
       io_(std::make_unique<DirectFileIo>()) {
   if (auto volume = queryVolumeGeometry(path_)) {
     clusterSize_ = volume->clusterSize;
@@ -124,7 +125,7 @@ IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileO
 }
 
 IndexFile::~IndexFile() {
-  if (isValid() && !readOnly_) {
+  if (isValid() && !readOnly_ && syncOnClose_) {
     // Sessions leave nothing unwritten unless writing failed; what is on
     // disk is made durable.
     if (auto session = beginWrite()) session->handle().sync();
