@@ -477,6 +477,19 @@ bool CachedFileIo::reload(const File& handle, RecordAddress address) {
   return readFromDisk(handle, *block);
 }
 
+void CachedFileIo::forgetBlocks(std::span<const uint32_t> numbers) {
+  std::lock_guard lock(mutex_);
+  for (uint32_t number : numbers) {
+    Block* block = findBlock(number);
+    // A block with writes of its own still to go keeps them (the batch
+    // writer runs only when this object has none).
+    if (!block || block->pendingWrites != 0) continue;
+    if (block == appendBlock_) appendBlock_ = nullptr;
+    lru_.erase(block->lruPosition);
+    blocks_.erase(number);
+  }
+}
+
 bool CachedFileIo::writeBackAll(const File& handle) {
   std::lock_guard lock(mutex_);
   return flushPending(handle, SIZE_MAX);

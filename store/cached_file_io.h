@@ -62,6 +62,7 @@ class CachedFileIo final : public FileIo {
   RecordAddress writeNode(const File& handle, IndexNode& node) override;
 
   bool reload(const File& handle, RecordAddress address) override;
+  void forgetBlocks(std::span<const uint32_t> blocks) override;
   bool writeBackAll(const File& handle) override;
   bool writeBackAndDrop(const File& handle) override;
   bool writeBackSome(const File& handle) override;

@@ -271,6 +271,18 @@ std::optional<IndexSession> IndexFile::beginWrite(std::optional<std::chrono::mil
   return IndexSession(*this, std::move(handle), true);
 }
 
+bool IndexFile::commitBatch(const File& writerHandle, BlockWriteBack& writes, RecordAddress root) {
+  if (!cached_ || readOnly_) return false;
+  IndexHeader next = header();
+  next.root = root;
+  const auto bytes = next.encode();
+  const bool committed = writes.commit(base_, bytes);
+  // Blocks rewritten before a failure are stale in the cache too.
+  io_->forgetBlocks(writes.rewrittenBlocks());
+  if (committed) setRoot(root);
+  return committed;
+}
+
 bool IndexFile::flushSome() {
   if (!isValid() || readOnly_) return false;
   File handle = acquireWriter(kFlushWriterLimit);

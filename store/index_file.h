@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/file.h"
+#include "store/block_write_back.h"
 #include "store/chain_tails.h"
 #include "store/file_io.h"
 #include "store/index_node.h"
@@ -115,6 +116,11 @@ class IndexFile {
   // another writer (without limit when empty). Empty when read-only,
   // invalid, or the lock was not obtained.
   std::optional<IndexSession> beginWrite(std::optional<std::chrono::milliseconds> limit = std::nullopt);
+
+  // Commits a batch update made in the write session holding `writerHandle`:
+  // writes it in its safe order with a header naming `root`, then takes
+  // `root` as the root and forgets cached copies of the rewritten blocks.
+  bool commitBatch(const File& writerHandle, BlockWriteBack& writes, RecordAddress root);
 
   // Writes back a little of the cache when the writer lock is free within
   // 500 ms; true when more remains to be written.
