@@ -16,36 +16,45 @@ DocumentTermCounter::DocumentTermCounter() : slots_(kInitialSlots, 0) {}
 void DocumentTermCounter::count(std::u16string_view text, const TermFilter& filter) {
   for (uint32_t slot : usedSlots_) slots_[slot] = 0;
   usedSlots_.clear();
-  terms_.clear();
-  hashBits_.clear();
+  entries_.clear();
+  kept_.clear();
   occurrences_ = 0;
+  const size_t longest = static_cast<size_t>(filter.maxTermLength());
   TermScanner scanner(text);
   std::u16string_view raw;
   uint32_t position;
   while (scanner.next(raw, position)) {
-    if (std::optional<std::u16string_view> kept = filter.acceptedForm(raw)) add(*kept);
+    if (raw.size() <= longest) {
+      ++entry(raw).asFound;
+    } else if (std::optional<std::u16string_view> cut = filter.acceptedForm(raw)) {
+      // A long term is filtered as it stands, then counted under its cut form.
+      ++entry(*cut).asCut;
+    }
+  }
+  // Terms short enough to be kept whole pass the filter once each.
+  for (const Entry& counted : entries_) {
+    const uint32_t occurrences = counted.asCut + (counted.asFound != 0 && filter.acceptedForm(counted.term) ? counted.asFound : 0);
+    if (occurrences == 0) continue;
+    kept_.push_back({counted.term, occurrences});
+    occurrences_ += occurrences;
   }
 }
 
-void DocumentTermCounter::add(std::u16string_view term) {
-  ++occurrences_;
+DocumentTermCounter::Entry& DocumentTermCounter::entry(std::u16string_view term) {
   const uint64_t h = TermInterner::hash(term);
   const uint32_t bits = static_cast<uint32_t>(h >> 32);
   const size_t mask = slots_.size() - 1;
   for (size_t slot = h & mask;; slot = (slot + 1) & mask) {
     const uint32_t held = slots_[slot];
     if (held == 0) {
-      terms_.push_back({term, 1});
-      hashBits_.push_back(bits);
-      slots_[slot] = static_cast<uint32_t>(terms_.size());
+      entries_.push_back({term, bits, 0, 0});
+      slots_[slot] = static_cast<uint32_t>(entries_.size());
       usedSlots_.push_back(static_cast<uint32_t>(slot));
-      if (terms_.size() * 2 > slots_.size()) grow();
-      return;
+      if (entries_.size() * 2 > slots_.size()) grow();
+      return entries_.back();
     }
-    if (hashBits_[held - 1] == bits && terms_[held - 1].term == term) {
-      ++terms_[held - 1].occurrences;
-      return;
-    }
+    Entry& found = entries_[held - 1];
+    if (found.hashBits == bits && found.term == term) return found;
   }
 }
 
@@ -53,8 +62,8 @@ void DocumentTermCounter::grow() {
   std::vector<uint32_t>(slots_.size() * 2, 0).swap(slots_);
   usedSlots_.clear();
   const size_t mask = slots_.size() - 1;
-  for (uint32_t i = 0; i < terms_.size(); ++i) {
-    size_t slot = TermInterner::hash(terms_[i].term) & mask;
+  for (uint32_t i = 0; i < entries_.size(); ++i) {
+    size_t slot = TermInterner::hash(entries_[i].term) & mask;
     while (slots_[slot] != 0) slot = (slot + 1) & mask;
     slots_[slot] = i + 1;
     usedSlots_.push_back(static_cast<uint32_t>(slot));

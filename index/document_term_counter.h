@@ -26,20 +26,29 @@ class DocumentTermCounter {
   // filter (in their possibly shortened form), in order of first occurrence.
   void count(std::u16string_view text, const TermFilter& filter);
 
-  std::span<const Counted> terms() const { return terms_; }
+  std::span<const Counted> terms() const { return kept_; }
   // Occurrences of all accepted terms (the document length weights use).
   uint32_t occurrences() const { return occurrences_; }
   // The posting weight of a counted term in this document.
   float weightOf(const Counted& counted) const;
 
  private:
-  void add(std::u16string_view term);
+  struct Entry {
+    std::u16string_view term;
+    uint32_t hashBits;  // to skip most comparisons
+    // Occurrences as found (the filter decides once per distinct term) and
+    // as the cut form of a longer term (already accepted).
+    uint32_t asFound;
+    uint32_t asCut;
+  };
+
+  Entry& entry(std::u16string_view term);
   void grow();
 
-  std::vector<Counted> terms_;
-  std::vector<uint32_t> hashBits_;  // per counted term, to skip most comparisons
-  std::vector<uint32_t> slots_;     // index + 1; 0 = empty; size a power of two
+  std::vector<Entry> entries_;
+  std::vector<uint32_t> slots_;      // entry index + 1; 0 = empty; size a power of two
   std::vector<uint32_t> usedSlots_;  // cleared before the next document
+  std::vector<Counted> kept_;
   uint32_t occurrences_ = 0;
 };
 

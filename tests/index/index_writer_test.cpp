@@ -162,7 +162,9 @@ TEST_F(IndexWriterTest, TermsListedTwiceInOneDocumentGetOnePostingWithTheSummedW
 
 TEST(DocumentTermCounter, CountsAcceptedTermsAndWeighsThemLikeTheTermTable) {
   const TermFilter filter;
-  const std::u16string text = u"the cat saw the other cat and a dog " + std::u16string(25, u'x');
+  // The run of x is cut to 20 units and joins the one of exactly 20.
+  const std::u16string text =
+      u"the cat saw the other cat and a dog " + std::u16string(25, u'x') + u" " + std::u16string(20, u'x');
   DocumentTermCounter counter;
   counter.count(u"something else entirely", filter);
   counter.count(text, filter);
