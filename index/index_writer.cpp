@@ -27,11 +27,35 @@ float perSecond(size_t count, Clock::time_point start, Clock::time_point end) {
 }  // namespace
 
 IndexWriter::IndexWriter(IndexFile& index, IndexWriterOptions options, FlushedCallback flushed)
-    : index_(index), options_(std::move(options)), flushed_(std::move(flushed)), filter_(options_.filter) {}
+    : index_(index),
+      options_(std::move(options)),
+      yielder_(options_.yieldInterval),
+      flushed_(std::move(flushed)),
+      filter_(options_.filter) {}
 
 IndexWriter::~IndexWriter() { flush(); }
 
+size_t IndexWriter::bufferedDocuments() const {
+  std::lock_guard lock(mutex_);
+  return documents_.size();
+}
+
+size_t IndexWriter::bufferedPostings() const {
+  std::lock_guard lock(mutex_);
+  return postings_.size();
+}
+
+IndexWriter::Totals IndexWriter::totals() const {
+  std::lock_guard lock(mutex_);
+  return totals_;
+}
+
 uint64_t IndexWriter::bufferedBytes() const {
+  std::lock_guard lock(mutex_);
+  return bytesBuffered();
+}
+
+uint64_t IndexWriter::bytesBuffered() const {
   return postings_.size() * kBytesPerPosting + terms_.memoryBytes() + lastPosting_.capacity() * sizeof(uint32_t) +
          documents_.capacity() * sizeof(uint32_t);
 }
@@ -49,25 +73,34 @@ void IndexWriter::bufferPosting(std::u16string_view term, uint32_t documentId, f
 }
 
 bool IndexWriter::addText(uint32_t documentId, std::u16string_view text) {
+  std::lock_guard lock(mutex_);
   counter_.count(text, filter_);
   documentStart_ = postings_.size();
   for (const DocumentTermCounter::Counted& counted : counter_.terms())
     if (isStorableTerm(counted.term)) bufferPosting(counted.term, documentId, counter_.weightOf(counted));
-  documents_.push_back(documentId);
-  return flushIfOverBudget();
+  return finishDocument(documentId);
 }
 
 bool IndexWriter::addTerms(uint32_t documentId, std::span<const WeightedTerm> terms) {
+  std::lock_guard lock(mutex_);
   documentStart_ = postings_.size();
   for (const WeightedTerm& term : terms)
     if (isStorableTerm(term.term)) bufferPosting(term.term, documentId, term.weight);
-  documents_.push_back(documentId);
-  return flushIfOverBudget();
+  return finishDocument(documentId);
 }
 
-bool IndexWriter::flushIfOverBudget() { return bufferedBytes() < options_.memoryBudget || flush(); }
+bool IndexWriter::finishDocument(uint32_t documentId) {
+  documents_.push_back(documentId);
+  yielder_.maybeYield();
+  return bytesBuffered() < options_.memoryBudget || flushBuffered();
+}
 
 bool IndexWriter::flush() {
+  std::lock_guard lock(mutex_);
+  return flushBuffered();
+}
+
+bool IndexWriter::flushBuffered() {
   if (documents_.empty()) return true;
   if (!writeBatch()) return false;
   totals_.flushes += 1;

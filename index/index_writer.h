@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -11,6 +13,7 @@
 #include "index/document_term_counter.h"
 #include "index/term_filter.h"
 #include "index/term_interner.h"
+#include "index/work_yielder.h"
 #include "platform/file.h"
 #include "store/chain_tail_table.h"
 #include "store/index_file.h"
@@ -21,6 +24,9 @@ struct IndexWriterOptions {
   // Buffered postings and terms are written once they take this much memory.
   uint64_t memoryBudget = uint64_t{64} << 20;
   TermFilterOptions filter;
+  // "globalIndexSleepInterval": adding documents sleeps 1 ms after this
+  // much work so that it never monopolises the processor; 0 = never.
+  std::chrono::milliseconds yieldInterval{0};
 };
 
 // Adds documents to a main index in batches. Documents are buffered in
@@ -33,12 +39,15 @@ struct IndexWriterOptions {
 // A document's postings are durable when the flush that holds them returns
 // true; only then is the flushed callback told its id (the caller marks it
 // indexed there), so a crash before that re-indexes it rather than losing it.
-// One writer object per index file and thread; other handles and processes
-// may write the file between flushes (the writer then forgets what it knew
-// about the file).
+// One writer object per index file; its calls may come from several threads
+// (they take turns, a flush holding up the others). Other handles and
+// processes may write the file between flushes (the writer then forgets
+// what it knew about the file).
 class IndexWriter {
  public:
-  // Receives the ids of the documents whose postings a flush made durable, in the order they were added.
+  // Receives the ids of the documents whose postings a flush made durable,
+  // in the order they were added. It runs inside the flush and must not
+  // call the writer.
   using FlushedCallback = std::function<void(std::span<const uint32_t> documentIds)>;
 
   // `index` must be a writable main index (cached I/O).
@@ -60,8 +69,8 @@ class IndexWriter {
   // is all durable. On failure the batch stays buffered.
   bool flush();
 
-  size_t bufferedDocuments() const { return documents_.size(); }
-  size_t bufferedPostings() const { return postings_.size(); }
+  size_t bufferedDocuments() const;
+  size_t bufferedPostings() const;
   // Memory the buffer takes, as the budget counts it (the flush's sorting
   // space included).
   uint64_t bufferedBytes() const;
@@ -73,7 +82,7 @@ class IndexWriter {
     // Terms left out because their part of the index could not be read.
     uint64_t skippedTerms = 0;
   };
-  const Totals& totals() const { return totals_; }
+  Totals totals() const;
 
  private:
   struct BufferedPosting {
@@ -82,12 +91,17 @@ class IndexWriter {
     float weight;
   };
 
+  // The helpers below expect mutex_ to be held.
   void bufferPosting(std::u16string_view term, uint32_t documentId, float weight);
-  bool flushIfOverBudget();
+  uint64_t bytesBuffered() const;
+  bool finishDocument(uint32_t documentId);
+  bool flushBuffered();
   bool writeBatch();
 
+  mutable std::mutex mutex_;
   IndexFile& index_;
   IndexWriterOptions options_;
+  WorkYielder yielder_;
   FlushedCallback flushed_;
   TermFilter filter_;
   DocumentTermCounter counter_;

@@ -6,6 +6,7 @@
 // added, and two-term AND query and prefix completion latency on the
 // indexes of the last round.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <time.h>
 
 #include <fstream>
@@ -63,6 +64,8 @@ template <typename Build>
 Run measure(Build&& build, const std::filesystem::path& path) {
   Run run;
   std::filesystem::remove_all(path);
+  // Memory freed by the previous run goes back first, so that reuse of it does not hide this run's peak.
+  malloc_trim(0);
   resetPeak();
   const uint64_t before = statusBytes("VmRSS");
   const double cpu = processSeconds();
