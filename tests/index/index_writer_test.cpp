@@ -160,6 +160,30 @@ TEST_F(IndexWriterTest, TermsListedTwiceInOneDocumentGetOnePostingWithTheSummedW
   EXPECT_EQ(written.size(), 2u);
 }
 
+TEST_F(IndexWriterTest, TermOfAKeyWhoseChainIsBrokenIsLeftOutRatherThanStoredTwice) {
+  auto index = open("writer.zidx");
+  IndexWriter writer(*index);
+  writer.addText(1, u"internationala internationalb");
+  ASSERT_TRUE(writer.flush());
+  // Break the link behind the chain's first record.
+  std::optional<TermRecord> head = index->termRecordFor(u"internationa");
+  ASSERT_TRUE(head && head->next.isNullLink() == false);
+  {
+    File file = File::open(dir_.file("writer.zidx"), File::Access::ReadWrite);
+    const uint64_t position = 4096 + uint64_t{head->address.block()} * index->clusterSize() + head->address.offsetInBlock();
+    const uint64_t outside = RecordAddress::inBlock(60000, 8).value;
+    ASSERT_TRUE(file.writeAt(position + 8, &outside, sizeof outside));
+  }
+  auto reopened = open("writer.zidx");
+  IndexWriter again(*reopened);
+  again.addText(2, u"internationala internationalz");
+  ASSERT_TRUE(again.flush());
+  EXPECT_EQ(again.totals().skippedTerms, 1u);
+  auto written = contents(*reopened);
+  EXPECT_EQ(written[u"internationala"].size(), 2u) << "the readable part of the chain still takes postings";
+  EXPECT_EQ(written.count(u"internationalz"), 0u) << "a second key would have been inserted for it";
+}
+
 TEST(DocumentTermCounter, CountsAcceptedTermsAndWeighsThemLikeTheTermTable) {
   const TermFilter filter;
   // The run of x is cut to 20 units and joins the one of exactly 20.
