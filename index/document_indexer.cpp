@@ -84,6 +84,10 @@ bool AddDocuments(IndexFile& index, std::vector<DocumentTerms> documents, const 
       written &= session->appendPostings(*lookup.record, postings);
       continue;
     }
+    if (lookup.unreadable) {
+      written = false;
+      continue;
+    }
     if (term.size() < prefixLength) {
       written &= !lookup.keyStored && session->insertTerm(term, postings, SplitMode::Normal);
       continue;

@@ -121,7 +121,7 @@ bool IndexWriter::writeBatch() {
   if (!session) return false;
   const File& handle = session->handle();
   // What this writer remembers of the chains holds only if nobody else wrote since.
-  if (!knownFile_ || handle.stamp() != knownFile_) tails_.clear();
+  if (knownVersion_ != session->startVersion()) tails_.clear();
 
   const Clock::time_point groupStart = Clock::now();
   // The distinct terms in code-unit order, and every term's postings
@@ -144,6 +144,8 @@ bool IndexWriter::writeBatch() {
                                                                    start[number + 1] - start[number])});
 
   const Clock::time_point mergeStart = Clock::now();
+  // Others learn of the change (the header's counter) before its first block reaches the file.
+  if (!session->beginChange()) return false;
   const uint64_t fileSize = session->fileSize();
   const RecordSpace space = RecordSpace::ofSection(index_.base(), index_.clusterSize(), fileSize, index_.weighted());
   BlockWriteBack writes(handle, space.firstBlockPosition, space.blockSize, fileSize);
@@ -151,12 +153,12 @@ bool IndexWriter::writeBatch() {
   TreeMerge merge(*session, writes, appender);
   std::optional<RecordAddress> root = merge.merge(batch);
   const Clock::time_point commitStart = Clock::now();
-  if (!root || !index_.commitBatch(handle, writes, *root)) {
+  if (!root || !session->commitBatch(writes, *root)) {
     tails_.clear();
-    knownFile_.reset();
+    knownVersion_.reset();
     return false;
   }
-  knownFile_ = handle.stamp();
+  knownVersion_ = session->currentVersion();
   totals_.skippedTerms += merge.skippedTerms();
   const Clock::time_point end = Clock::now();
   index_.setRates({perSecond(batch.size(), groupStart, mergeStart), perSecond(batch.size(), mergeStart, commitStart),

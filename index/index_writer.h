@@ -16,6 +16,7 @@
 #include "index/work_yielder.h"
 #include "platform/file.h"
 #include "store/chain_tail_table.h"
+#include "store/file_io.h"
 #include "store/index_file.h"
 
 namespace brambel {
@@ -111,8 +112,8 @@ class IndexWriter {
   std::vector<uint32_t> lastPosting_;  // per term: index of its latest posting + 1
   size_t documentStart_ = 0;           // first posting of the document being added
   ChainTailTable tails_;
-  // The file as this writer left it; the tails are only good while it stays so.
-  std::optional<File::Stamp> knownFile_;
+  // The section as this writer left it; the tails are only good while it stays so.
+  std::optional<SectionVersion> knownVersion_;
   Totals totals_;
 };
 

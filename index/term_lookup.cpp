@@ -29,12 +29,14 @@ class BatchLookup {
   // keys lie below `upperBound`.
   void visit(RecordAddress address, size_t first, size_t last,
              std::optional<std::u16string> upperBound, int depth) {
-    if (depth > IndexSession::kMaxDepth) return;
-    std::optional<IndexNode> node = session_.readNode(address);
-    if (!node) return;
+    std::optional<IndexNode> node;
+    if (depth <= IndexSession::kMaxDepth) node = session_.readNode(address);
+    if (!node) {
+      for (size_t term = first; term < last; ++term) results_[term].unreadable = true;
+      return;
+    }
     const uint32_t live = IndexSession::liveKeyCount(
-        *node, upperBound ? std::optional<std::u16string_view>(*upperBound) : std::nullopt,
-        prefixLength_);
+        *node, upperBound ? std::optional<std::u16string_view>(*upperBound) : std::nullopt);
     size_t next = first;
     for (uint32_t k = 0; k < live && next < last; ++k) {
       const std::u16string_view key = node->key(k);
@@ -72,7 +74,7 @@ class BatchLookup {
       }
       record = session_.readTermRecord(record->next);
     }
-    result.keyStored = false;
+    result.unreadable = true;
   }
 
   IndexSession& session_;

@@ -24,9 +24,11 @@ struct TermLookup {
   // For a long term whose key is stored but which is not in the key's
   // chain: the chain's last record, to which the term can be appended.
   std::optional<TermRecord> chainEnd;
-  // The term's key is in the tree (false when its chain could not be read:
-  // then the term can neither be found nor safely inserted).
+  // The term's key is in the tree.
   bool keyStored = false;
+  // The node or chain where the term would be could not be read: the term
+  // can neither be found nor safely inserted (it may be there).
+  bool unreadable = false;
 };
 
 // Looks up a batch of terms, sorted in ascending code-unit order, in one walk

@@ -104,11 +104,10 @@ std::optional<uint64_t> File::size() const {
   return static_cast<uint64_t>(status.st_size);
 }
 
-std::optional<File::Stamp> File::stamp() const {
+std::optional<File::Identity> File::identity() const {
   struct stat status;
   if (fstat(descriptor_, &status) != 0) return std::nullopt;
-  return Stamp{static_cast<uint64_t>(status.st_size),
-               int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
+  return Identity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
 bool File::sync() const { return ::fdatasync(descriptor_) == 0; }

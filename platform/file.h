@@ -45,14 +45,14 @@ class File {
   bool writeAt(uint64_t position, const void* bytes, size_t length) const;
 
   std::optional<uint64_t> size() const;
-  // Size and last modification (nanoseconds), to tell whether someone else
-  // changed the file since it was last seen.
-  struct Stamp {
-    uint64_t size = 0;
-    int64_t modified = 0;
-    friend bool operator==(const Stamp&, const Stamp&) = default;
+  // Which file this is (device and inode): a file renamed over the same
+  // name is another file.
+  struct Identity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    friend bool operator==(const Identity&, const Identity&) = default;
   };
-  std::optional<Stamp> stamp() const;
+  std::optional<Identity> identity() const;
   // Forces written data to stable storage.
   bool sync() const;
 

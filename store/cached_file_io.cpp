@@ -160,29 +160,28 @@ uint64_t CachedFileIo::roundToBlock(uint64_t size) const {
   return firstBlock_ + (size - firstBlock_ + blockSize_ - 1) / blockSize_ * blockSize_;
 }
 
-void CachedFileIo::attach(const File& handle, bool writer) {
-  auto stamp = handle.stamp();
+void CachedFileIo::attach(const File& handle, bool writer, const SectionVersion& version) {
   std::lock_guard lock(mutex_);
-  // Someone else wrote the file since this object last finished with it:
-  // what is cached may be stale. Blocks with pending writes exist only while
-  // this object's own writer is active, and the writer lock keeps others out.
-  if (stamp && knownStamp_ != stamp && pending_.empty() && activeWriters_ == 0) {
-    if (knownStamp_) dropAllBlocks();
-    fileEnd_ = roundToBlock(stamp->size);
-    knownStamp_ = stamp;
+  // Someone else changed the section since this object last saw it: what is
+  // cached may be stale. Blocks with pending writes exist only while this
+  // object's own writer is active, and the writer lock keeps others out.
+  if (knownVersion_ != version && pending_.empty() && activeWriters_ == 0) {
+    dropAllBlocks();
+    fileEnd_ = roundToBlock(version.size);
+    knownVersion_ = version;
   }
   if (writer) {
     ++activeWriters_;
-    if (stamp) fileEnd_ = std::max(fileEnd_, roundToBlock(stamp->size));
+    fileEnd_ = std::max(fileEnd_, roundToBlock(version.size));
   }
 }
 
-bool CachedFileIo::release(const File& handle, bool writer) {
+bool CachedFileIo::release(const File& handle, bool writer, const SectionVersion& version) {
   std::lock_guard lock(mutex_);
   if (!writer) return true;
   bool written = flushPending(handle, SIZE_MAX);
   --activeWriters_;
-  if (written) knownStamp_ = handle.stamp();
+  knownVersion_ = written ? std::optional(version) : std::nullopt;
   return written;
 }
 

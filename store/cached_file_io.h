@@ -48,8 +48,8 @@ class CachedFileIo final : public FileIo {
   CachedFileIo(const CachedFileIo&) = delete;
   CachedFileIo& operator=(const CachedFileIo&) = delete;
 
-  void attach(const File& handle, bool writer) override;
-  bool release(const File& handle, bool writer) override;
+  void attach(const File& handle, bool writer, const SectionVersion& version) override;
+  bool release(const File& handle, bool writer, const SectionVersion& version) override;
   void startReadAhead(File handle, RecordAddress root) override;
 
   std::optional<IdBlock> readIdBlock(const File& handle, RecordAddress address, uint32_t knownCapacity,
@@ -139,8 +139,8 @@ class CachedFileIo final : public FileIo {
   // Counts writes to the file and dropped blocks, so that a block read
   // without the lock is not inserted when it may predate one of them.
   uint64_t contentEpoch_ = 0;
-  // How the file looked when this object last finished with it.
-  std::optional<File::Stamp> knownStamp_;
+  // The section as this object last saw it; what is cached belongs to it.
+  std::optional<SectionVersion> knownVersion_;
 
   std::atomic<uint64_t> hits_{0};
   std::atomic<uint64_t> misses_{0};

@@ -14,8 +14,8 @@ class DirectFileIo final : public FileIo {
  public:
   explicit DirectFileIo(bool compressIdBlocks = false) : compressIdBlocks_(compressIdBlocks) {}
 
-  void attach(const File&, bool) override {}
-  bool release(const File& handle, bool writer) override { return true; }
+  void attach(const File&, bool, const SectionVersion&) override {}
+  bool release(const File&, bool, const SectionVersion&) override { return true; }
   void startReadAhead(File handle, RecordAddress root) override {}
 
   std::optional<IdBlock> readIdBlock(const File& handle, RecordAddress address, uint32_t knownCapacity,

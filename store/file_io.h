@@ -13,6 +13,19 @@
 
 namespace brambel {
 
+// What a cached copy of a section rests on. Every writer session that
+// changes the section bumps the change counter of its header, once before
+// its first change reaches the file and once after its last one did, so a
+// handle that finds the counter (or the file, or its size) other than it
+// left it knows that what it cached may be stale. The size also catches
+// writers that do not keep the counter.
+struct SectionVersion {
+  File::Identity file;
+  uint32_t changeCount = 0;
+  uint64_t size = 0;
+  friend bool operator==(const SectionVersion&, const SectionVersion&) = default;
+};
+
 // How an index section reaches its file. The two kinds address records
 // differently (see RecordAddress), so a section is always opened with the
 // kind that wrote it. Every operation is given the handle of the store
@@ -27,12 +40,14 @@ class FileIo {
   virtual ~FileIo() = default;
 
   // Called when a store operation starts with `handle` (writer: holding the
-  // writer lock). Learns the end of the file and drops cached blocks that
-  // another writer may have changed since this object last saw the file.
-  virtual void attach(const File& handle, bool writer) = 0;
+  // writer lock) on the section as `version` shows it. Learns the end of the
+  // file and drops cached blocks when the version is not the one this object
+  // last saw (someone else may have changed them).
+  virtual void attach(const File& handle, bool writer, const SectionVersion& version) = 0;
   // Called when the operation ends, before the handle is closed. A writer's
-  // changes are all on disk when it returns true.
-  virtual bool release(const File& handle, bool writer) = 0;
+  // changes are all on disk when it returns true, and `version` (the section
+  // as the writer leaves it) is what the cache now shows.
+  virtual bool release(const File& handle, bool writer, const SectionVersion& version) = 0;
 
   // Takes over a read-only handle to load the top of the tree in the
   // background; the direct kind just closes it.

@@ -27,6 +27,7 @@ uint32_t prefixOrDefault(int prefixLength) {
 std::array<uint8_t, IndexHeader::kSize> IndexHeader::encode() const {
   std::array<uint8_t, kSize> bytes{};
   storeLe32(bytes.data(), version);
+  storeLe32(bytes.data() + 4, changeCount);
   storeLe64(bytes.data() + 8, root.value);
   storeLe32(bytes.data() + 16, minDegree);
   storeLe32(bytes.data() + 20, prefixLength);
@@ -40,6 +41,7 @@ std::array<uint8_t, IndexHeader::kSize> IndexHeader::encode() const {
 IndexHeader IndexHeader::decode(const uint8_t* bytes) {
   IndexHeader header;
   header.version = loadLe32(bytes);
+  header.changeCount = loadLe32(bytes + 4);
   header.root = RecordAddress{loadLe64(bytes + 8)};
   header.minDegree = loadLe32(bytes + 16);
   header.prefixLength = loadLe32(bytes + 20);
@@ -57,6 +59,10 @@ uint64_t defaultCacheSize(std::optional<uint64_t> fileSize) {
   if (kilobytes < 150000) return 8388608;
   if (kilobytes < 250000) return 12582912;
   return 16777216;
+}
+
+SectionVersion sectionVersion(const File& handle, const IndexHeader& header) {
+  return SectionVersion{handle.identity().value_or(File::Identity{}), header.changeCount, handle.size().value_or(0)};
 }
 
 IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileOptions& options)
@@ -95,14 +101,19 @@ IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileO
     if (!geometry_.isPlausible() || (cached_ && geometry_.nodeSize() > clusterSize_)) return;
     if (cached_) io_ = std::make_unique<CachedFileIo>(path_, base_, clusterSize_, sectorSize_, geometry_);
     io_->setCacheSize(cacheSize);
-    io_->attach(handle, true);
+    io_->attach(handle, true, sectionVersion(handle, header()));
     bool created = createSection(handle);
-    io_->release(handle, true);
+    io_->release(handle, true, sectionVersion(handle, header()));
     // A new section is durable, name and all, before anyone relies on it.
     if (!created || !handle.sync() || !syncParentDirectory(path_)) setRoot(RecordAddress::none());
   } else if (cached_) {
     io_ = std::make_unique<CachedFileIo>(path_, base_, clusterSize_, sectorSize_, geometry_);
     io_->setCacheSize(cacheSize);
+    // What the read-ahead loads belongs to the section as read here.
+    if (auto header = readSessionHeader(handle)) {
+      io_->attach(handle, false, sectionVersion(handle, *header));
+      io_->release(handle, false, sectionVersion(handle, *header));
+    }
   }
   handle.close();
 
@@ -114,13 +125,9 @@ IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileO
 
 IndexFile::~IndexFile() {
   if (isValid() && !readOnly_) {
-    File handle = acquireWriter(std::nullopt);
-    if (handle.isOpen()) {
-      io_->attach(handle, true);
-      io_->writeBackAll(handle);
-      io_->release(handle, true);
-      handle.sync();
-    }
+    // Sessions leave nothing unwritten unless writing failed; what is on
+    // disk is made durable.
+    if (auto session = beginWrite()) session->handle().sync();
   }
   io_.reset();
 }
@@ -192,7 +199,23 @@ bool IndexFile::createSection(const File& handle) {
   IndexNode root(geometry_);
   if (io_->writeNode(handle, root).isNone()) return false;
   setRoot(root.address);
-  return rewriteHeader(handle);
+  return writeHeader(handle, header());
+}
+
+std::optional<IndexHeader> IndexFile::readSessionHeader(const File& handle) {
+  uint8_t bytes[IndexHeader::kSize];
+  if (!handle.readExactlyAt(base_, bytes, sizeof bytes)) return std::nullopt;
+  IndexHeader found = IndexHeader::decode(bytes);
+  IndexHeader opened = header();
+  // Another file may have been renamed over the name (an optimise); it is
+  // followed only while it has the shape this object was opened with.
+  if (found.version != 0 || found.root.isNone() || found.minDegree != opened.minDegree ||
+      found.prefixLength != opened.prefixLength || found.clusterSize != opened.clusterSize ||
+      found.sectorSize != opened.sectorSize || found.weighted != opened.weighted ||
+      found.compressed != opened.compressed) {
+    return std::nullopt;
+  }
+  return found;
 }
 
 IndexHeader IndexFile::header() const {
@@ -207,8 +230,8 @@ IndexHeader IndexFile::header() const {
   return header;
 }
 
-bool IndexFile::rewriteHeader(const File& handle) {
-  auto bytes = header().encode();
+bool IndexFile::writeHeader(const File& handle, const IndexHeader& header) {
+  auto bytes = header.encode();
   return io_->writeRaw(handle, base_, bytes.data(), bytes.size());
 }
 
@@ -259,55 +282,43 @@ std::optional<TermRecord> IndexFile::termRecordFor(std::u16string_view key) {
 
 std::optional<IndexSession> IndexFile::beginRead() {
   if (!isValid()) return std::nullopt;
-  File handle = File::open(path_, File::Access::Read);
-  if (!handle.isOpen()) return std::nullopt;
-  return IndexSession(*this, std::move(handle), false);
+  return beginSession(File::open(path_, File::Access::Read), false);
 }
 
 std::optional<IndexSession> IndexFile::beginWrite(std::optional<std::chrono::milliseconds> limit) {
   if (!isValid() || readOnly_) return std::nullopt;
-  File handle = acquireWriter(limit);
-  if (!handle.isOpen()) return std::nullopt;
-  return IndexSession(*this, std::move(handle), true);
+  return beginSession(acquireWriter(limit), true);
 }
 
-bool IndexFile::commitBatch(const File& writerHandle, BlockWriteBack& writes, RecordAddress root) {
-  if (!cached_ || readOnly_) return false;
-  IndexHeader next = header();
-  next.root = root;
-  const auto bytes = next.encode();
-  const bool committed = writes.commit(base_, bytes);
-  // Blocks rewritten before a failure are stale in the cache too.
-  io_->forgetBlocks(writes.rewrittenBlocks());
-  if (committed) setRoot(root);
-  return committed;
+std::optional<IndexSession> IndexFile::beginSession(File handle, bool writer) {
+  if (!handle.isOpen()) return std::nullopt;
+  auto found = readSessionHeader(handle);
+  if (!found) return std::nullopt;
+  // Under the writer lock the header is the latest; a reader's copy only
+  // serves its own session.
+  if (writer) setRoot(found->root);
+  return IndexSession(*this, std::move(handle), writer, *found);
 }
 
 bool IndexFile::flushSome() {
   if (!isValid() || readOnly_) return false;
-  File handle = acquireWriter(kFlushWriterLimit);
-  if (!handle.isOpen()) return true;
-  ChainTails tails = borrowChainTails(handle);
-  io_->attach(handle, true);
-  io_->writeBackSome(handle);
-  // A writer's release leaves nothing behind unless writing failed.
-  const bool written = io_->release(handle, true);
-  returnChainTails(std::move(tails), handle, written);
-  return !written;
+  auto session = beginWrite(kFlushWriterLimit);
+  // A writer's session leaves nothing behind unless writing failed.
+  return !session || !session->finish();
 }
 
-ChainTails IndexFile::borrowChainTails(const File& writerHandle) {
+ChainTails IndexFile::borrowChainTails(const SectionVersion& version) {
   std::lock_guard lock(chainTailsMutex_);
   ChainTails tails = std::move(chainTails_);
   chainTails_.clear();
-  if (!chainTailsStamp_ || writerHandle.stamp() != chainTailsStamp_) tails.clear();
+  if (chainTailsVersion_ != version) tails.clear();
   return tails;
 }
 
-void IndexFile::returnChainTails(ChainTails tails, const File& writerHandle, bool written) {
+void IndexFile::returnChainTails(ChainTails tails, std::optional<SectionVersion> version) {
   std::lock_guard lock(chainTailsMutex_);
-  chainTailsStamp_ = written ? writerHandle.stamp() : std::nullopt;
-  if (chainTailsStamp_) chainTails_ = std::move(tails);
+  chainTailsVersion_ = version;
+  if (chainTailsVersion_) chainTails_ = std::move(tails);
 }
 
 }  // namespace brambel

@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "platform/file.h"
-#include "store/block_write_back.h"
 #include "store/chain_tails.h"
 #include "store/file_io.h"
 #include "store/index_node.h"
@@ -35,7 +34,8 @@ struct IndexFileOptions {
 
 // Header of a section, 40 bytes at its base offset B:
 //   0   u32  format version, 0
-//   4   u32  reserved
+//   4   u32  change counter (see SectionVersion); a field the format leaves
+//            reserved, so readers that do not know it never look at it
 //   8   u64  RecordAddress of the root node
 //   16  u32  minimum degree t
 //   20  u32  key prefix length p
@@ -48,6 +48,7 @@ struct IndexHeader {
   static constexpr size_t kSize = 40;
 
   uint32_t version = 0;
+  uint32_t changeCount = 0;
   RecordAddress root = RecordAddress::none();
   uint32_t minDegree = 0;
   uint32_t prefixLength = 0;
@@ -65,8 +66,10 @@ struct IndexHeader {
 // longer terms and chains of id blocks holding each term's postings.
 //
 // No file handle stays open between operations: every read or update runs
-// in an IndexSession that opens its own handle. One writer at a time holds
-// the file (across threads and processes); readers take no lock.
+// in an IndexSession that opens its own handle and reads the header afresh,
+// so that it follows what other handles (in this or another process) did to
+// the tree since. One writer at a time holds the file (across threads and
+// processes); readers take no lock.
 class IndexFile {
  public:
   static constexpr std::chrono::milliseconds kOpenWriterLimit{30000};
@@ -92,6 +95,7 @@ class IndexFile {
 
   const std::filesystem::path& path() const { return path_; }
   uint64_t base() const { return base_; }
+  // The root as this object last saw it (each session reads its own).
   RecordAddress root() const;
   NodeGeometry geometry() const { return geometry_; }
   uint32_t prefixLength() const { return geometry_.prefixLength; }
@@ -117,11 +121,6 @@ class IndexFile {
   // invalid, or the lock was not obtained.
   std::optional<IndexSession> beginWrite(std::optional<std::chrono::milliseconds> limit = std::nullopt);
 
-  // Commits a batch update made in the write session holding `writerHandle`:
-  // writes it in its safe order with a header naming `root`, then takes
-  // `root` as the root and forgets cached copies of the rewritten blocks.
-  bool commitBatch(const File& writerHandle, BlockWriteBack& writes, RecordAddress root);
-
   // Writes back a little of the cache when the writer lock is free within
   // 500 ms; true when more remains to be written.
   bool flushSome();
@@ -132,14 +131,18 @@ class IndexFile {
   File acquireWriter(std::optional<std::chrono::milliseconds> limit);
   bool readHeader(const File& handle);
   bool createSection(const File& handle);
-  bool rewriteHeader(const File& handle);
+  // The header as a session finds it: none when it cannot be read or no
+  // longer describes the section this object opened.
+  std::optional<IndexHeader> readSessionHeader(const File& handle);
+  bool writeHeader(const File& handle, const IndexHeader& header);
   void setRoot(RecordAddress root);
   IndexHeader header() const;
+  std::optional<IndexSession> beginSession(File handle, bool writer);
   // A writer borrows the chain tails for its operation and hands them back
-  // with the file as it leaves it; tails outlive the operation only while
-  // nobody else writes the file in between (its stamp tells).
-  ChainTails borrowChainTails(const File& writerHandle);
-  void returnChainTails(ChainTails tails, const File& writerHandle, bool written);
+  // with the section's version as it leaves it (none when writing failed);
+  // tails outlive the operation only while nobody else changes the section.
+  ChainTails borrowChainTails(const SectionVersion& version);
+  void returnChainTails(ChainTails tails, std::optional<SectionVersion> version);
 
   std::filesystem::path path_;
   uint64_t base_;
@@ -156,11 +159,14 @@ class IndexFile {
   std::unique_ptr<std::mutex> writerMutex_;  // writable sections only
   std::mutex chainTailsMutex_;
   ChainTails chainTails_;
-  std::optional<File::Stamp> chainTailsStamp_;  // the file as the last writer left it
+  std::optional<SectionVersion> chainTailsVersion_;  // the section as the last writer left it
   std::array<float, 3> rates_{};
 };
 
 // The cache size chosen for a file of `fileSize` bytes (none: size unknown).
 uint64_t defaultCacheSize(std::optional<uint64_t> fileSize);
+
+// The version a handle sees of a section with `header`.
+SectionVersion sectionVersion(const File& handle, const IndexHeader& header);
 
 }  // namespace brambel

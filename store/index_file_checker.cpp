@@ -41,7 +41,7 @@ class SectionChecker {
     ++report_.nodes;
     report_.depth = std::max(report_.depth, depth);
 
-    uint32_t live = IndexSession::liveKeyCount(*node, upper, p_);
+    uint32_t live = IndexSession::liveKeyCount(*node, upper);
     if (live < node->keyCount && report_.notes.size() < maxMessages_) {
       report_.notes.push_back("node " + hex(address) + " still holds " + std::to_string(node->keyCount - live) +
                               " keys of a split cut short");

@@ -19,27 +19,69 @@ bool isStorableTerm(std::u16string_view term) {
 
 }  // namespace
 
-IndexSession::IndexSession(IndexFile& index, File handle, bool writer)
-    : index_(&index), handle_(std::move(handle)), writer_(writer) {
-  if (writer_) chainTails_ = index_->borrowChainTails(handle_);
-  index_->io_->attach(handle_, writer_);
-  fileSize_ = handle_.size().value_or(0);
+IndexSession::IndexSession(IndexFile& index, File handle, bool writer, const IndexHeader& header)
+    : index_(&index),
+      handle_(std::move(handle)),
+      writer_(writer),
+      header_(header),
+      startVersion_(sectionVersion(handle_, header)) {
+  if (writer_) chainTails_ = index_->borrowChainTails(startVersion_);
+  index_->io_->attach(handle_, writer_, startVersion_);
+  fileSize_ = startVersion_.size;
 }
 
 IndexSession::IndexSession(IndexSession&& other) noexcept
     : index_(other.index_),
       handle_(std::move(other.handle_)),
       writer_(other.writer_),
+      header_(other.header_),
+      startVersion_(other.startVersion_),
+      changing_(other.changing_),
       fileSize_(other.fileSize_),
       chainTails_(std::move(other.chainTails_)) {}
 
-IndexSession::~IndexSession() {
-  if (!handle_.isOpen()) return;
-  const bool written = index_->io_->release(handle_, writer_);
-  if (writer_) index_->returnChainTails(std::move(chainTails_), handle_, written);
+IndexSession::~IndexSession() { finish(); }
+
+bool IndexSession::beginChange() {
+  if (!writer_) return false;
+  if (changing_) return true;
+  ++header_.changeCount;
+  changing_ = index_->writeHeader(handle_, header_);
+  return changing_;
 }
 
-RecordAddress IndexSession::root() const { return index_->root(); }
+bool IndexSession::finish() {
+  if (!handle_.isOpen()) return true;
+  bool written = true;
+  if (changing_) {
+    // The header goes after every record (a raw write flushes the cache first).
+    ++header_.changeCount;
+    written = index_->writeHeader(handle_, header_);
+  }
+  const SectionVersion left = sectionVersion(handle_, header_);
+  written = index_->io_->release(handle_, writer_, left) && written;
+  if (writer_) index_->returnChainTails(std::move(chainTails_), written ? std::optional(left) : std::nullopt);
+  handle_.close();
+  return written;
+}
+
+bool IndexSession::commitBatch(BlockWriteBack& writes, RecordAddress root) {
+  if (!beginChange()) return false;
+  IndexHeader next = header_;
+  next.root = root;
+  ++next.changeCount;
+  const auto bytes = next.encode();
+  const bool committed = writes.commit(index_->base(), bytes);
+  // Blocks rewritten before a failure are stale in the cache too.
+  index_->io_->forgetBlocks(writes.rewrittenBlocks());
+  if (!committed) return false;
+  header_ = next;
+  changing_ = false;  // the closing header is on disk already
+  index_->setRoot(root);
+  return true;
+}
+
+SectionVersion IndexSession::currentVersion() const { return sectionVersion(handle_, header_); }
 
 // A reader's cached copy of a block may predate records another process
 // appended to it since; a record that reads as missing or blank is read once
@@ -74,45 +116,61 @@ IdBlock IndexSession::readIdBlock(RecordAddress address, uint32_t knownCapacity)
   return IdBlock(capacity, index_->weighted());
 }
 
-RecordAddress IndexSession::writeNode(IndexNode& node) { return index_->io_->writeNode(handle_, node); }
+RecordAddress IndexSession::writeNode(IndexNode& node) {
+  if (!beginChange()) return RecordAddress::none();
+  return index_->io_->writeNode(handle_, node);
+}
 
 RecordAddress IndexSession::writeTermRecord(TermRecord& record) {
+  if (!beginChange()) return RecordAddress::none();
   return index_->io_->writeTermRecord(handle_, record);
 }
 
-RecordAddress IndexSession::writeIdBlock(IdBlock& block) { return index_->io_->writeIdBlock(handle_, block); }
+RecordAddress IndexSession::writeIdBlock(IdBlock& block) {
+  if (!beginChange()) return RecordAddress::none();
+  return index_->io_->writeIdBlock(handle_, block);
+}
 
 void IndexSession::setPriority(RecordAddress address, uint32_t priority) {
   index_->io_->setPriority(address, priority);
 }
 
-uint32_t IndexSession::liveKeyCount(const IndexNode& node, std::optional<std::u16string_view> upperBound,
-                                    uint32_t prefixLength) {
+uint32_t IndexSession::liveKeyCount(const IndexNode& node, std::optional<std::u16string_view> upperBound) {
   if (!upperBound) return node.keyCount;
   return node.lowerBound(*upperBound, node.keyCount);
 }
 
-std::optional<TermRecord> IndexSession::termRecordFor(std::u16string_view key) {
+IndexSession::KeyLookup IndexSession::lookupKey(std::u16string_view key) {
   const uint32_t p = index_->prefixLength();
   key = keyOf(key, p);
   std::optional<std::u16string> upper;
   RecordAddress address = root();
   for (int depth = 0; depth < kMaxDepth; ++depth) {
     auto node = readNode(address);
-    if (!node) return std::nullopt;
-    uint32_t live = liveKeyCount(*node, upper, p);
+    if (!node) return {KeyState::Unreadable, {}};
+    uint32_t live = liveKeyCount(*node, upper);
     uint32_t i = node->lowerBound(key, live);
     if (i < live && compareKeys(node->key(i), key, p) == 0) {
-      if (node->keyIsFull(i)) return readTermRecord(node->value(i));
+      if (node->keyIsFull(i)) {
+        auto record = readTermRecord(node->value(i));
+        if (!record) return {KeyState::Unreadable, {}};
+        return {KeyState::Found, std::move(*record)};
+      }
       TermRecord record;
       record.firstIdBlock = node->value(i);
-      return record;
+      return {KeyState::Found, std::move(record)};
     }
-    if (node->isLeaf()) return std::nullopt;
+    if (node->isLeaf()) return {KeyState::Absent, {}};
     if (i < live) upper = std::u16string(node->key(i));
     address = node->child(i);
   }
-  return std::nullopt;
+  return {KeyState::Unreadable, {}};
+}
+
+std::optional<TermRecord> IndexSession::termRecordFor(std::u16string_view key) {
+  KeyLookup found = lookupKey(key);
+  if (found.state != KeyState::Found) return std::nullopt;
+  return std::move(found.record);
 }
 
 std::optional<TermRecord> IndexSession::findTerm(std::u16string_view term) {
@@ -282,8 +340,10 @@ std::optional<TermRecord> IndexSession::appendToChain(TermRecord& last, std::u16
 bool IndexSession::addPostings(std::u16string_view term, std::span<const Posting> postings, SplitMode mode) {
   if (!writer_ || !isStorableTerm(term)) return false;
   const uint32_t p = index_->prefixLength();
-  auto record = termRecordFor(term);
-  if (!record) return insertTerm(term, postings, mode);
+  KeyLookup found = lookupKey(term);
+  if (found.state == KeyState::Unreadable) return false;
+  if (found.state == KeyState::Absent) return insertTerm(term, postings, mode);
+  std::optional<TermRecord> record = std::move(found.record);
   if (term.size() < p) return appendPostings(*record, postings);
   std::u16string_view suffix = term.substr(p);
   std::unordered_set<uint64_t> seen;
@@ -335,7 +395,7 @@ bool IndexSession::insertNonFull(IndexNode& node, std::u16string_view term, std:
   std::optional<std::u16string> childUpper = i < node.keyCount ? std::u16string(node.key(i)) : upperBound;
   // Finish a split that was cut short between writing the parent and the
   // child: the child gives up the keys that already moved out.
-  uint32_t live = liveKeyCount(*child, childUpper, p);
+  uint32_t live = liveKeyCount(*child, childUpper);
   if (live < child->keyCount) {
     for (uint32_t j = live; j < child->keyCount; ++j) child->clearEntry(j);
     if (!child->isLeaf()) {
@@ -392,12 +452,11 @@ bool IndexSession::splitChild(IndexNode& parent, uint32_t index, IndexNode& chil
   const bool newRoot = parent.address.isNone();
   if (writeNode(parent).isNone()) return false;
   if (newRoot) {
-    RecordAddress oldRoot = index_->root();
+    IndexHeader split = header_;
+    split.root = parent.address;
+    if (!index_->writeHeader(handle_, split)) return false;
+    header_ = split;
     index_->setRoot(parent.address);
-    if (!index_->rewriteHeader(handle_)) {
-      index_->setRoot(oldRoot);
-      return false;
-    }
   }
 
   // Only now does the child give up its upper half.
@@ -424,7 +483,7 @@ bool IndexSession::walk(RecordAddress address, std::u16string_view prefix, std::
   auto node = readNode(address);
   if (!node) return true;
   std::u16string_view prefixKey = keyOf(prefix, p);
-  uint32_t live = liveKeyCount(*node, upperBound, p);
+  uint32_t live = liveKeyCount(*node, upperBound);
   for (uint32_t i = node->lowerBound(prefixKey, live); i <= live; ++i) {
     if (!node->isLeaf() && i < node->childCount) {
       std::optional<std::u16string> childUpper = i < live ? std::optional(std::u16string(node->key(i))) : upperBound;

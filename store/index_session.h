@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "store/block_write_back.h"
 #include "store/chain_tails.h"
+#include "store/file_io.h"
+#include "store/index_file.h"
 #include "store/id_block.h"
 #include "store/index_node.h"
 #include "store/record_address.h"
@@ -27,7 +30,13 @@ enum class SplitMode { Normal, Append };
 
 // One store operation on an IndexFile: owns the handle (and, for a writer,
 // the writer lock) from start to end, and gives access to the records and
-// the tree. Moving only; the handle is released and closed on destruction.
+// the tree. It works from the header as it found it at its start (the root
+// another handle may have split since this object last looked). Moving
+// only; the handle is released and closed on destruction.
+//
+// A writer session that changes the section bumps the header's change
+// counter before its first write and again once all its writes are on disk
+// (finish), so that every other handle drops what it cached meanwhile.
 //
 // Write order keeps the file readable at every step, so a writer killed at
 // any moment leaves a tree readers can walk: new records are written before
@@ -44,7 +53,25 @@ class IndexSession {
   bool isWriter() const { return writer_; }
   IndexFile& index() { return *index_; }
   const File& handle() const { return handle_; }
-  RecordAddress root() const;
+  RecordAddress root() const { return header_.root; }
+  // The section's version when the session started.
+  const SectionVersion& startVersion() const { return startVersion_; }
+
+  // A writer calls this before its first write reaches the file (the record
+  // writes below do it themselves); false when the header cannot be written.
+  bool beginChange();
+  // Ends the session: writes back everything a writer changed, then the
+  // header with the counter bumped. True when all of it is on disk (a reader:
+  // always). The destructor finishes a session not finished yet.
+  bool finish();
+  // Commits a batch update that a writer built outside the record writes
+  // below (see BlockWriteBack): bumps the change counter, writes the batch
+  // in its safe order with a header naming `root` and the counter bumped
+  // again, and takes `root` as the root. False when anything failed; the
+  // header on disk then still names the old root.
+  bool commitBatch(BlockWriteBack& writes, RecordAddress root);
+  // The section's version as this session has left it so far.
+  SectionVersion currentVersion() const;
   // Size of the file when the session started (the bound for every address and count).
   uint64_t fileSize() const { return fileSize_; }
 
@@ -60,8 +87,17 @@ class IndexSession {
   RecordAddress writeIdBlock(IdBlock& block);
   void setPriority(RecordAddress address, uint32_t priority);
 
-  // Lookup. termRecordFor finds a B-tree key (the first p units of a term);
-  // findTerm also follows the chain of a long term to its own record.
+  // Lookup. lookupKey descends to a B-tree key (the first p units of a
+  // term) and tells a key that is not there from one whose node or chain
+  // head cannot be read (which must not be inserted a second time);
+  // termRecordFor gives the record of a key that was found; findTerm also
+  // follows the chain of a long term to its own record.
+  enum class KeyState { Absent, Found, Unreadable };
+  struct KeyLookup {
+    KeyState state = KeyState::Absent;
+    TermRecord record;
+  };
+  KeyLookup lookupKey(std::u16string_view key);
   std::optional<TermRecord> termRecordFor(std::u16string_view key);
   std::optional<TermRecord> findTerm(std::u16string_view term);
   // Every posting of a term, following its id-block chain.
@@ -90,8 +126,7 @@ class IndexSession {
 
   // Keys of `node` that count: those below the separator `upperBound` its
   // parent holds for it (all keys when there is none).
-  static uint32_t liveKeyCount(const IndexNode& node, std::optional<std::u16string_view> upperBound,
-                               uint32_t prefixLength);
+  static uint32_t liveKeyCount(const IndexNode& node, std::optional<std::u16string_view> upperBound);
 
   // Capacity of the first id block of a new term.
   static constexpr uint32_t kFirstBlockCapacity = 3;
@@ -100,7 +135,7 @@ class IndexSession {
 
  private:
   friend class IndexFile;
-  IndexSession(IndexFile& index, File handle, bool writer);
+  IndexSession(IndexFile& index, File handle, bool writer, const IndexHeader& header);
 
   // The block an append starts from: the chain's remembered tail when it is
   // still good, else its first block (an unreadable one has no address).
@@ -119,6 +154,9 @@ class IndexSession {
   IndexFile* index_;
   File handle_;
   bool writer_;
+  IndexHeader header_;
+  SectionVersion startVersion_;
+  bool changing_ = false;  // the counter was bumped for this session's changes
   uint64_t fileSize_ = 0;
   ChainTails chainTails_;  // a writer's, borrowed from the index for the session
 };

@@ -56,7 +56,7 @@ std::optional<TreeMerge::Subtree> TreeMerge::mergeNode(RecordAddress address, st
   std::optional<IndexNode> node;
   if (depth < IndexSession::kMaxDepth) node = session_.readNode(address);
   const uint32_t p = geometry_.prefixLength;
-  const uint32_t live = node ? IndexSession::liveKeyCount(*node, upperBound, p) : 0;
+  const uint32_t live = node ? IndexSession::liveKeyCount(*node, upperBound) : 0;
   // A subtree that cannot be read cannot take keys without breaking the order.
   if (!node || (!node->isLeaf() && node->childCount < live + 1)) {
     skipped_ += terms.size();

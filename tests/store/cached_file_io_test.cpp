@@ -27,9 +27,11 @@ class CachedFileIoTest : public ::testing::Test {
   std::unique_ptr<CachedFileIo> makeIo(uint64_t cacheBytes) {
     auto io = std::make_unique<CachedFileIo>(path_, 0, kBlock, 512, kNodes);
     EXPECT_TRUE(io->setCacheSize(cacheBytes));
-    io->attach(handle_, true);
+    io->attach(handle_, true, version());
     return io;
   }
+
+  SectionVersion version() const { return SectionVersion{*handle_.identity(), 0, *handle_.size()}; }
 
   // A term record of `units` suffix units: 24 + 2·units bytes.
   static TermRecord recordOf(size_t units, char16_t fill = u'q') {
@@ -58,7 +60,7 @@ TEST_F(CachedFileIoTest, RecordsPackIntoBlocksAndANewBlockStartsAtOffsetZero) {
   IdBlock whole((kBlock - 32) / 8, true);
   EXPECT_EQ(io->writeIdBlock(handle_, whole), RecordAddress::inBlock(2, 0));
   ASSERT_TRUE(io->readIdBlock(handle_, whole.address, 0, true));
-  EXPECT_TRUE(io->release(handle_, true));
+  EXPECT_TRUE(io->release(handle_, true, version()));
 
   std::string bytes = readFileBytes(path_);
   ASSERT_EQ(bytes.size(), 4096u + 3 * kBlock);
@@ -88,11 +90,11 @@ TEST_F(CachedFileIoTest, CountsHitsAndMissesAndKeepsToItsCapacity) {
       TermRecord record = recordOf(2000);  // one block each
       io->writeTermRecord(handle_, record);
     }
-    io->release(handle_, true);
+    io->release(handle_, true, version());
   }
   auto io = std::make_unique<CachedFileIo>(path_, 0, kBlock, 512, kNodes);
   ASSERT_TRUE(io->setCacheSize(8 * kBlock));
-  io->attach(handle_, false);
+  io->attach(handle_, false, version());
   for (uint32_t block = 0; block < 40; ++block) ASSERT_TRUE(io->readTermRecord(handle_, RecordAddress::inBlock(block, 0)));
   EXPECT_EQ(io->misses(), 40u);  // the head loads the block, the text then hits it
   EXPECT_EQ(io->hits(), 40u);
@@ -111,11 +113,11 @@ TEST_F(CachedFileIoTest, HighPriorityBlocksOutliveOlderUseless) {
       TermRecord record = recordOf(2000);
       io->writeTermRecord(handle_, record);
     }
-    io->release(handle_, true);
+    io->release(handle_, true, version());
   }
   auto io = std::make_unique<CachedFileIo>(path_, 0, kBlock, 512, kNodes);
   ASSERT_TRUE(io->setCacheSize(16 * kBlock));
-  io->attach(handle_, false);
+  io->attach(handle_, false, version());
   // Block 0 is read first (least recent) but carries a high priority.
   ASSERT_TRUE(io->readTermRecord(handle_, RecordAddress::inBlock(0, 0)));
   io->setPriority(RecordAddress::inBlock(0, 0), 500);
