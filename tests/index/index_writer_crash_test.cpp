@@ -1,6 +1,8 @@
 // A batch writer killed in the middle of its flushes must leave an index
 // that opens, checks sound and finds every document whose flush was
-// acknowledged (the point where the caller marks a document indexed).
+// acknowledged (the point where the caller marks a document indexed); two
+// writer processes taking turns on one index must not lose each other's
+// documents.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -127,6 +129,45 @@ TEST(IndexWriterCrash, KillsDuringFlushesLoseNoAcknowledgedDocument) {
   EXPECT_EQ(killsInFlush, 20);
   EXPECT_GT(markedIds(marks).size(), 100u) << "the writers acknowledged hardly any work";
   munmap(state, sizeof(WriterState));
+}
+
+TEST(IndexWriterCrash, TwoWriterProcessesTakingTurnsKeepEveryDocument) {
+  testing::TempDir dir;
+  std::vector<pid_t> writers;
+  for (uint32_t first : {1u, 100001u}) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      OpenedMainIndex opened = OpenMainIndex(dir.path(), false, 512);
+      if (!opened.index) _exit(3);
+      IndexWriter writer(*opened.index);
+      for (uint32_t id = first; id < first + 400; ++id) {
+        writer.addText(id, documentText(id));
+        if (id % 25 == 0 && !writer.flush()) _exit(4);
+      }
+      _exit(writer.flush() ? 0 : 4);
+    }
+    writers.push_back(pid);
+  }
+  for (pid_t pid : writers) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer failed, status " << status;
+  }
+  ASSERT_TRUE(checkIndexFile(dir.file(kMainIndexFileName), 0, true).sound());
+  OpenedMainIndex opened = OpenMainIndex(dir.path(), true, 0);
+  std::optional<IndexSession> session = opened.index->beginRead();
+  ASSERT_TRUE(session);
+  std::optional<TermRecord> common = session->findTerm(u"common");
+  ASSERT_TRUE(common);
+  EXPECT_EQ(session->postingsOf(*common).size(), 800u);
+  for (uint32_t first : {1u, 100001u}) {
+    for (uint32_t id = first; id < first + 400; ++id) {
+      std::optional<TermRecord> record = session->findTerm(uniqueTerm(id));
+      ASSERT_TRUE(record) << "document " << id << " was lost";
+      EXPECT_EQ(session->postingsOf(*record), (std::vector<Posting>{{id, session->postingsOf(*record).front().weight}}));
+    }
+  }
 }
 
 }  // namespace
