@@ -111,7 +111,7 @@ IdBlock IndexSession::readIdBlock(RecordAddress address, uint32_t knownCapacity)
   auto block = io.readIdBlock(handle_, address, knownCapacity, index_->weighted());
   if (!block && io.reload(handle_, address)) block = io.readIdBlock(handle_, address, knownCapacity, index_->weighted());
   if (block) return *block;
-  const uint32_t largest = (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8;
+  const uint32_t largest = IdBlock::largestCapacity(index_->clusterSize());
   uint32_t capacity = knownCapacity != 0 && knownCapacity <= largest ? knownCapacity : kFirstBlockCapacity;
   return IdBlock(capacity, index_->weighted());
 }
@@ -239,7 +239,7 @@ IdBlock IndexSession::appendStart(const TermRecord& term, uint32_t& postingsBefo
 
 bool IndexSession::appendPostings(const TermRecord& term, std::span<const Posting> postings) {
   if (postings.empty()) return true;
-  const uint32_t largest = std::max<uint32_t>(1, (index_->clusterSize() - std::min<uint32_t>(index_->clusterSize(), 32)) / 8);
+  const uint32_t largest = IdBlock::largestCapacity(index_->clusterSize());
   std::vector<IdBlock> chain;
   std::vector<bool> changed;
   std::unordered_set<uint64_t> seen;
