@@ -60,6 +60,14 @@ uint64_t IndexWriter::bytesBuffered() const {
          documents_.capacity() * sizeof(uint32_t);
 }
 
+bool IndexWriter::makeRoom(size_t postings) {
+  // Sized once for the whole budget: growing by doubling would hold the
+  // old and the new array at once and overshoot the budget.
+  if (postings_.capacity() == 0) postings_.reserve(std::max<uint64_t>(1024, options_.memoryBudget / kBytesPerPosting));
+  if (postings_.size() + postings <= postings_.capacity()) return true;
+  return flushBuffered();
+}
+
 void IndexWriter::bufferPosting(std::u16string_view term, uint32_t documentId, float weight) {
   const uint32_t number = terms_.intern(term);
   if (number == lastPosting_.size()) lastPosting_.push_back(0);
@@ -75,18 +83,22 @@ void IndexWriter::bufferPosting(std::u16string_view term, uint32_t documentId, f
 bool IndexWriter::addText(uint32_t documentId, std::u16string_view text) {
   std::lock_guard lock(mutex_);
   counter_.count(text, filter_);
+  // A document that does not fit flushes the ones before it; should that
+  // fail it is buffered all the same.
+  const bool roomMade = makeRoom(counter_.terms().size());
   documentStart_ = postings_.size();
   for (const DocumentTermCounter::Counted& counted : counter_.terms())
     if (isStorableTerm(counted.term)) bufferPosting(counted.term, documentId, counter_.weightOf(counted));
-  return finishDocument(documentId);
+  return finishDocument(documentId) && roomMade;
 }
 
 bool IndexWriter::addTerms(uint32_t documentId, std::span<const WeightedTerm> terms) {
   std::lock_guard lock(mutex_);
+  const bool roomMade = makeRoom(terms.size());
   documentStart_ = postings_.size();
   for (const WeightedTerm& term : terms)
     if (isStorableTerm(term.term)) bufferPosting(term.term, documentId, term.weight);
-  return finishDocument(documentId);
+  return finishDocument(documentId) && roomMade;
 }
 
 bool IndexWriter::finishDocument(uint32_t documentId) {

@@ -93,6 +93,9 @@ class IndexWriter {
   };
 
   // The helpers below expect mutex_ to be held.
+  // Room in the posting buffer (reserved for the whole budget) for
+  // `postings` more, flushing when there is none; false when that flush failed.
+  bool makeRoom(size_t postings);
   void bufferPosting(std::u16string_view term, uint32_t documentId, float weight);
   uint64_t bytesBuffered() const;
   bool finishDocument(uint32_t documentId);
