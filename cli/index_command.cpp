@@ -367,8 +367,8 @@ const CommandRegistration kIndex([](CommandLine& line) {
 
   auto [batch, batchArgs] = addIndexCommand(
       line, "add-batch",
-      "adds every document of LIST (lines of ID, a tab and PATH) in batches of 2048; prints documents per second and the "
-      "three rate figures (mean over the batches)",
+      "adds every document of LIST (lines of ID, a tab and PATH), flushing whenever 64 MiB of postings are buffered; "
+      "prints documents per second and the three rate figures (mean over the flushes)",
       &runAddBatch);
   batch->add_option("LIST", batchArgs->file, "the list of documents")->required();
 
