@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "index/index_optimiser.h"
+
 namespace brambel {
 
 namespace {
@@ -24,6 +26,7 @@ OpenedMainIndex OpenMainIndex(const std::filesystem::path& directory, bool readO
   std::error_code error;
   if (!readOnly) std::filesystem::create_directories(directory, error);
   const std::filesystem::path path = directory / kMainIndexFileName;
+  if (!readOnly) RecoverInterruptedOptimise(path);
   OpenedMainIndex opened;
   opened.index = std::make_unique<IndexFile>(path, 0, mainIndexOptions(readOnly, indexCacheSizeKb));
   if (!opened.index->isValid()) {

@@ -110,6 +110,12 @@ std::optional<File::Identity> File::identity() const {
   return Identity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
 }
 
+std::optional<File::Identity> File::identityOf(const std::filesystem::path& path) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return Identity{static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
+}
+
 bool File::sync() const { return ::fdatasync(descriptor_) == 0; }
 
 bool syncParentDirectory(const std::filesystem::path& path) {

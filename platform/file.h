@@ -53,6 +53,8 @@ class File {
     friend bool operator==(const Identity&, const Identity&) = default;
   };
   std::optional<Identity> identity() const;
+  // The identity of the file `path` names now; none when there is none.
+  static std::optional<Identity> identityOf(const std::filesystem::path& path);
   // Forces written data to stable storage.
   bool sync() const;
 

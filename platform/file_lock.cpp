@@ -20,6 +20,16 @@ LockResult tryLockExclusive(const File& file) {
   return LockResult::Acquired;
 }
 
+namespace {
+
+// Whether `path` still names the file open in `file`.
+bool stillNamed(const std::filesystem::path& path, const File& file) {
+  auto named = File::identityOf(path);
+  return named && named == file.identity();
+}
+
+}  // namespace
+
 File openWriter(const std::filesystem::path& path, std::optional<std::chrono::milliseconds> limit,
                 File::Disposition disposition) {
   const auto start = std::chrono::steady_clock::now();
@@ -28,7 +38,13 @@ File openWriter(const std::filesystem::path& path, std::optional<std::chrono::mi
   for (;;) {
     switch (tryLockExclusive(file)) {
       case LockResult::Acquired:
-        return file;
+        // The holder may have renamed another file over the name (an index
+        // replaced by its compact copy): the lock then guards a file nobody
+        // opens any more, so start again on the one the name now gives.
+        if (stillNamed(path, file)) return file;
+        file = File::open(path, File::Access::ReadWrite, disposition);
+        if (!file.isOpen()) return File();
+        continue;
       case LockResult::Failed:
         return File();
       case LockResult::Busy:

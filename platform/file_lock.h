@@ -22,7 +22,9 @@ LockResult tryLockExclusive(const File& file);
 // another writer holds the lock it retries every millisecond, giving up when
 // `limit` has passed (no limit when empty). Any other failure (missing file
 // under OpenExisting, no permission) ends at once. The result is not open on
-// failure. The lock is released when the returned File is closed.
+// failure. The lock is released when the returned File is closed. The file
+// returned is the one `path` names once the lock is held, even when the
+// previous holder renamed another file over it.
 File openWriter(const std::filesystem::path& path, std::optional<std::chrono::milliseconds> limit,
                 File::Disposition disposition = File::Disposition::OpenExisting);
 

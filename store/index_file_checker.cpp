@@ -9,6 +9,21 @@
 namespace brambel {
 namespace {
 
+// Keys in messages: ASCII as it stands, other units as \uXXXX.
+std::string narrow(std::u16string_view key) {
+  std::string text;
+  for (char16_t unit : key) {
+    if (unit >= 0x20 && unit < 0x7f) {
+      text += static_cast<char>(unit);
+    } else {
+      char escaped[8];
+      snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(unit));
+      text += escaped;
+    }
+  }
+  return text;
+}
+
 std::string hex(RecordAddress address) {
   char text[24];
   snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(address.value));
@@ -25,7 +40,10 @@ class SectionChecker {
         report_(report),
         maxMessages_(maxMessages) {}
 
-  void run() { checkNode(session_.root(), std::nullopt, std::nullopt, 1); }
+  void run() {
+    checkNode(session_.root(), std::nullopt, std::nullopt, 1);
+    checkLeftovers();
+  }
 
  private:
   void damage(std::string message) {
@@ -42,10 +60,14 @@ class SectionChecker {
     report_.depth = std::max(report_.depth, depth);
 
     uint32_t live = IndexSession::liveKeyCount(*node, upper);
+    // Keys at or beyond the parent's separator are left over from a split
+    // cut short only when the split had copied them on (checked at the end).
+    for (uint32_t i = live; i < node->keyCount; ++i) leftovers_.push_back({std::u16string(node->key(i)), address});
     if (live < node->keyCount && report_.notes.size() < maxMessages_) {
       report_.notes.push_back("node " + hex(address) + " still holds " + std::to_string(node->keyCount - live) +
                               " keys of a split cut short");
     }
+    if (depth > 1 && live == 0) damage("node " + hex(address) + " holds no key below its parent's separator");
     if (node->isLeaf()) {
       if (!leafDepth_) leafDepth_ = depth;
       if (*leafDepth_ != depth) damage("leaf " + hex(address) + " at depth " + std::to_string(depth) + ", others at " + std::to_string(*leafDepth_));
@@ -53,12 +75,18 @@ class SectionChecker {
       return damage("inner node " + hex(address) + " has fewer children than keys");
     }
 
-    for (uint32_t i = 0; i < live; ++i) {
-      std::u16string_view key = node->key(i);
+    // In key order: the subtree left of each key, then the key.
+    for (uint32_t i = 0; i <= live; ++i) {
+      if (!node->isLeaf()) {
+        std::optional<std::u16string> childLower = i > 0 ? std::optional(std::u16string(node->key(i - 1))) : lower;
+        std::optional<std::u16string> childUpper = i < live ? std::optional(std::u16string(node->key(i))) : upper;
+        checkNode(node->child(i), childLower, childUpper, depth + 1);
+      }
+      if (i == live) break;
+      std::u16string key(node->key(i));
       ++report_.keys;
       if (key.empty()) damage("node " + hex(address) + " holds an empty key");
-      if (i > 0 && compareKeys(node->key(i - 1), key, p_) >= 0) damage("keys out of order in node " + hex(address));
-      if (lower && compareKeys(key, *lower, p_) <= 0) damage("key below its subtree's range in node " + hex(address));
+      checkKeyOrder(key, address);
       if (node->keyIsFull(i)) {
         checkTermChain(node->value(i));
       } else {
@@ -66,11 +94,26 @@ class SectionChecker {
         checkIdChain(node->value(i), 0);
       }
     }
-    if (node->isLeaf()) return;
-    for (uint32_t i = 0; i <= live; ++i) {
-      std::optional<std::u16string> childLower = i > 0 ? std::optional(std::u16string(node->key(i - 1))) : lower;
-      std::optional<std::u16string> childUpper = i < live ? std::optional(std::u16string(node->key(i))) : upper;
-      checkNode(node->child(i), childLower, childUpper, depth + 1);
+  }
+
+  // Keys met in a walk in key order ascend strictly, across nodes too: a key
+  // in the wrong subtree or stored twice cannot be found by a search.
+  void checkKeyOrder(const std::u16string& key, RecordAddress address) {
+    if (previousKey_) {
+      int order = compareKeys(*previousKey_, key, p_);
+      if (order == 0) damage("key \"" + narrow(key) + "\" is stored twice (again in node " + hex(address) + ")");
+      if (order > 0) damage("key \"" + narrow(key) + "\" in node " + hex(address) + " is out of order after \"" + narrow(*previousKey_) + "\"");
+    }
+    previousKey_ = key;
+    keys_.insert(key);
+  }
+
+  void checkLeftovers() {
+    for (const auto& [key, address] : leftovers_) {
+      if (!keys_.count(key)) {
+        damage("key \"" + narrow(key) + "\" in node " + hex(address) +
+               " lies beyond its parent's separator and is stored nowhere else: its postings cannot be reached");
+      }
     }
   }
 
@@ -114,6 +157,9 @@ class SectionChecker {
   size_t maxMessages_;
   std::unordered_set<uint64_t> visitedNodes_;
   std::optional<uint32_t> leafDepth_;
+  std::optional<std::u16string> previousKey_;
+  std::unordered_set<std::u16string> keys_;
+  std::vector<std::pair<std::u16string, RecordAddress>> leftovers_;
 };
 
 }  // namespace

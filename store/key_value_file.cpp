@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file.h"
@@ -166,8 +167,8 @@ std::optional<uint64_t> KeyValueFile::findData(const RecordFile& records, uint64
   const uint64_t value = found->node.values[found->index];
   if (key.size() < k) return value;
   const std::string_view remainder = key.substr(k);
-  uint64_t address = value;
-  for (uint64_t steps = 0; address != 0 && steps <= records.size(); ++steps) {
+  std::unordered_set<uint64_t> visited;
+  for (uint64_t address = value; address != 0 && visited.insert(address).second;) {
     auto record = records.readKeyRecord(address);
     if (!record) return std::nullopt;
     if (record->remainder == remainder) return record->firstData;
@@ -321,18 +322,30 @@ bool KeyValueFile::splitChild(RecordFile& records, KeyValueNode& parent, size_t 
 }
 
 bool KeyValueFile::visitSlot(const RecordFile& records, const KeyValueNode& node, size_t index,
-                             const std::function<bool(std::string_view, std::string_view)>& visit) const {
+                             const Visitor& visit, std::vector<std::string>* damage) const {
   const std::string& prefix = node.keys[index];
+  const auto report = [&](const std::string& what, uint64_t address) {
+    if (damage) damage->push_back(what + " at " + std::to_string(address) + " (key prefix \"" + prefix + "\")");
+  };
   if (prefix.size() < layout_.keyLength()) {
     auto value = records.readValue(node.values[index]);
+    if (!value) report("unreadable value", node.values[index]);
     return !value || visit(prefix, *value);
   }
   // Keys sharing a prefix are chained in the order they were added; report
   // them in key order like everything else.
   std::vector<KeyRecord> chain;
-  for (uint64_t address = node.values[index]; address != 0 && chain.size() <= records.size();) {
+  std::unordered_set<uint64_t> visited;
+  for (uint64_t address = node.values[index]; address != 0;) {
+    if (!visited.insert(address).second) {
+      report("key chain loops", address);
+      break;
+    }
     auto record = records.readKeyRecord(address);
-    if (!record) break;
+    if (!record) {
+      report("unreadable key record", address);
+      break;
+    }
     address = record->next;
     chain.push_back(std::move(*record));
   }
@@ -340,12 +353,13 @@ bool KeyValueFile::visitSlot(const RecordFile& records, const KeyValueNode& node
             [](const KeyRecord& a, const KeyRecord& b) { return a.remainder < b.remainder; });
   for (const auto& record : chain) {
     auto value = records.readValue(record.firstData);
+    if (!value) report("unreadable value", record.firstData);
     if (value && !visit(prefix + record.remainder, *value)) return false;
   }
   return true;
 }
 
-bool KeyValueFile::Walk(const std::function<bool(std::string_view key, std::string_view value)>& visit) const {
+bool KeyValueFile::Walk(const Visitor& visit, std::vector<std::string>* damage) const {
   if (!valid_) return false;
   File file = File::open(path_, File::Access::Read);
   auto size = file.size();
@@ -375,20 +389,32 @@ bool KeyValueFile::Walk(const std::function<bool(std::string_view key, std::stri
     Frame& frame = path.back();
     if (!frame.node.isLeaf() && !frame.childWalked) {
       frame.childWalked = true;
-      // A damaged subtree is skipped; a tree that loops ends the walk.
-      if (!descend(frame.node.children[frame.slot], childBound(frame.node, frame.slot, frame.bound)) &&
-          nodesRead > nodeLimit(records)) return false;
+      // A damaged subtree is skipped (and reported); a tree that loops ends the walk.
+      const uint64_t child = frame.node.children[frame.slot];
+      if (!descend(child, childBound(frame.node, frame.slot, frame.bound))) {
+        if (damage) damage->push_back("unreadable subtree at " + std::to_string(child));
+        if (nodesRead > nodeLimit(records)) return false;
+      }
       continue;
     }
     if (frame.slot >= frame.node.keys.size()) {
       path.pop_back();
       continue;
     }
-    if (!visitSlot(records, frame.node, frame.slot, visit)) return true;
+    if (!visitSlot(records, frame.node, frame.slot, visit, damage)) return true;
     ++frame.slot;
     frame.childWalked = false;
   }
   return true;
+}
+
+std::optional<std::vector<std::string>> KeyValueFile::Check() const {
+  std::vector<std::string> damage;
+  if (!Walk([](std::string_view, std::string_view) { return true; }, &damage)) {
+    if (damage.empty()) return std::nullopt;
+    damage.push_back("the tree loops");
+  }
+  return damage;
 }
 
 }  // namespace brambel

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/key_value_node.h"
 
@@ -66,10 +67,16 @@ class KeyValueFile {
   // Inserts the key or replaces its value. False when the file is invalid or
   // read-only, the key is empty or contains a 0 byte, or a write failed.
   bool Put(std::string_view key, std::string_view value);
+  using Visitor = std::function<bool(std::string_view key, std::string_view value)>;
   // Visits every key with its value in ascending byte order; keys longer
   // than k are reported whole. `visit` returns false to stop early. Keys
-  // whose records are damaged are skipped. False when the file cannot be read.
-  bool Walk(const std::function<bool(std::string_view key, std::string_view value)>& visit) const;
+  // whose records are damaged and subtrees that cannot be read are skipped,
+  // each with a line in `damage` when given. False when the file cannot be
+  // read (or its tree loops).
+  bool Walk(const Visitor& visit, std::vector<std::string>* damage = nullptr) const;
+  // The damage a whole walk meets; empty for a sound file. Nothing when the
+  // file cannot be read at all.
+  std::optional<std::vector<std::string>> Check() const;
 
  private:
   struct Header {
@@ -105,8 +112,8 @@ class KeyValueFile {
   bool splitChild(RecordFile& records, KeyValueNode& parent, size_t index, KeyValueNode& child,
                   KeyValueNode& sibling, bool newRoot);
   // Visits the key or keys stored under slot `index` of `node`.
-  bool visitSlot(const RecordFile& records, const KeyValueNode& node, size_t index,
-                 const std::function<bool(std::string_view, std::string_view)>& visit) const;
+  bool visitSlot(const RecordFile& records, const KeyValueNode& node, size_t index, const Visitor& visit,
+                 std::vector<std::string>* damage) const;
   // Upper bound on the nodes a walk or descent can meet, so a looping tree ends.
   uint64_t nodeLimit(const RecordFile& records) const;
 

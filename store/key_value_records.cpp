@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
+#include "store/inflation_limit.h"
 #include "store/little_endian.h"
 
 namespace brambel {
@@ -39,9 +41,9 @@ std::optional<std::string> deflateBytes(std::string_view data) {
   return out;
 }
 
-// Inflates at most `capacity` bytes; output grows only with what the stream
+// Inflates at most `limit` bytes; output grows only with what the stream
 // really holds, so a damaged capacity field cannot force a large allocation.
-std::optional<std::string> inflateBytes(std::string_view data, uint32_t capacity) {
+std::optional<std::string> inflateBytes(std::string_view data, uint64_t limit) {
   z_stream z{};
   if (inflateInit(&z) != Z_OK) return std::nullopt;
   std::string out;
@@ -55,9 +57,9 @@ std::optional<std::string> inflateBytes(std::string_view data, uint32_t capacity
     status = inflate(&z, Z_NO_FLUSH);
     if (status != Z_OK && status != Z_STREAM_END) break;
     out.append(buffer.get(), kDeflatePiece - z.avail_out);
-  } while (status != Z_STREAM_END && out.size() <= capacity);
+  } while (status != Z_STREAM_END && out.size() <= limit);
   inflateEnd(&z);
-  if (status != Z_STREAM_END || out.size() > capacity) return std::nullopt;
+  if (status != Z_STREAM_END || out.size() > limit) return std::nullopt;
   return out;
 }
 
@@ -95,8 +97,6 @@ bool RecordFile::overwrite(uint64_t position, std::string_view bytes) {
   size_ = std::max<uint64_t>(size_, position + bytes.size());
   return true;
 }
-
-uint64_t RecordFile::chainLimit() const { return size_ / kHeadSize + 1; }
 
 std::optional<KeyRecord> RecordFile::readKeyRecord(uint64_t address) const {
   if (address == 0) return std::nullopt;
@@ -145,15 +145,16 @@ std::optional<RecordFile::DataHead> RecordFile::readDataHead(uint64_t address) c
 
 std::optional<std::string> RecordFile::readValue(uint64_t firstData) const {
   std::string value;
-  uint64_t address = firstData;
-  for (uint64_t steps = 0; address != 0; ++steps) {
-    if (steps > chainLimit()) return std::nullopt;
+  std::unordered_set<uint64_t> visited;
+  for (uint64_t address = firstData; address != 0;) {
+    // A chain that comes back to a record would repeat its data forever.
+    if (!visited.insert(address).second) return std::nullopt;
     auto head = readDataHead(address);
-    if (!head) return std::nullopt;
+    if (!head || value.size() + head->length > kMaxValueSize) return std::nullopt;
     if (head->deflated) {
       auto packed = read(address + kHeadSize, head->deflatedLength);
       if (!packed) return std::nullopt;
-      auto data = inflateBytes(*packed, head->capacity);
+      auto data = inflateBytes(*packed, std::min<uint64_t>(head->capacity, inflationLimit(packed->size())));
       if (!data || data->size() < head->length) return std::nullopt;
       value.append(*data, 0, head->length);
     } else {
@@ -188,9 +189,11 @@ std::optional<uint64_t> RecordFile::storeValue(uint64_t firstData, std::string_v
   uint64_t address = firstData;
   std::string_view rest = value;
   uint64_t tail = 0;  // a new record for what no reused record could take
+  std::unordered_set<uint64_t> visited;
   while (true) {
     std::optional<DataHead> head;
-    if (address != 0 && reused.size() <= chainLimit()) head = readDataHead(address);
+    // A record met twice (a looping chain) is not reused again.
+    if (address != 0 && visited.insert(address).second) head = readDataHead(address);
     if (!head || head->deflated) {
       auto created = appendDataRecord(rest, compress);
       if (!created) return std::nullopt;

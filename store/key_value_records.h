@@ -38,6 +38,9 @@ struct KeyRecord {
 // The file of one store operation with its size, which appends keep current.
 class RecordFile {
  public:
+  // Values are read whole into memory; a chain claiming more is damage.
+  static constexpr uint64_t kMaxValueSize = uint64_t{1} << 28;
+
   RecordFile(const File& file, uint64_t size) : file_(file), size_(size) {}
 
   const File& file() const { return file_; }
@@ -59,7 +62,8 @@ class RecordFile {
   bool writeKeyRecord(KeyRecord& record);
 
   // The whole value starting at `firstData`; nothing when a record is damaged,
-  // lies outside the file, or the chain loops.
+  // lies outside the file, the chain loops, or the value would exceed
+  // kMaxValueSize (or inflate beyond what its stored length can hold).
   std::optional<std::string> readValue(uint64_t firstData) const;
   // Stores `value` into the chain at `firstData` (0 = none yet): plain records
   // are reused in place up to their capacity, the rest goes to continuations;
@@ -79,8 +83,6 @@ class RecordFile {
 
   std::optional<DataHead> readDataHead(uint64_t address) const;
   std::optional<uint64_t> appendDataRecord(std::string_view data, bool compress);
-  // An upper bound on the records a chain can hold, so a looping chain ends.
-  uint64_t chainLimit() const;
 
   const File& file_;
   uint64_t size_;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "store/inflation_limit.h"
+
 namespace brambel {
 
 namespace {
@@ -65,6 +67,7 @@ bool SourceText::ReadFrom(const ContentFile& file) {
   if (!inflater.ready) return false;
   z_stream& z = inflater.stream;
   auto output = std::make_unique<char[]>(kPieceSize);
+  const uint64_t limit = std::min(kMaxPageBytes, inflationLimit(length));
   std::string result;
   int status = Z_OK;
   for (uint64_t done = 0; done < length && status != Z_STREAM_END; ) {
@@ -80,6 +83,7 @@ bool SourceText::ReadFrom(const ContentFile& file) {
       status = inflate(&z, Z_NO_FLUSH);
       if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) return false;
       result.append(output.get(), kPieceSize - z.avail_out);
+      if (result.size() > limit) return false;
     } while (z.avail_out == 0 && status != Z_STREAM_END);
   }
   if (status != Z_STREAM_END) return false;

@@ -12,11 +12,15 @@ namespace brambel {
 class SourceText : public CacheObject {
  public:
   static constexpr size_t kPieceSize = 32768;
+  // Pages the program saves are far smaller; a stream inflating beyond this
+  // (or beyond what its stored length can hold) is damage or a bomb.
+  static constexpr uint64_t kMaxPageBytes = uint64_t{64} << 20;
 
   SourceText() = default;
   explicit SourceText(std::string page) : bytes(std::move(page)) {}
 
-  // False when the section is absent, the stream is damaged or it ends early.
+  // False when the section is absent, the stream is damaged, ends early or
+  // inflates beyond kMaxPageBytes.
   bool ReadFrom(const ContentFile& file) override;
   bool WriteTo(ContentFile& file) override;
 

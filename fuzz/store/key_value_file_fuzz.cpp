@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   brambel::KeyValueFile reader(path, readOnly);
   for (const auto& key : walk(reader)) reader.Get(key);
   reader.Get("missing");
+  reader.Check();
 
   brambel::KeyValueFile writer(path, {});
   const std::string longKey(writer.keyLength() + 5, 'k');

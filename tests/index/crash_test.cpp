@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "index/document_indexer.h"
+#include "index/index_optimiser.h"
 #include "index/index_query.h"
 #include "index/main_index.h"
 #include "index/term_extractor.h"
@@ -57,8 +58,9 @@ bool addDocument(IndexFile& index, uint32_t id) {
 
 // Runs in a child process: queries until killed; exits 4 on a failed query.
 [[noreturn]] void keepQuerying(const std::filesystem::path& directory) {
+  // One handle for the whole run: each query follows the writer's changes.
+  OpenedMainIndex opened = OpenMainIndex(directory, true, 0);
   for (;;) {
-    OpenedMainIndex opened = OpenMainIndex(directory, true, 0);
     std::vector<ScoredHit> hits;
     std::vector<std::u16string> terms{u"common", u"shared"};
     if (!QueryIndex(*opened.index, terms, hits, 50)) _exit(4);
@@ -118,6 +120,49 @@ TEST(CrashSafety, WriterKilledAtRandomMomentsLeavesAUsableIndex) {
   }
   // The killed writers did get documents in, so the kills hit real work.
   EXPECT_GT(documentsSeen, 20u + 24u);
+}
+
+std::vector<ScoredHit> documentsWith(IndexFile& index, std::u16string term) {
+  std::vector<ScoredHit> hits;
+  std::vector<std::u16string> terms{std::move(term)};
+  EXPECT_TRUE(QueryIndex(index, terms, hits, 100000));
+  return hits;
+}
+
+// An optimise killed at any moment leaves an index that opens with every
+// document, whatever files the swap had got to.
+TEST(CrashSafety, OptimiseKilledAtRandomMomentsNeverLosesTheIndex) {
+  testing::TempDir dir;
+  constexpr uint32_t kDocuments = 600;
+  {
+    OpenedMainIndex opened = OpenMainIndex(dir.path(), false, 512);
+    for (uint32_t id = 1; id <= kDocuments; ++id) ASSERT_TRUE(addDocument(*opened.index, id));
+  }
+  const std::filesystem::path path = dir.file(kMainIndexFileName);
+  auto optimise = [&] { _exit(Optimise(path, mainIndexOptions(false, 512), {}).status == OptimiseStatus::Done ? 0 : 5); };
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t timed = spawn(optimise);
+  int status = 0;
+  waitpid(timed, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const auto length = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+
+  std::mt19937 random(99);
+  int killedMidway = 0;
+  for (int round = 0; round < 20; ++round) {
+    const pid_t optimiser = spawn(optimise);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (length.count() * 6 / 5 + 1)));
+    killedMidway += WIFSIGNALED(killAndReap(optimiser));
+    OpenedMainIndex opened = OpenMainIndex(dir.path(), false, 512);
+    ASSERT_FALSE(opened.invalidHeader) << "round " << round;
+    EXPECT_EQ(documentsWith(*opened.index, u"common").size(), kDocuments) << "round " << round;
+    EXPECT_FALSE(std::filesystem::exists(path.string() + ".bak")) << "round " << round;
+    EXPECT_FALSE(std::filesystem::exists(path.string() + ".tmp")) << "round " << round;
+    opened.index.reset();
+    IndexCheckReport report = checkIndexFile(path, 0, true);
+    ASSERT_TRUE(report.sound()) << "round " << round << ": " << (report.damage.empty() ? "invalid" : report.damage.front());
+  }
+  EXPECT_GT(killedMidway, 10);
 }
 
 TEST(CrashSafety, ReadersInThreadsAndProcessesRunBesideOneWriter) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <memory>
 #include <set>
 #include <string>
@@ -143,6 +145,25 @@ TEST_F(MainIndexTest, AddingADocumentTwiceStoresItsPostingsTwice) {
   EXPECT_EQ(PostingsOf(index(), u"repeat").size(), 2u);
 }
 
+// A batch term whose chain cannot be read may be stored already: the batch
+// reports failure and the key is not stored a second time.
+TEST_F(MainIndexTest, ATermWithAnUnreadableChainIsNotInsertedAgain) {
+  add(1, u"chainedterm-beyond-key other");
+  RecordAddress head = index().termRecordFor(u"chainedterm-").value().address;
+  const uint64_t position = 4096 + uint64_t{head.block()} * index().clusterSize() + head.offsetInBlock() + 20;
+  close();
+  {
+    File file = File::open(path(), File::Access::ReadWrite);
+    const uint8_t huge[4] = {0xff, 0xff, 0xff, 0x7f};
+    ASSERT_TRUE(file.writeAt(position, huge, sizeof huge));
+  }
+  ExtractedTerms extracted = ExtractTerms(u"chainedterm-beyond-key another", &filter_);
+  EXPECT_FALSE(AddDocument(index(), DocumentTermTable(extracted.terms), 2));
+  close();
+  IndexCheckReport report = checkIndexFile(path(), 0, true);
+  EXPECT_EQ(report.keys, 2u);  // "another" and the damaged chain's key, once ("other" is a stop word)
+}
+
 TEST_F(MainIndexTest, EnsuredTermsAreStoredWithoutDocuments) {
   ASSERT_TRUE(EnsureTerm(index(), u"placeholder"));
   ASSERT_TRUE(EnsureTerm(index(), u"placeholder"));
@@ -173,10 +194,84 @@ TEST_F(MainIndexTest, RemovedDocumentsVanishFromQueriesAndOptimiseDropsThem) {
   EXPECT_EQ(ids(u"odd").size(), 23u);
   EXPECT_EQ(ids(u"even").size(), 23u);
   EXPECT_EQ(PostingsOf(index(), u"number").size(), 46u);
-  EXPECT_TRUE(ListStoredTerms(index(), u"internationalization", 10).empty());
+  // A term whose every posting went stays stored, with no documents.
+  EXPECT_EQ(ListStoredTerms(index(), u"internationalization", 10).size(), 1u);
+  EXPECT_TRUE(ListStoredTerms(index(), u"internationalization", 10, true).empty());
   add(60, u"odd addition after optimise");
   EXPECT_EQ(ids(u"odd addition"), (std::vector<uint32_t>{60}));
   expectSound();
+}
+
+// What a swap of two renames left when cut between them: the index under
+// its second name and a copy. Opening brings the index back.
+TEST_F(MainIndexTest, AnIndexRenamedAwayByACutShortSwapComesBackAtOpen) {
+  add(1, u"survivor");
+  close();
+  std::filesystem::rename(path(), path().string() + ".bak");
+  dir_.write(path().filename().string() + ".tmp", "a copy cut short");
+  EXPECT_EQ(ids(u"survivor"), (std::vector<uint32_t>{1}));
+  EXPECT_FALSE(std::filesystem::exists(path().string() + ".bak"));
+  EXPECT_FALSE(std::filesystem::exists(path().string() + ".tmp"));
+}
+
+// Documents added while the copy is made are in the index afterwards: the
+// optimise holds the writer lock, and the waiting writer goes on in the copy.
+TEST_F(MainIndexTest, DocumentsAddedDuringAnOptimiseAreKept) {
+  for (uint32_t id = 1; id <= 300; ++id) add(id, u"before optimise with several words in it");
+  std::atomic<bool> optimising{true};
+  std::vector<uint32_t> added;
+  std::thread writer([&] {
+    for (uint32_t id = 1000; optimising; ++id) {
+      ExtractedTerms extracted = ExtractTerms(u"during optimise", &filter_);
+      if (AddDocument(index(), DocumentTermTable(extracted.terms), id)) added.push_back(id);
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  OptimiseResult result = Optimise(path(), mainIndexOptions(false, 1024), {});
+  optimising = false;
+  writer.join();
+  ASSERT_EQ(result.status, OptimiseStatus::Done);
+  ASSERT_FALSE(added.empty());
+  close();
+  std::vector<uint32_t> found;
+  for (const Posting& posting : PostingsOf(index(), u"during")) found.push_back(posting.id);
+  std::sort(found.begin(), found.end());
+  EXPECT_EQ(found, added);
+  EXPECT_EQ(PostingsOf(index(), u"before").size(), 300u);
+}
+
+// The library command speaks through the prompter: a missing index is
+// reported, a declined question changes nothing, and progress is shown.
+TEST_F(MainIndexTest, OptimiseTellsAndAsksThroughThePrompter) {
+  struct Recorder : Prompter {
+    bool answer = false;
+    std::vector<std::string> said;
+    void inform(std::string_view message) override { said.emplace_back(message); }
+    bool confirm(std::string_view question) override { return said.emplace_back(question), answer; }
+    void beginProgress(std::string_view title, std::string_view text) override {
+      said.push_back(std::string(title) + " / " + std::string(text));
+    }
+    void progress(int percent) override { said.push_back(std::to_string(percent)); }
+    void endProgress() override { said.push_back("done"); }
+  } prompter;
+  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {}, prompter).status, OptimiseStatus::Missing);
+  EXPECT_EQ(prompter.said, (std::vector<std::string>{
+                               "Cannot Optimize the database. The Index appears non-existant or inaccessible."}));
+  add(1, u"kept");
+  close();
+  prompter.said.clear();
+  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {1}, prompter).status, OptimiseStatus::Cancelled);
+  EXPECT_EQ(prompter.said, (std::vector<std::string>{"Optimizing can take up to several minutes to complete. Proceed?"}));
+  EXPECT_EQ(ids(u"kept"), (std::vector<uint32_t>{1}));
+  close();
+  prompter.answer = true;
+  prompter.said.clear();
+  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {1}, prompter).status, OptimiseStatus::Done);
+  ASSERT_GE(prompter.said.size(), 4u);
+  EXPECT_EQ(prompter.said[1], "Optimizing the Library / This may take several minutes to complete.");
+  EXPECT_EQ(prompter.said[prompter.said.size() - 2], "100");
+  EXPECT_EQ(prompter.said.back(), "done");
+  EXPECT_TRUE(ids(u"kept").empty());
 }
 
 TEST_F(MainIndexTest, OptimiseOfAMissingIndexChangesNothing) {

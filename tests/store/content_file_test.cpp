@@ -192,6 +192,21 @@ TEST(ContentFileTest, DamagedOrCutPageStreamIsAnError) {
   EXPECT_TRUE(text.bytes.empty());
 }
 
+// A small stream that would inflate beyond any saved page is refused before
+// it fills memory.
+TEST(ContentFileTest, PageStreamsInflatingBeyondTheCapAreRefused) {
+  TempDir dir;
+  const auto path = dir.file("doc");
+  {
+    auto file = ContentFile::openForWriting(path);
+    ASSERT_TRUE(SourceText{std::string(SourceText::kMaxPageBytes + 1, 'a')}.WriteTo(file));
+  }
+  EXPECT_LT(std::filesystem::file_size(path), SourceText::kMaxPageBytes / 500);
+  SourceText text;
+  EXPECT_FALSE(text.ReadFrom(ContentFile::openForReading(path)));
+  EXPECT_TRUE(text.bytes.empty());
+}
+
 TEST(ContentFileTest, StatisticsAreStoredSecondFirstThird) {
   TempDir dir;
   const auto path = dir.file("doc");

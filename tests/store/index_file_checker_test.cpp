@@ -122,6 +122,23 @@ TEST_F(CheckerTest, ASplitCutShortIsANoteNotDamage) {
   EXPECT_EQ(report.terms, 21u);
 }
 
+// What a writer descending from a stale root leaves: a key beyond its
+// parent's separator that no split copied on. No search can reach it.
+TEST_F(CheckerTest, AKeyInTheWrongSubtreeIsDamage) {
+  IndexNode rootNode = node(good_, root());
+  uint64_t leftAt = rootNode.child(0).value;
+  IndexNode left = node(good_, leftAt);
+  ASSERT_LT(left.keyCount, kGeometry.maxKeys());
+  left.copyEntry(left.keyCount, left, left.keyCount - 1);
+  left.setKey(left.keyCount, u"zz-misplaced");
+  ++left.keyCount;
+  std::string misplaced = good_;
+  misplaced.replace(leftAt, kGeometry.nodeSize(), left.encode());
+  IndexCheckReport report = checkWith(misplaced);
+  ASSERT_FALSE(report.sound());
+  EXPECT_NE(report.damage.front().find("zz-misplaced"), std::string::npos);
+}
+
 TEST_F(CheckerTest, RandomDamageNeverCrashesReadersOrTheChecker) {
   std::mt19937 random(5);
   for (int round = 0; round < 200; ++round) {

@@ -289,6 +289,32 @@ TEST(TermValidation, EmptyTermsAndTermsWithZeroUnitsAreRefused) {
   EXPECT_TRUE(allTerms(index).empty());
 }
 
+// A key whose chain cannot be read may hold the term: adding to it fails
+// instead of storing the key a second time.
+TEST(DamagedChains, AnUnreadableChainHeadIsNotInsertedAgain) {
+  TempDir dir;
+  auto path = dir.file("chain.zidx");
+  const std::u16string term = u"a-term-longer-than-the-prefix";
+  RecordAddress head;
+  {
+    IndexFile index(path, 0, options(false));
+    auto session = index.beginWrite();
+    ASSERT_TRUE(session->addPostings(term, std::vector<Posting>{{1, 1}}));
+    head = session->termRecordFor(term)->address;
+  }
+  {
+    // The record's suffix length now reaches far beyond the file.
+    File file = File::open(path, File::Access::ReadWrite);
+    const uint8_t huge[4] = {0xff, 0xff, 0xff, 0x7f};
+    ASSERT_TRUE(file.writeAt(head.value + 20, huge, sizeof huge));
+  }
+  IndexFile index(path, 0, options(false));
+  auto session = index.beginWrite();
+  EXPECT_EQ(session->lookupKey(term).state, IndexSession::KeyState::Unreadable);
+  EXPECT_FALSE(session->addPostings(term, std::vector<Posting>{{2, 1}}));
+  EXPECT_EQ(session->readNode(session->root())->keyCount, 1u);
+}
+
 TEST(ReadOnlySections, RefuseWritersAndStillAnswerQueries) {
   TempDir dir;
   auto path = dir.file("ro.zidx");

@@ -250,6 +250,43 @@ TEST(KeyValueFileTest, DamagedHeadersAndRecordsReadAsAbsent) {
   EXPECT_TRUE(looping.Walk([](std::string_view, std::string_view) { return true; }));
 }
 
+// Chains that come back to themselves in a large file: a reader gives up at
+// once instead of repeating a large record for every byte of the file, and
+// the check reports what a walk had to skip.
+TEST(KeyValueFileTest, LoopingChainsInLargeFilesEndAndAreReported) {
+  TempDir dir;
+  const auto path = dir.file("kv");
+  const std::string longKey = std::string(32, 'k') + std::string(30000, 'r');
+  {
+    KeyValueFile file(path, libraryOptions());
+    ASSERT_TRUE(file.Put("value", std::string(200000, 'v')));
+    ASSERT_TRUE(file.Put(longKey, "short"));
+  }
+  const std::string bytes = readFileBytes(path);
+  KeyValueFile sound(path, libraryOptions());
+  EXPECT_EQ(sound.Check(), std::vector<std::string>{});
+  const uint64_t values = 32 + 19 * 32;  // the root's values, behind its 19 key slots
+  // Keys in order: the long key, then "value".
+  const uint64_t keyRecord = loadLe64(&bytes[values]);
+  const uint64_t dataRecord = loadLe64(&bytes[values + 8]);
+
+  std::string loops = bytes;
+  storeLe64(&loops[dataRecord], dataRecord);  // the value continues with itself
+  storeLe64(&loops[keyRecord + 8], keyRecord);  // the key chain too
+  KeyValueFile looping(dir.write("kv", loops), libraryOptions());
+  EXPECT_FALSE(looping.Get("value"));
+  EXPECT_EQ(looping.Get(longKey), "short");
+  EXPECT_FALSE(looping.Get(std::string(32, 'k') + "other"));
+  size_t visited = 0;
+  EXPECT_TRUE(looping.Walk([&](std::string_view, std::string_view) { return ++visited, true; }));
+  EXPECT_EQ(visited, 1u);
+  auto damage = looping.Check();
+  ASSERT_TRUE(damage);
+  ASSERT_EQ(damage->size(), 2u);
+  EXPECT_NE((*damage)[0].find("key chain loops"), std::string::npos);
+  EXPECT_NE((*damage)[1].find("unreadable value"), std::string::npos);
+}
+
 TEST(KeyValueFileTest, InterruptedCreationIsCompletedByTheNextWriter) {
   TempDir dir;
   std::string header(32, '\0');
