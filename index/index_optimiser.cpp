@@ -210,7 +210,7 @@ OptimiseResult Optimise(const std::filesystem::path& path, const IndexFileOption
   return result;
 }
 
-OptimiseResult OptimiseWithPrompts(const std::filesystem::path& path, const IndexFileOptions& options,
+std::optional<OptimiseResult> OptimiseWithPrompts(const std::filesystem::path& path, const IndexFileOptions& options,
                                    const DocumentIdSet& removed, Prompter& prompter) {
   OptimiseResult result = checkOptimisable(path, options);
   if (result.status == OptimiseStatus::Missing) {
@@ -223,10 +223,7 @@ OptimiseResult OptimiseWithPrompts(const std::filesystem::path& path, const Inde
     prompter.inform(message);
     return result;
   }
-  if (!prompter.confirm(kProceedQuestion)) {
-    result.status = OptimiseStatus::Cancelled;
-    return result;
-  }
+  if (!prompter.confirm(kProceedQuestion)) return std::nullopt;
   prompter.beginProgress(kProgressTitle, kProgressText);
   result = Optimise(path, options, removed, [&](int percent) { prompter.progress(percent); });
   prompter.endProgress();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "index/index_query.h"
 #include "platform/prompter.h"
@@ -15,7 +16,6 @@ enum class OptimiseStatus {
   Missing,       // the index file cannot be opened or is not a valid index
   NoSpace,       // the volume lacks room for the copy (see shortfallBytes)
   Failed,        // the copy could not be made; the index is unchanged
-  Cancelled,     // the user declined
 };
 
 struct OptimiseResult {
@@ -45,7 +45,8 @@ OptimiseResult Optimise(const std::filesystem::path& path, const IndexFileOption
 
 // The library command: tells the user when the index is missing or the disk
 // too full, asks before it starts, and shows progress while it runs.
-OptimiseResult OptimiseWithPrompts(const std::filesystem::path& path, const IndexFileOptions& options,
+// Nothing when the user declined.
+std::optional<OptimiseResult> OptimiseWithPrompts(const std::filesystem::path& path, const IndexFileOptions& options,
                                    const DocumentIdSet& removed, Prompter& prompter);
 
 // Puts right what an optimise cut short left behind: an index renamed away

@@ -19,11 +19,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kYieldInterval{500};
 
-// A mark key holds its URL backwards; reversing it again gives the URL.
-std::u16string urlOfKey(std::string_view key) {
-  return toWide(LibraryStore::markKey(toWide(std::string(key), kCodePageUtf8)), kCodePageUtf8);
-}
-
 char16_t foldCase(char16_t unit) { return unit >= u'A' && unit <= u'Z' ? unit + 32 : unit; }
 
 bool beginsWithIgnoringCase(std::u16string_view text, std::u16string_view stem) {
@@ -83,7 +78,7 @@ std::vector<LibraryEntry> ListLibrary(const KeyValueFile& marks, const LibraryCr
     yielder.maybeYield();
     std::optional<UrlMarks> record = UrlMarks::decode(value);
     if (!record || !isCandidate(*record, criteria.mask, cutOff)) return true;
-    std::u16string url = urlOfKey(key);
+    std::u16string url = LibraryStore::urlOfMarkKey(key);
     if (!criteria.urlStem.empty() && !beginsWithIgnoringCase(url, criteria.urlStem)) return true;
     int32_t score = 0;
     if (!criteria.terms.empty()) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "index/stop_words.h"
+#include "store/term_record.h"
 
 namespace brambel {
 
@@ -18,11 +19,10 @@ struct TermFilterOptions {
 // form. The stop-word set is built once, when the filter is made.
 class TermFilter {
  public:
-  // Shortest and longest term length a filter will cut to. The upper bound
-  // keeps every term record of a long term inside one cache block of the
-  // index file.
+  // Shortest and longest term length a filter will cut to; the index stores
+  // nothing longer.
   static constexpr int kMinTermLength = 2;
-  static constexpr int kMaxTermLength = 1024;
+  static constexpr int kMaxTermLength = static_cast<int>(kMaxStoredTermLength);
 
   explicit TermFilter(const TermFilterOptions& options = {});
 

@@ -85,11 +85,6 @@ class BatchLookup {
 
 }  // namespace
 
-bool isStorableTerm(std::u16string_view term) {
-  return !term.empty() && term.size() <= TermFilter::kMaxTermLength &&
-         term.find(u'\0') == std::u16string_view::npos;
-}
-
 std::vector<TermLookup> lookupSortedTerms(IndexSession& session,
                                           std::span<const std::u16string_view> sortedTerms) {
   return BatchLookup(session, sortedTerms).run();

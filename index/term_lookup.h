@@ -6,15 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "index/term_filter.h"
 #include "store/index_session.h"
 #include "store/term_record.h"
 
 namespace brambel {
-
-// Whether a term can be a key of the index: not empty, no 0 unit (keys end
-// at one) and short enough for its term record to fit one cache block.
-bool isStorableTerm(std::u16string_view term);
 
 // Where one term of a batch stands in the tree before the batch is added.
 struct TermLookup {

@@ -7,6 +7,11 @@
 
 namespace brambel {
 
+// The unit in which the kernel copies a write: a write killed midway stops
+// at a page boundary, so bytes within one page land all or not at all.
+// Also the alignment of block buffers.
+inline constexpr uint64_t kPageSize = 4096;
+
 // One open file descriptor, closed when the object goes away. All transfers
 // are positioned (pread/pwrite), so several threads may share one File
 // without a common seek position.

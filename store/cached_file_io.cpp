@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "store/index_file.h"
 #include "store/little_endian.h"
 
 namespace brambel {
@@ -15,7 +16,6 @@ constexpr size_t kSmallestCapacity = 4;
 // Blocks loaded by the read-ahead below the root keep this priority, so the
 // top of the tree outlives ordinary blocks.
 constexpr uint32_t kReadAheadPriority = 2000;
-constexpr uint32_t kPageSize = 4096;
 
 struct FreeBuffer {
   void operator()(uint8_t* bytes) const { std::free(bytes); }
@@ -147,7 +147,7 @@ CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t b
     : path_(std::move(path)),
       blockSize_(blockSize),
       sectorSize_(sectorSize),
-      firstBlock_((base + 40 + blockSize - 1) / blockSize * blockSize),
+      firstBlock_((base + IndexHeader::kSize + blockSize - 1) / blockSize * blockSize),
       nodes_(nodes),
       capacity_(std::max(kSmallestCapacity, kDefaultCacheBytes / blockSize)),
       fileEnd_(firstBlock_),

@@ -9,7 +9,6 @@
 namespace brambel {
 namespace {
 
-constexpr uint64_t kPageSize = 4096;
 
 // Deflate never shrinks data by more than about 1:1032; a head claiming more
 // slots than its stored bytes could inflate to is damaged.

@@ -35,6 +35,12 @@ class IdBlock {
   // Blocks larger than this are stored deflated when the section asks for it.
   static constexpr size_t kDeflateThreshold = 512;
 
+  // The capacity chains grow to, (Z − 32) / 8 for clusters of Z bytes: a
+  // block of the largest size still fits one cache block.
+  static uint32_t largestCapacity(uint32_t clusterSize) {
+    return clusterSize > kHeadSize ? (clusterSize - static_cast<uint32_t>(kHeadSize)) / 8 : 1;
+  }
+
   IdBlock(uint32_t capacity, bool weighted);
 
   // The capacity of the largest block a chain grows to in a section with

@@ -137,7 +137,6 @@ std::optional<uint64_t> IndexFile::createSectionAtEnd(const File& file, int pref
   auto base = file.size();
   if (!base) return std::nullopt;
   // The header's root field is rewritten in place; keep the header inside one page.
-  constexpr uint64_t kPageSize = 4096;
   if (*base % kPageSize + IndexHeader::kSize > kPageSize) base = (*base / kPageSize + 1) * kPageSize;
   uint32_t prefix = prefixOrDefault(prefixLength);
   uint32_t degree = minDegree < 1 ? NodeGeometry::defaultMinDegree(kDefaultClusterSize, prefix)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -107,8 +108,14 @@ class IndexFile {
   FileIo& fileIo() { return *io_; }
 
   // Terms per second of the last batch update: collected, looked up, stored.
-  std::array<float, 3> rates() const { return rates_; }
-  void setRates(const std::array<float, 3>& rates) { rates_ = rates; }
+  // Read by the statistics display while index workers set them.
+  std::array<float, 3> rates() const {
+    return {rates_[0].load(std::memory_order_relaxed), rates_[1].load(std::memory_order_relaxed),
+            rates_[2].load(std::memory_order_relaxed)};
+  }
+  void setRates(const std::array<float, 3>& rates) {
+    for (size_t i = 0; i < rates.size(); ++i) rates_[i].store(rates[i], std::memory_order_relaxed);
+  }
 
   // The term record of a B-tree key (a term's first p units); for a key
   // shorter than p the record is built in memory. Runs its own read session.
@@ -160,7 +167,7 @@ class IndexFile {
   std::mutex chainTailsMutex_;
   ChainTails chainTails_;
   std::optional<SectionVersion> chainTailsVersion_;  // the section as the last writer left it
-  std::array<float, 3> rates_{};
+  std::array<std::atomic<float>, 3> rates_{};
 };
 
 // The cache size chosen for a file of `fileSize` bytes (none: size unknown).

@@ -12,11 +12,6 @@ bool startsWith(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Terms are non-empty and free of 0 units, which end a key on disk.
-bool isStorableTerm(std::u16string_view term) {
-  return !term.empty() && term.find(u'\0') == std::u16string_view::npos;
-}
-
 }  // namespace
 
 IndexSession::IndexSession(IndexFile& index, File handle, bool writer, const IndexHeader& header)
@@ -266,7 +261,7 @@ bool IndexSession::appendPostings(const TermRecord& term, std::span<const Postin
   std::vector<IdBlock> grown;
   uint32_t lastCapacity = chain.back().capacity();
   while (!postings.empty()) {
-    lastCapacity = std::min(largest, static_cast<uint32_t>(std::min<uint64_t>(largest, uint64_t{lastCapacity} * 16)));
+    lastCapacity = static_cast<uint32_t>(std::min<uint64_t>(largest, uint64_t{lastCapacity} * 16));
     IdBlock block(lastCapacity, index_->weighted());
     while (!postings.empty() && block.add(postings.front())) postings = postings.subspan(1);
     total += block.usedSlots();

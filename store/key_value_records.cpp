@@ -15,7 +15,6 @@ namespace brambel {
 namespace {
 
 constexpr uint64_t kHeadSize = 24;
-constexpr uint64_t kPageSize = 4096;
 constexpr size_t kDeflatePiece = 32768;
 // Values up to this size stay plain even when compression is on: deflating
 // them saves little and a plain record can be updated in place.

@@ -24,4 +24,8 @@ TermRecord TermRecord::decodeHead(const uint8_t* head, uint32_t& length) {
   return record;
 }
 
+bool isStorableTerm(std::u16string_view term) {
+  return !term.empty() && term.size() <= kMaxStoredTermLength && term.find(u'\0') == std::u16string_view::npos;
+}
+
 }  // namespace brambel

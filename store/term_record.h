@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "store/record_address.h"
 
@@ -19,6 +20,14 @@ namespace brambel {
 //   16  u32  capacity (slots) of the first IdBlock
 //   20  u32  L, length of the suffix in UTF-16 units
 //   24  2·L  the term's units after the first p, no terminator
+// The longest term a section stores: its term record (24 bytes and 2 per
+// unit) then fits the smallest cache block.
+inline constexpr size_t kMaxStoredTermLength = 1024;
+
+// Whether a term can be a key: not empty, no 0 unit (keys end at one) and
+// no longer than kMaxStoredTermLength.
+bool isStorableTerm(std::u16string_view term);
+
 struct TermRecord {
   static constexpr size_t kHeadSize = 24;
 

@@ -77,7 +77,9 @@ TEST_F(IndexCliTest, RemoveAndOptimizeDropDocuments) {
   auto optimized = runCli({"index", "optimize", index(), "--removed", "3"});
   ASSERT_EQ(optimized.status, 0) << optimized.err;
   EXPECT_NE(optimized.out.find("postings_dropped\t4"), std::string::npos) << optimized.out;
-  EXPECT_EQ(runCli({"index", "terms", index()}).out, "apple\nbanana\n");
+  // Terms that lost every posting stay stored, without documents.
+  EXPECT_EQ(runCli({"index", "terms", index()}).out, "apple\nbanana\ncherry\ndurian\n");
+  EXPECT_EQ(runCli({"index", "terms", index(), "--counts"}).out, "apple\t1\nbanana\t1\n");
   EXPECT_EQ(runCli({"index", "check", index()}).status, 0);
 }
 

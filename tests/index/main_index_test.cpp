@@ -254,19 +254,19 @@ TEST_F(MainIndexTest, OptimiseTellsAndAsksThroughThePrompter) {
     void progress(int percent) override { said.push_back(std::to_string(percent)); }
     void endProgress() override { said.push_back("done"); }
   } prompter;
-  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {}, prompter).status, OptimiseStatus::Missing);
+  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {}, prompter)->status, OptimiseStatus::Missing);
   EXPECT_EQ(prompter.said, (std::vector<std::string>{
                                "Cannot Optimize the database. The Index appears non-existant or inaccessible."}));
   add(1, u"kept");
   close();
   prompter.said.clear();
-  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {1}, prompter).status, OptimiseStatus::Cancelled);
+  EXPECT_FALSE(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {1}, prompter));
   EXPECT_EQ(prompter.said, (std::vector<std::string>{"Optimizing can take up to several minutes to complete. Proceed?"}));
   EXPECT_EQ(ids(u"kept"), (std::vector<uint32_t>{1}));
   close();
   prompter.answer = true;
   prompter.said.clear();
-  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {1}, prompter).status, OptimiseStatus::Done);
+  EXPECT_EQ(OptimiseWithPrompts(path(), mainIndexOptions(false, 0), {1}, prompter)->status, OptimiseStatus::Done);
   ASSERT_GE(prompter.said.size(), 4u);
   EXPECT_EQ(prompter.said[1], "Optimizing the Library / This may take several minutes to complete.");
   EXPECT_EQ(prompter.said[prompter.said.size() - 2], "100");

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "platform/file.h"
 #include "platform/file_lock.h"
 #include "platform/volume.h"
@@ -102,6 +104,26 @@ TEST(WriterLock, AWaitingWriterGetsTheLockWhenAnotherProcessLetsGo) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   close(ready[0]);
   close(ready[1]);
+}
+
+// The holder renames another file over the name before it lets go: the
+// waiter ends up holding the lock of the file the name now gives.
+TEST(WriterLock, AWaiterFollowsAFileRenamedOverTheName) {
+  TempDir dir;
+  auto path = dir.write("index", "old");
+  File holder = openWriter(path, std::chrono::milliseconds(0));
+  ASSERT_TRUE(holder.isOpen());
+  File waiter;
+  std::thread waiting([&] { waiter = openWriter(path, std::chrono::milliseconds(5000)); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::filesystem::rename(dir.write("copy", "new"), path);
+  holder.close();
+  waiting.join();
+  ASSERT_TRUE(waiter.isOpen());
+  EXPECT_EQ(waiter.identity(), File::identityOf(path));
+  char bytes[3];
+  ASSERT_TRUE(waiter.readExactlyAt(0, bytes, 3));
+  EXPECT_EQ(std::string(bytes, 3), "new");
 }
 
 TEST(Volume, GeometryAndFreeSpaceOfTheTemporaryFolder) {

@@ -45,6 +45,20 @@ pid_t spawn(Body body) {
   return child;
 }
 
+// Walks the terms beginning with `prefix` and reads their postings; false
+// when a term comes out of order.
+bool walksInOrder(IndexSession& session, std::u16string_view prefix) {
+  bool ordered = true;
+  std::u16string previous;
+  session.forEachTerm(prefix, [&](const std::u16string& term, const TermRecord& record) {
+    ordered = term > previous;
+    previous = term;
+    session.postingsOf(record);
+    return ordered;
+  });
+  return ordered;
+}
+
 int exitStatus(pid_t child) {
   int status = 0;
   waitpid(child, &status, 0);
@@ -141,15 +155,7 @@ TEST_P(ConcurrencyTest, ReadersInThreadsAndProcessesSeeAWholeTreeWhileOneWriterA
     while (std::chrono::steady_clock::now() < until) {
       auto session = index.beginRead();
       if (!session) return 5;
-      bool ordered = true;
-      std::u16string previous;
-      session->forEachTerm(u"", [&](const std::u16string& term, const TermRecord& record) {
-        ordered = term > previous;
-        previous = term;
-        session->postingsOf(record);
-        return ordered;
-      });
-      if (!ordered) return 6;
+      if (!walksInOrder(*session, u"")) return 6;
     }
     return 0;
   };
@@ -162,7 +168,9 @@ TEST_P(ConcurrencyTest, ReadersInThreadsAndProcessesSeeAWholeTreeWhileOneWriterA
   for (int r = 0; r < 3; ++r) {
     readerThreads.emplace_back([&, r] {
       std::mt19937 random(r);
-      while (published < kTerms) {
+      // At least one lookup after the writer is done, however the threads ran.
+      for (bool last = false; !last;) {
+        last = published >= kTerms;
         uint32_t known = published;
         if (known == 0) continue;
         auto session = index.beginRead();
@@ -292,15 +300,7 @@ TEST_P(ConcurrencyTest, TwoWriterProcessesAndAReaderShareOneFile) {
     for (int queries = 0;; ++queries) {
       auto session = index.beginRead();
       if (!session) return 6;
-      bool ordered = true;
-      std::u16string previous;
-      session->forEachTerm(u"w1", [&](const std::u16string& term, const TermRecord& record) {
-        ordered = term > previous;
-        previous = term;
-        session->postingsOf(record);
-        return ordered;
-      });
-      if (!ordered) return 7;
+      if (!walksInOrder(*session, u"w1")) return 7;
       fd_set ready;
       FD_ZERO(&ready);
       FD_SET(stopPipe[0], &ready);
