@@ -12,6 +12,7 @@
 #include "cli/command.h"
 #include "cli/result_json.h"
 #include "search/result_merge.h"
+#include "search/search_launcher.h"
 #include "search/search_run.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/http_date.h"
@@ -135,7 +136,7 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
   // are not waited for; the process leaves them behind when it exits.
   auto run = std::make_unique<SearchRun>(options, &progress);
   progress.attach(run.get());
-  run->SetSources(categories->sources());
+  run->SetSources(categories->table->sources());
 
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout.value_or(0));
   bool stopped = false;
@@ -153,16 +154,16 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
 
   const std::vector<Category>& categoryList = categories->set.categories;
   const std::vector<std::u16string>& ids = categoryList[categoryIndex].references;
-  if (all) {
-    std::vector<std::vector<std::u16string>> lists;
-    for (const Category& category : categoryList) lists.push_back(category.references);
-    run->SearchAllCategories(wideTerms, lists);
-  } else {
-    run->RunSearch(wideTerms, true, 1, ids);
-  }
+  // The search command as the program's window gives it: --all is the
+  // first category with every category searched, --more presses with Ctrl.
+  SearchPress press{wideTerms, false, false, {}, all ? 0 : categoryIndex, all};
+  for (const Category& category : categoryList) press.categories.push_back(category.references);
+  SearchLauncher launcher;
+  launcher.Press(*run, press);
   waitForSources();
+  press.ctrl = true;
   for (int round = 0; round < args.more && !stopped; ++round) {
-    run->RunSearch(wideTerms, false, std::min(round + 2, 5), ids);
+    launcher.Press(*run, press);
     waitForSources();
   }
   progress.clear();
@@ -206,26 +207,27 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
 }
 
 const CommandRegistration kSearch([](CommandLine& line) {
-  auto args = std::make_shared<SearchArguments>();
-  CLI::App& search = line.command(line.program(), "search",
-                                  "search the sources of a category and print the merged results, best first",
-                                  [args](CommandContext& context) { return runSearch(*args, context); });
-  args->choice.addOptions(search);
+  auto search = line.command(line.program(), "search",
+                             "search the sources of a category and print the merged results, best first", &runSearch);
+  CLI::App& command = search.command;
+  SearchArguments& args = *search.args;
+  args.choice.addOptions(command);
   CLI::Option* category =
-      search.add_option("--category", args->category, "the category to search (default: the first)")
+      command.add_option("--category", args.category, "the category to search (default: the first)")
           ->type_name("NAME");
-  search.add_flag("--all", args->all, "search every category at once")->excludes(category);
-  search.add_option("--max", args->max, "results asked of each source (1 to 100000)")
+  CLI::Option* all = command.add_flag("--all", args.all, "search every category at once")->excludes(category);
+  command.add_option("--max", args.max, "results asked of each source (1 to 100000)")
       ->type_name("N")
       ->check(CLI::Range(1, 100000));
-  search.add_option("--more", args->more, "ask for more results K times after the first round (at most 100)")
+  command.add_option("--more", args.more, "ask for more results K times after the first round (at most 100)")
       ->type_name("K")
-      ->check(CLI::Range(0, 100));
-  search.add_option("--timeout", args->timeout, "stop after S seconds, leaving out sources still running")
+      ->check(CLI::Range(0, 100))
+      ->excludes(all);
+  command.add_option("--timeout", args.timeout, "stop after S seconds, leaving out sources still running")
       ->type_name("S")
       ->check(nonNegativeNumber());
-  search.add_flag("--json", args->json, "print one JSON object instead of text");
-  search.add_option("TERMS", args->terms, "the search terms");
+  command.add_flag("--json", args.json, "print one JSON object instead of text");
+  command.add_option("TERMS", args.terms, "the search terms");
 });
 
 }  // namespace
