@@ -43,12 +43,6 @@ class IdBlock {
 
   IdBlock(uint32_t capacity, bool weighted);
 
-  // The capacity of the largest block a chain grows to in a section with
-  // clusters of `clusterSize` bytes: what fits a cluster after the head.
-  static uint32_t largestCapacity(uint32_t clusterSize) {
-    return clusterSize > kHeadSize + 8 ? static_cast<uint32_t>((clusterSize - kHeadSize) / 8) : 1;
-  }
-
   RecordAddress address = RecordAddress::none();  // none until first written
   RecordAddress next = RecordAddress{0};
   uint32_t nextCapacity = 0;

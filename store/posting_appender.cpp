@@ -27,7 +27,7 @@ uint32_t RecordSpace::grownCapacity(uint32_t capacity) const {
   return static_cast<uint32_t>(std::min<uint64_t>(largestCapacity(), uint64_t{capacity} * 16));
 }
 
-uint32_t RecordSpace::largestCapacity() const { return IdBlock::largestCapacity(blockSize); }
+uint32_t RecordSpace::largestCapacity() const { return std::max<uint32_t>(1, IdBlock::largestCapacity(blockSize)); }
 
 bool RecordSpace::holds(RecordAddress address, uint64_t length) const {
   if (address.isNullLink() || address.offsetInBlock() >= blockSize) return false;
