@@ -17,6 +17,7 @@
 #include "cli/command.h"
 #include "index/document_removal.h"
 #include "index/index_optimiser.h"
+#include "index/index_writer.h"
 #include "index/index_query.h"
 #include "index/main_index.h"
 #include "index/query_parser.h"
@@ -108,10 +109,6 @@ std::unique_ptr<IndexFile> openForAdding(CommandContext& context, const std::str
   return index;
 }
 
-// Documents (or bytes of text) a batch load adds per write session.
-constexpr size_t kBatchDocuments = 2048;
-constexpr size_t kBatchBytes = 16 << 20;
-
 // The weighted terms of a UTF-8 text, folded as the library folds page text.
 std::vector<WeightedTerm> termsOfText(const TermFilter& filter, const std::string& text) {
   const std::u16string folded = normalizeText(toWide(text, kCodePageUtf8), true);
@@ -137,29 +134,22 @@ int runAddBatch(const IndexArguments& args, CommandContext& context) {
   auto index = openForAdding(context, args.index);
   if (!index) return 1;
 
-  const TermFilter filter;
   std::istringstream lines(*list);
   std::string line;
   size_t added = 0, lineNumber = 0, failed = 0, batches = 0;
   std::array<double, 3> rateSums{};
-  std::vector<DocumentTerms> batch;
-  size_t batchBytes = 0;
   const Clock::time_point start = Clock::now();
   Clock::time_point lastReport = start;
-  auto flush = [&] {
-    if (batch.empty()) return true;
-    const size_t documents = batch.size();
-    if (!AddDocuments(*index, std::exchange(batch, {}))) return false;
-    added += documents;
+  // Documents count as added once the flush holding them is durable.
+  IndexWriter writer(*index, {}, [&](std::span<const uint32_t> ids) {
+    added += ids.size();
     ++batches;
-    batchBytes = 0;
     for (size_t i = 0; i < 3; ++i) rateSums[i] += index->rates()[i];
     if (Clock::now() - lastReport > std::chrono::seconds(1)) {
       context.err << "indexed " << added << " documents\n";
       lastReport = Clock::now();
     }
-    return true;
-  };
+  });
   while (std::getline(lines, line)) {
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -178,14 +168,12 @@ int runAddBatch(const IndexArguments& args, CommandContext& context) {
       continue;
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    batch.push_back({*documentId(value), termsOfText(filter, text)});
-    batchBytes += text.size();
-    if ((batch.size() >= kBatchDocuments || batchBytes >= kBatchBytes) && !flush()) {
+    if (!writer.addText(*documentId(value), normalizeText(toWide(text, kCodePageUtf8), true))) {
       context.err << "brambel-cli: " << args.index << ": documents could not be added\n";
       return 1;
     }
   }
-  if (!flush()) {
+  if (!writer.flush()) {
     context.err << "brambel-cli: " << args.index << ": documents could not be added\n";
     return 1;
   }
@@ -376,8 +364,8 @@ const CommandRegistration kIndex([](CommandLine& line) {
 
   auto batch = addIndexCommand(
       line, "add-batch",
-      "adds every document of LIST (lines of ID, a tab and PATH) in batches of 2048; prints documents per second and the "
-      "three rate figures (mean over the batches)",
+      "adds every document of LIST (lines of ID, a tab and PATH), flushing whenever 64 MiB of postings are buffered; "
+      "prints documents per second and the three rate figures (mean over the flushes)",
       &runAddBatch);
   batch.command.add_option("LIST", batch.args->file, "the list of documents")->required();
 

@@ -14,14 +14,21 @@ TermFilter::TermFilter(const TermFilterOptions& options)
     : stopWords_(buildStopWordSet(options.stopWords)),
       maxTermLength_(std::clamp(options.maxTermLength, kMinTermLength, kMaxTermLength)) {}
 
-bool TermFilter::AcceptTerm(std::u16string& term) const {
-  if (term.size() < 2) return false;
-  if (stopWords_.count(term) != 0) return false;
+std::optional<std::u16string_view> TermFilter::acceptedForm(std::u16string_view term) const {
+  if (term.size() < 2) return std::nullopt;
+  if (stopWords_.find(term) != stopWords_.end()) return std::nullopt;
   if (term.size() > static_cast<size_t>(maxTermLength_)) {
     size_t cut = static_cast<size_t>(maxTermLength_);
     if (cut > kMinTermLength && isHighSurrogate(term[cut - 1])) --cut;
-    term.resize(cut);
+    term = term.substr(0, cut);
   }
+  return term;
+}
+
+bool TermFilter::AcceptTerm(std::u16string& term) const {
+  std::optional<std::u16string_view> kept = acceptedForm(term);
+  if (!kept) return false;
+  term.resize(kept->size());
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ class TermFilter {
   // term to maxTermLength units (never between the two halves of a
   // surrogate pair). Returns whether the (possibly shortened) term is kept.
   bool AcceptTerm(std::u16string& term) const;
+  // The same decision on a view into a text: the kept form (a prefix of
+  // `term`), or nothing when the term is rejected.
+  std::optional<std::u16string_view> acceptedForm(std::u16string_view term) const;
 
   int maxTermLength() const { return maxTermLength_; }
   const StopWordSet& stopWords() const { return stopWords_; }

@@ -190,12 +190,12 @@ void CachedFileIo::startReadAhead(File handle, RecordAddress root) { readAhead_-
 void CachedFileIo::waitForReadAhead() { readAhead_->waitIdle(); }
 
 void CachedFileIo::loadInBackground(const File& handle, uint32_t number, uint32_t priority) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   if (Block* block = findBlock(number)) {
     touch(*block);
     return;
   }
-  loadBlock(handle, number, priority);
+  loadOutsideLock(lock, handle, number, priority);
 }
 
 CachedFileIo::Block* CachedFileIo::findBlock(uint32_t number) {
@@ -205,15 +205,37 @@ CachedFileIo::Block* CachedFileIo::findBlock(uint32_t number) {
 
 void CachedFileIo::touch(Block& block) { lru_.splice(lru_.end(), lru_, block.lruPosition); }
 
-bool CachedFileIo::readFromDisk(const File& handle, Block& block) {
+bool CachedFileIo::readFromDisk(const File& handle, Block& block) { return readBlock(handle, block, activeWriters_ == 0); }
+
+bool CachedFileIo::readBlock(const File& handle, Block& block, bool settle) const {
   const uint64_t position = firstBlock_ + uint64_t{block.number} * blockSize_;
   int64_t got = handle.readAt(position, block.data.get(), blockSize_);
   if (got <= 0) return false;
   // Without a writer of our own another process may be rewriting the block
   // right now; read until the content settles.
-  if (activeWriters_ == 0 && !handle.readSettledAt(position, block.data.get(), static_cast<size_t>(got))) return false;
+  if (settle && !handle.readSettledAt(position, block.data.get(), static_cast<size_t>(got))) return false;
   block.valid = static_cast<uint32_t>(got);
   return true;
+}
+
+CachedFileIo::Block* CachedFileIo::loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle,
+                                                   uint32_t number, uint32_t priority) {
+  const uint64_t epoch = contentEpoch_;
+  const bool settle = activeWriters_ == 0;
+  lock.unlock();
+  auto block = std::make_unique<Block>();
+  block->number = number;
+  block->data = allocateBuffer(blockSize_);
+  const bool read = block->data && readBlock(handle, *block, settle);
+  lock.lock();
+  if (Block* raced = findBlock(number)) return raced;
+  // Blocks were written or dropped meanwhile: what was read may predate a
+  // write, so read again, under the lock this time.
+  if (contentEpoch_ != epoch) return loadBlock(handle, number, priority);
+  if (!read) return nullptr;
+  block->fill = blockSize_;
+  block->priority = priority;
+  return &insertBlock(std::move(block), &handle);
 }
 
 CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number, uint32_t priority) {
@@ -318,6 +340,7 @@ bool CachedFileIo::flushPending(const File& handle, size_t blockLimit) {
       return false;
     }
     written.insert(write.block);
+    ++contentEpoch_;
     if (Block* block = findBlock(write.block)) --block->pendingWrites;
     pendingBytes_ -= write.bytes.size();
     pending_.pop_front();
@@ -338,6 +361,7 @@ void CachedFileIo::limitPending(const File& handle) {
 }
 
 void CachedFileIo::dropAllBlocks() {
+  ++contentEpoch_;
   blocks_.clear();
   lru_.clear();
   appendBlock_ = nullptr;
@@ -347,14 +371,15 @@ void CachedFileIo::dropAllBlocks() {
 bool CachedFileIo::readRecord(const File& handle, RecordAddress address, void* bytes, size_t length) {
   const uint32_t offset = address.offsetInBlock();
   if (address.isNone() || offset >= blockSize_ || length > blockSize_ - offset) return false;
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   Block* block = findBlock(address.block());
   if (block) {
     hits_.fetch_add(1, std::memory_order_relaxed);
     touch(*block);
   } else {
     misses_.fetch_add(1, std::memory_order_relaxed);
-    block = loadBlock(handle, address.block(), 0);
+    // Other threads keep using the cache while this one waits for the disk.
+    block = loadOutsideLock(lock, handle, address.block(), 0);
     if (!block) return false;
   }
   if (offset + length > block->valid) return false;
@@ -474,6 +499,20 @@ bool CachedFileIo::reload(const File& handle, RecordAddress address) {
   Block* block = findBlock(address.block());
   if (!block || activeWriters_ != 0 || block->pendingWrites != 0) return false;
   return readFromDisk(handle, *block);
+}
+
+void CachedFileIo::forgetBlocks(std::span<const uint32_t> numbers) {
+  std::lock_guard lock(mutex_);
+  ++contentEpoch_;
+  for (uint32_t number : numbers) {
+    Block* block = findBlock(number);
+    // A block with writes of its own still to go keeps them (the batch
+    // writer runs only when this object has none).
+    if (!block || block->pendingWrites != 0) continue;
+    if (block == appendBlock_) appendBlock_ = nullptr;
+    lru_.erase(block->lruPosition);
+    blocks_.erase(number);
+  }
 }
 
 bool CachedFileIo::writeBackAll(const File& handle) {

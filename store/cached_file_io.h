@@ -62,6 +62,7 @@ class CachedFileIo final : public FileIo {
   RecordAddress writeNode(const File& handle, IndexNode& node) override;
 
   bool reload(const File& handle, RecordAddress address) override;
+  void forgetBlocks(std::span<const uint32_t> blocks) override;
   bool writeBackAll(const File& handle) override;
   bool writeBackAndDrop(const File& handle) override;
   bool writeBackSome(const File& handle) override;
@@ -96,6 +97,9 @@ class CachedFileIo final : public FileIo {
   Block* findBlock(uint32_t number);
   Block* loadBlock(const File& handle, uint32_t number, uint32_t priority);
   bool readFromDisk(const File& handle, Block& block);
+  bool readBlock(const File& handle, Block& block, bool settle) const;
+  // Reads a missing block with `lock` released, and inserts it; `lock` is held again on return.
+  Block* loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle, uint32_t number, uint32_t priority);
   Block& insertBlock(std::unique_ptr<Block> block, const File* handle);
   void touch(Block& block);
   void evictIfOverCapacity(const File* handle, const Block* keep);
@@ -132,6 +136,9 @@ class CachedFileIo final : public FileIo {
   uint64_t fileEnd_;  // end of the record space, on a block boundary
   Block* appendBlock_ = nullptr;
   int activeWriters_ = 0;
+  // Counts writes to the file and dropped blocks, so that a block read
+  // without the lock is not inserted when it may predate one of them.
+  uint64_t contentEpoch_ = 0;
   // The section as this object last saw it; what is cached belongs to it.
   std::optional<SectionVersion> knownVersion_;
 

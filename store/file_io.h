@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "platform/file.h"
 #include "store/id_block.h"
@@ -71,6 +72,10 @@ class FileIo {
   // may be stale (another process writing the file) and nothing of this
   // object is waiting to be written; true when it did.
   virtual bool reload(const File& handle, RecordAddress address) = 0;
+
+  // Drops cached copies of blocks that were rewritten on disk without this
+  // object (a batch update writes its blocks itself); the direct kind caches nothing.
+  virtual void forgetBlocks(std::span<const uint32_t> blocks) {}
 
   // Write-back of cached changes; the direct kind has nothing to write.
   virtual bool writeBackAll(const File& handle) = 0;

@@ -30,15 +30,17 @@ std::string IdBlock::encodeHead() const {
   return bytes;
 }
 
-std::string IdBlock::encodeSlots() const {
-  // Every block write encodes all slots; one sizing and direct stores keep
-  // that cheap for full-cluster blocks.
-  std::string bytes(size_t{capacity_} * slotWidth(), '\0');
+std::string IdBlock::encodeSlots() const { return encodePostings(slots_, weighted_); }
+
+std::string IdBlock::encodePostings(std::span<const Posting> postings, bool weighted) {
+  // One sizing and direct stores keep this cheap for full-cluster blocks.
+  const size_t width = weighted ? 8 : 4;
+  std::string bytes(postings.size() * width, '\0');
   auto* at = reinterpret_cast<uint8_t*>(bytes.data());
-  for (const Posting& slot : slots_) {
+  for (const Posting& slot : postings) {
     storeLe32(at, slot.id);
-    if (weighted_) storeLe32(at + 4, std::bit_cast<uint32_t>(slot.weight));
-    at += slotWidth();
+    if (weighted) storeLe32(at + 4, std::bit_cast<uint32_t>(slot.weight));
+    at += width;
   }
   return bytes;
 }

@@ -64,6 +64,8 @@ class IdBlock {
 
   std::string encodeHead() const;
   std::string encodeSlots() const;  // c·w bytes
+  // The slot bytes of `postings`, as they are stored from a block's first free slot on.
+  static std::string encodePostings(std::span<const Posting> postings, bool weighted);
   // Reads the 32-byte head into a block whose slots are all empty; capacity
   // and free count come from the head (the free count is clamped to it).
   // The caller checks the capacity first: the slots are allocated from it.

@@ -60,6 +60,24 @@ bool IndexSession::finish() {
   return written;
 }
 
+bool IndexSession::commitBatch(BlockWriteBack& writes, RecordAddress root) {
+  if (!beginChange()) return false;
+  IndexHeader next = header_;
+  next.root = root;
+  ++next.changeCount;
+  const auto bytes = next.encode();
+  const bool committed = writes.commit(index_->base(), bytes);
+  // Blocks rewritten before a failure are stale in the cache too.
+  index_->io_->forgetBlocks(writes.rewrittenBlocks());
+  if (!committed) return false;
+  header_ = next;
+  changing_ = false;  // the closing header is on disk already
+  index_->setRoot(root);
+  return true;
+}
+
+SectionVersion IndexSession::currentVersion() const { return sectionVersion(handle_, header_); }
+
 // A reader's cached copy of a block may predate records another process
 // appended to it since; a record that reads as missing or blank is read once
 // more from disk before it counts as absent.

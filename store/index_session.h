@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "store/block_write_back.h"
 #include "store/chain_tails.h"
 #include "store/file_io.h"
 #include "store/index_file.h"
@@ -63,6 +64,14 @@ class IndexSession {
   // header with the counter bumped. True when all of it is on disk (a reader:
   // always). The destructor finishes a session not finished yet.
   bool finish();
+  // Commits a batch update that a writer built outside the record writes
+  // below (see BlockWriteBack): bumps the change counter, writes the batch
+  // in its safe order with a header naming `root` and the counter bumped
+  // again, and takes `root` as the root. False when anything failed; the
+  // header on disk then still names the old root.
+  bool commitBatch(BlockWriteBack& writes, RecordAddress root);
+  // The section's version as this session has left it so far.
+  SectionVersion currentVersion() const;
   // Size of the file when the session started (the bound for every address and count).
   uint64_t fileSize() const { return fileSize_; }
 

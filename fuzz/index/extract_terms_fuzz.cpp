@@ -1,11 +1,13 @@
 // Term extraction on arbitrary bytes (read as UTF-16 units): no crash, every
 // term is a non-empty piece of the text at its stated position, and the
-// filtered map holds only terms the filter keeps unchanged.
+// filtered map holds only terms the filter keeps unchanged. The index
+// writer's term counter finds the same terms with as many occurrences.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "index/document_term_counter.h"
 #include "index/term_extractor.h"
 #include "index/term_scanner.h"
 
@@ -29,6 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (positions.empty() || !filter.AcceptTerm(again) || again != key) abort();
     for (uint32_t at : positions)
       if (at >= text.size()) abort();
+  }
+
+  static brambel::DocumentTermCounter counter;
+  counter.count(text, filter);
+  if (counter.terms().size() != extracted.terms.TermCount()) abort();
+  for (const auto& counted : counter.terms()) {
+    const std::vector<uint32_t>* positions = extracted.terms.FindTerm(counted.term);
+    if (!positions || positions->size() != counted.occurrences) abort();
   }
   return 0;
 }

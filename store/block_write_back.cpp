@@ -1,0 +1,87 @@
+#include "store/block_write_back.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace brambel {
+namespace {
+
+// Appended blocks go to disk in pieces of this size while the update runs,
+// so that a large batch never holds all its new blocks in memory.
+constexpr size_t kAppendWriteChunk = 4 << 20;
+
+}  // namespace
+
+BlockWriteBack::BlockWriteBack(const File& handle, uint64_t firstBlockPosition, uint32_t blockSize,
+                               uint64_t fileSize)
+    : handle_(handle), firstBlock_(firstBlockPosition), blockSize_(blockSize) {
+  const uint64_t blocks = fileSize <= firstBlock_ ? 0 : (fileSize - firstBlock_ + blockSize_ - 1) / blockSize_;
+  firstNewBlock_ = static_cast<uint32_t>(std::min<uint64_t>(blocks, UINT32_MAX));
+}
+
+RecordAddress BlockWriteBack::append(std::string_view bytes) {
+  if (bytes.size() > blockSize_ || writeFailed_) return RecordAddress::none();
+  uint64_t at = appendedBytes_;
+  const uint64_t offset = at % blockSize_;
+  if (offset + bytes.size() > blockSize_) at += blockSize_ - offset;
+  const uint64_t block = firstNewBlock_ + at / blockSize_;
+  if (block >= UINT32_MAX) return RecordAddress::none();
+  appending_.resize(at + bytes.size() - appendedWritten_, 0);
+  std::memcpy(appending_.data() + (at - appendedWritten_), bytes.data(), bytes.size());
+  appendedBytes_ = at + bytes.size();
+  if (appending_.size() >= kAppendWriteChunk && !writeAppended(false)) writeFailed_ = true;
+  return RecordAddress::inBlock(static_cast<uint32_t>(block), static_cast<uint32_t>(at % blockSize_));
+}
+
+bool BlockWriteBack::writeAppended(bool includingPartial) {
+  // Only whole blocks leave memory early: the last one may still grow.
+  size_t length = appending_.size() / blockSize_ * blockSize_;
+  if (includingPartial) {
+    length = (appending_.size() + blockSize_ - 1) / blockSize_ * blockSize_;
+    appending_.resize(length, 0);  // the file grows by whole blocks
+  }
+  if (length == 0) return true;
+  if (!handle_.writeAt(positionOf(firstNewBlock_) + appendedWritten_, appending_.data(), length)) return false;
+  appending_.erase(appending_.begin(), appending_.begin() + static_cast<std::ptrdiff_t>(length));
+  appendedWritten_ += length;
+  return true;
+}
+
+void BlockWriteBack::patch(RecordAddress address, std::string_view bytes) {
+  patches_.push_back({address.block(), address.offsetInBlock(), static_cast<uint32_t>(bytes.size()),
+                      patchBytes_.size()});
+  patchBytes_.insert(patchBytes_.end(), bytes.begin(), bytes.end());
+}
+
+bool BlockWriteBack::writePatches() {
+  // Later patches of one block apply after earlier ones.
+  std::stable_sort(patches_.begin(), patches_.end(),
+                   [](const Patch& a, const Patch& b) { return a.block < b.block; });
+  std::vector<uint8_t> block(blockSize_);
+  for (size_t i = 0; i < patches_.size();) {
+    const uint32_t number = patches_[i].block;
+    const int64_t read = handle_.readAt(positionOf(number), block.data(), blockSize_);
+    if (read < 0) return false;
+    std::fill(block.begin() + read, block.end(), 0);
+    uint32_t end = static_cast<uint32_t>(read);
+    for (; i < patches_.size() && patches_[i].block == number; ++i) {
+      const Patch& patch = patches_[i];
+      if (patch.offset > blockSize_ || patch.length > blockSize_ - patch.offset) return false;
+      std::memcpy(block.data() + patch.offset, patchBytes_.data() + patch.bytesAt, patch.length);
+      end = std::max(end, patch.offset + patch.length);
+    }
+    rewritten_.push_back(number);
+    if (!handle_.writeAt(positionOf(number), block.data(), end)) return false;
+  }
+  return true;
+}
+
+bool BlockWriteBack::commit(uint64_t headerPosition, std::span<const uint8_t> header) {
+  if (writeFailed_ || !writeAppended(true)) return false;
+  if (appendedWritten_ != 0 && !handle_.sync()) return false;
+  if (!writePatches()) return false;
+  if (!patches_.empty() && !handle_.sync()) return false;
+  return handle_.writeAt(headerPosition, header.data(), header.size()) && handle_.sync();
+}
+
+}  // namespace brambel
