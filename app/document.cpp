@@ -7,18 +7,42 @@
 #include "formats/library_categories.h"
 #include "index/index_query.h"
 #include "index/main_index.h"
-#include "index/term_extractor.h"
-#include "index/term_table.h"
 #include "search/result_order.h"
 #include "sources/library_source.h"
-#include "store/content_file.h"
-#include "store/source_index_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
 namespace brambel {
 
 namespace {
+
+// The settings the content pipeline reads, from the program's and the library's.
+PipelineSettings pipelineSettings(const ProgramSettings& program, const LibrarySettings& library) {
+  PipelineSettings settings;
+  settings.contextThreads = static_cast<int>(program.contextThreads);
+  settings.imageThreads = static_cast<int>(program.imageThreads);
+  settings.indexThreads = static_cast<int>(program.indexThreads);
+  settings.saveThreads = static_cast<int>(program.saveThreads);
+  settings.thumbThreads = static_cast<int>(program.thumbThreads);
+  settings.indexQueueSize = program.indexQueueSize;
+  settings.browserId = toNarrow(program.browserId, kCodePageUtf8);
+  settings.prefetchHeader = program.prefetchHeader;
+  settings.sendReferer = program.sendReferer;
+  settings.noExpire = library.noExpire;
+  settings.maxContentLength = library.maxContentLength;
+  settings.maxImageLength = library.maxImageLength;
+  settings.previewScripts = program.previewScripts;
+  settings.miniScripts = program.miniScripts;
+  settings.autogenPreview = library.autogenPreview;
+  settings.generateAllPreviews = library.generateAllPreviews;
+  settings.noMainIndexing = library.noMainIndexing;
+  settings.noURLIndexing = library.noURLIndexing;
+  settings.noMemoryIndexing = library.noMemoryIndexing;
+  settings.globalIndexSleepInterval = std::chrono::milliseconds(program.globalIndexSleepInterval);
+  settings.contentCacheSize = library.contentCacheSize;
+  settings.minSpaceThreshold = program.minSpaceThreshold;
+  return settings;
+}
 
 uint32_t nowSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
 
@@ -55,11 +79,26 @@ class CTesserin2Doc::SearchEvents : public SearchListener {
   CTesserin2Doc& document_;
 };
 
+// Hears the content pipeline and tells the views and the user.
+class CTesserin2Doc::PipelineEvents : public PipelineListener {
+ public:
+  explicit PipelineEvents(CTesserin2Doc& document) : document_(document) {}
+  void ResultUpdated(const std::u16string& url) override { document_.listener_.ResultUpdated(url); }
+  void ItemIndexed(const std::u16string& url) override { document_.listener_.ItemIndexed(url); }
+  void QueueDrained(PoolKind) override { document_.listener_.QueueDrained(); }
+  void LowDiskSpace(uint32_t) override { document_.ReportLowDiskSpace(); }
+  void Message(const std::u16string& text) override { document_.prompter_.Tell({0, text}, text); }
+
+ private:
+  CTesserin2Doc& document_;
+};
+
 CTesserin2Doc::CTesserin2Doc(Application& application, DocumentListener& listener, Prompter& prompter)
     : application_(application),
       listener_(listener),
       prompter_(prompter),
       searchEvents_(std::make_unique<SearchEvents>(*this)),
+      pipelineEvents_(std::make_unique<PipelineEvents>(*this)),
       termFilter_(std::make_unique<TermFilter>()),
       sourceTable_(std::make_unique<SourceTable>()),
       searchRun_(std::make_unique<SearchRun>(SearchRunOptions{}, searchEvents_.get())) {
@@ -116,6 +155,7 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
   searchRun_->SetSources(std::move(sources));
   std::shared_ptr<const LibraryStore> store = library_;
   searchRun_->SetKnownUrlCheck([store](const std::u16string& url) { return store->readMarks(url) != UrlMarks{}; });
+  if (!readOnly_) StartPipeline();
 
   currentCategory_ = 0;
   listener_.LibraryChanged();
@@ -221,33 +261,9 @@ bool CTesserin2Doc::OpenStores(Access access) {
 
 void CTesserin2Doc::OpenSourceIndex() {
   sourceIndex_ = std::make_unique<SourceIndex>(directory_);
-  if (sourceIndex_->load() || readOnly_) return;
-  bool holdsDocuments = false;
-  library_->marksFile().Walk([&](std::string_view, std::string_view) {
-    holdsDocuments = true;
-    return false;
-  });
-  // An empty library simply starts an empty source index; one that holds
-  // documents may have it rebuilt from their records.
-  if (holdsDocuments && prompter_.Ask(messages::kRebuildSourceIndex, messages::kRebuildSourceIndex.text,
-                                      Prompter::Answer::Yes, {}) == Prompter::Answer::Yes) {
-    RebuildSourceIndex();
-    return;
-  }
-  sourceIndex_->save();
-}
-
-bool CTesserin2Doc::RebuildSourceIndex() {
-  if (!library_ || readOnly_) return false;
-  sourceIndex_ = std::make_unique<SourceIndex>(directory_);
-  library_->marksFile().Walk([&](std::string_view, std::string_view value) {
-    std::optional<UrlMarks> marks = UrlMarks::decode(value);
-    if (!marks || marks->recordId == 0) return true;
-    if (std::optional<SourceResult> record = library_->readRecord(marks->recordId))
-      for (const std::u16string& source : record->sources) sourceIndex_->add(source, marks->recordId);
-    return true;
-  });
-  return sourceIndex_->save();
+  // The stored result records do not carry their sources, so a lost source
+  // index cannot be rebuilt from them: a writable library starts a new one.
+  if (!sourceIndex_->load() && !readOnly_) sourceIndex_->save();
 }
 
 void CTesserin2Doc::LoadCategoriesAndSources() {
@@ -274,6 +290,38 @@ void CTesserin2Doc::ApplyNewSetSettings() {
   WriteLibrarySettings(librarySettings_, directory_);
 }
 
+void CTesserin2Doc::StartPipeline() {
+  PipelineLibrary library;
+  library.store = library_.get();
+  library.mainIndex = mainIndex_.get();
+  library.sourceIndex = sourceIndex_.get();
+  library.termFilter = termFilter_.get();
+  library.listener = pipelineEvents_.get();
+  library.previews = previews_;
+  library.settings = pipelineSettings(application_.settings(), librarySettings_);
+  library.currentSearchNumber = [run = searchRun_.get()] { return run->generation(); };
+  library.portable = application_.portable();
+  pipeline_ = std::make_unique<ContentPipeline>(std::move(library));
+  pipeline_->start();
+  searchRun_->SetContentHandoff(pipeline_.get());
+}
+
+void CTesserin2Doc::StopPipeline() {
+  if (!pipeline_) return;
+  searchRun_->SetContentHandoff(nullptr);
+  // The index and save pools ask after every 30 s whether to keep waiting.
+  pipeline_->stop([this](const std::u16string& prompt) {
+    const MessageText& message =
+        prompt == messages::kIndexThreadsSlow.text ? messages::kIndexThreadsSlow : messages::kSaveThreadsSlow;
+    return prompter_.Ask(message, message.text, Prompter::Answer::Yes, {}) == Prompter::Answer::Yes;
+  });
+  pipeline_.reset();
+}
+
+bool CTesserin2Doc::WaitForContent(std::chrono::milliseconds timeout) {
+  return !pipeline_ || pipeline_->waitUntilIdle(timeout);
+}
+
 void CTesserin2Doc::CloseLibrary() {
   if (!library_) return;
   searchRun_->StopSearch();
@@ -281,6 +329,7 @@ void CTesserin2Doc::CloseLibrary() {
   // left to its time-out rather than holding the program.
   searchRun_->WaitUntilIdle(std::chrono::seconds(35));
   StopResultJobs();
+  StopPipeline();
   if (!readOnly_) {
     SaveHistory();
     savedTerms_.Save(directory_);
@@ -322,12 +371,6 @@ void CTesserin2Doc::SelectCategory(size_t index) {
   currentCategory_ = index;
   listener_.CategoriesChanged();
   RebuildResults();
-}
-
-IndexingOptions CTesserin2Doc::indexingOptions() const {
-  IndexingOptions options;
-  options.yieldInterval = std::chrono::milliseconds(application_.settings().globalIndexSleepInterval);
-  return options;
 }
 
 void CTesserin2Doc::ReportLowDiskSpace() {
@@ -463,9 +506,15 @@ UrlMarks CTesserin2Doc::Marks(const std::u16string& url) const {
 
 bool CTesserin2Doc::UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change) {
   if (!library_ || readOnly_) return false;
-  UrlMarks marks = library_->readMarks(url);
-  change(marks);
-  if (!library_->writeMarks(url, marks)) return false;
+  UrlMarks marks;
+  {
+    // The pipeline's steps update marks too; neither may lose the other's change.
+    std::unique_lock<std::mutex> marksLock;
+    if (pipeline_) marksLock = std::unique_lock(pipeline_->marksMutex());
+    marks = library_->readMarks(url);
+    change(marks);
+    if (!library_->writeMarks(url, marks)) return false;
+  }
   {
     std::lock_guard lock(displayedMutex_);
     if (ResultEntry* entry = displayed_.Find(url)) entry->marks = marks;
@@ -481,21 +530,9 @@ bool CTesserin2Doc::SetPermanent(const std::u16string& url, bool value, bool tog
         updated = marks;
       }))
     return false;
-  if (updated.isPermanent() && !updated.isIndexed() && updated.recordId != 0) IndexStoredPage(url, updated.recordId);
+  // A page made permanent is indexed now, even where only permanent pages are.
+  if (updated.isPermanent() && !updated.isIndexed() && pipeline_) pipeline_->IndexStoredDocument(url);
   return true;
-}
-
-void CTesserin2Doc::IndexStoredPage(const std::u16string& url, uint32_t recordId) {
-  if (!mainIndex_ || readOnly_) return;
-  SourceIndexText text;
-  {
-    ContentFile file = ContentFile::openForReading(library_->contentPath(recordId));
-    if (!file.isUsable() || !text.ReadFrom(file)) return;
-  }
-  ExtractedTerms terms = ExtractTerms(text.text, termFilter_.get());
-  if (!AddDocument(*mainIndex_, DocumentTermTable(terms.terms), recordId, indexingOptions())) return;
-  UpdateMarks(url, [](UrlMarks& marks) { marks.setIndexed(true); });
-  listener_.ItemIndexed(url);
 }
 
 void CTesserin2Doc::SetPinned(const std::u16string& url, bool pin, bool toggle) {

@@ -20,8 +20,8 @@
 #include "app/prompter.h"
 #include "formats/category_set.h"
 #include "formats/source_table.h"
-#include "index/document_indexer.h"
 #include "index/term_filter.h"
+#include "pipeline/content_pipeline.h"
 #include "platform/library_lock.h"
 #include "search/result_entry.h"
 #include "search/result_job.h"
@@ -151,22 +151,30 @@ class CTesserin2Doc {
   bool AddSavedTerm(const std::u16string& term);
   bool RemoveSavedTerm(const std::u16string& term);
 
+  // ---- the content pipeline -------------------------------------------------
+
+  // The desktop's render and thumbnail steps, used by libraries opened from
+  // now on; without them nothing is rendered.
+  void SetPreviewSteps(PreviewSteps* previews) { previews_ = previews; }
+  // The pipeline of a writable library; null when read-only or closed.
+  ContentPipeline* pipeline() const { return pipeline_.get(); }
+  // Waits until the content queues are empty and no worker is busy; true at
+  // once without a pipeline, false when `timeout` passed first.
+  bool WaitForContent(std::chrono::milliseconds timeout);
+
   // ---- what the content pipeline and the tools share ----------------------
 
   std::shared_ptr<LibraryStore> library() const { return library_; }
   IndexFile* mainIndex() const { return mainIndex_.get(); }
   SourceIndex* sourceIndex() const { return sourceIndex_.get(); }
   const TermFilter& termFilter() const { return *termFilter_; }
-  // The pause of the index step between work items.
-  IndexingOptions indexingOptions() const;
-  // Fills the source index from the stored records of the library.
-  bool RebuildSourceIndex();
   // The record store fell below the free-space threshold: the first report
   // of the process tells the user (message 1004), later ones are silent.
   void ReportLowDiskSpace();
 
  private:
   class SearchEvents;
+  class PipelineEvents;
 
   bool CreateLibrary(const std::filesystem::path& directory);
   bool OpenStores(Access access);
@@ -175,7 +183,8 @@ class CTesserin2Doc {
   void ApplyNewSetSettings();
   void MarkReadOnly(std::u16string reason);
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
-  void IndexStoredPage(const std::u16string& url, uint32_t recordId);
+  void StartPipeline();
+  void StopPipeline();
   void SaveHistory() const;
   void ResultJobThread();
   void StopResultJobs();
@@ -184,6 +193,8 @@ class CTesserin2Doc {
   DocumentListener& listener_;
   Prompter& prompter_;
   std::unique_ptr<SearchEvents> searchEvents_;
+  std::unique_ptr<PipelineEvents> pipelineEvents_;
+  PreviewSteps* previews_ = nullptr;
 
   std::filesystem::path directory_;
   bool readOnly_ = false;
@@ -201,6 +212,7 @@ class CTesserin2Doc {
   std::unique_ptr<SourceTable> sourceTable_;
   std::atomic<size_t> currentCategory_{0};
   std::unique_ptr<SearchRun> searchRun_;
+  std::unique_ptr<ContentPipeline> pipeline_;
 
   SearchHistory history_;
   SavedTerms savedTerms_;

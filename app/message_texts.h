@@ -29,9 +29,6 @@ inline constexpr MessageText kIndexThreadsSlow{
     2053, u"Indexing threads seem to be taking a long time to timeout. Continue waiting?"};
 inline constexpr MessageText kSaveThreadsSlow{
     2054, u"Save threads seem to be taking a long time to timeout. Continue waiting?"};
-inline constexpr MessageText kRebuildSourceIndex{
-    2073, u"This Libary's source index needs to be rebuilt.\r\nThis will take several minutes depending on the size "
-          u"of your library. \r\nWould you like to do it now?"};
 inline constexpr std::u16string_view kReadOnlyTitle = u"(Read Only)";
 inline constexpr std::u16string_view kPortableTitle = u"(Portable Mode)";
 
