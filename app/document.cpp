@@ -141,18 +141,21 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
     CloseLibrary();
     return false;
   }
-  LoadCategoriesAndSources();
-  if (createdFromSet_) ApplyNewSetSettings();
+  if (createdFromSet_) {
+    // The settings section of the set the library was created from.
+    CategorySet set;
+    SourceDefinitions ignored;
+    if (std::optional<std::string> text = readTextFile(directory_ / kLibraryCategoriesFileName))
+      ReadCategorySet(toWide(*text, kCodePageUtf8), set, ignored);
+    ApplyNewSetSettings(set.settingsText);
+  }
 
   SearchRunOptions options;
   options.maxSourceResults = static_cast<int>(librarySettings_.maxSourceResults);
   options.portable = application_.portable();
   options.readOnly = readOnly_;
   searchRun_ = std::make_unique<SearchRun>(options, searchEvents_.get());
-  SourceMap sources;
-  for (const std::u16string& id : sourceTable_->identities())
-    sources[id] = std::shared_ptr<SearchSource>(std::shared_ptr<SearchSource>(), sourceTable_->find(id));
-  searchRun_->SetSources(std::move(sources));
+  LoadCategoriesAndSources();
   std::shared_ptr<const LibraryStore> store = library_;
   searchRun_->SetKnownUrlCheck([store](const std::u16string& url) { return store->readMarks(url) != UrlMarks{}; });
   if (!readOnly_) StartPipeline();
@@ -252,10 +255,7 @@ bool CTesserin2Doc::OpenStores(Access access) {
   history_.Load(directory_);
   savedTerms_.Load(directory_);
   librarySettings_ = loadLibrarySettings(directory_, application_.paths().programData);
-  TermFilterOptions filterOptions;
-  if (!librarySettings_.stopWords.empty()) filterOptions.stopWords = librarySettings_.stopWords;
-  filterOptions.maxTermLength = static_cast<int>(librarySettings_.maxTermLength);
-  termFilter_ = std::make_unique<TermFilter>(filterOptions);
+  ApplyLibrarySettings();
   return library_->isOpen() || readOnly_;
 }
 
@@ -269,6 +269,10 @@ void CTesserin2Doc::OpenSourceIndex() {
 void CTesserin2Doc::LoadCategoriesAndSources() {
   SourceDefinitions definitions;
   readLibraryCategories(directory_, application_.paths().programData, categories_, definitions);
+  BuildSources(std::move(definitions));
+}
+
+void CTesserin2Doc::BuildSources(SourceDefinitions definitions) {
   sourceTable_ = std::make_unique<SourceTable>();
   const std::filesystem::path sourcesDirectory = application_.paths().programData / kSourcesDirectoryName;
   if (readOnly_) {
@@ -280,14 +284,38 @@ void CTesserin2Doc::LoadCategoriesAndSources() {
   for (auto& [name, definition] : definitions) sourceTable_->AddDefinition(std::move(definition));
   for (const std::u16string& id : sourceTable_->identities())
     if (auto* source = dynamic_cast<LibrarySource*>(sourceTable_->find(id))) source->attachLibrary(library_);
+  SourceMap sources;
+  for (const std::u16string& id : sourceTable_->identities())
+    sources[id] = std::shared_ptr<SearchSource>(std::shared_ptr<SearchSource>(), sourceTable_->find(id));
+  searchRun_->SetSources(std::move(sources));
 }
 
-void CTesserin2Doc::ApplyNewSetSettings() {
-  if (categories_.settingsText.empty() || readOnly_) return;
-  const SettingsMap map = parseSettingsLines(toNarrow(categories_.settingsText, kCodePageUtf8));
+void CTesserin2Doc::SetCategories(CategorySet set, SourceDefinitions definitions, bool save) {
+  searchRun_->StopSearch();
+  searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  categories_ = std::move(set);
+  BuildSources(std::move(definitions));
+  if (save && !readOnly_ && library_) saveLibraryCategories(categories_, directory_, *sourceTable_);
+  currentCategory_ = 0;
+  listener_.CategoriesChanged();
+}
+
+void CTesserin2Doc::ApplyNewSetSettings(const std::u16string& settingsText) {
+  if (settingsText.empty() || readOnly_) return;
+  const SettingsMap map = parseSettingsLines(toNarrow(settingsText, kCodePageUtf8));
   if (map.empty()) return;
   librarySettings_ = ReadLibrarySettings(map, true);
   WriteLibrarySettings(librarySettings_, directory_);
+  ApplyLibrarySettings();
+}
+
+void CTesserin2Doc::ApplyLibrarySettings() {
+  // The stop words and the term length reach the index through the filter;
+  // the cache limits and the rest reach the pipeline when it starts.
+  TermFilterOptions filterOptions;
+  if (!librarySettings_.stopWords.empty()) filterOptions.stopWords = librarySettings_.stopWords;
+  filterOptions.maxTermLength = static_cast<int>(librarySettings_.maxTermLength);
+  termFilter_ = std::make_unique<TermFilter>(filterOptions);
 }
 
 void CTesserin2Doc::StartPipeline() {

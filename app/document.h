@@ -88,6 +88,10 @@ class CTesserin2Doc {
   const CategorySet& categories() const { return categories_; }
   const SourceTable& sourceTable() const { return *sourceTable_; }
   size_t currentCategory() const { return currentCategory_; }
+  // Replaces the categories and the user-defined sources they bring (a set
+  // loaded from a file); `save` writes them into the library as its
+  // "categories.zcat" (never in read-only mode). Stops a running search.
+  void SetCategories(CategorySet set, SourceDefinitions definitions, bool save);
   void SelectCategory(size_t index);
 
   // ---- searching ----------------------------------------------------------
@@ -180,7 +184,9 @@ class CTesserin2Doc {
   bool OpenStores(Access access);
   void OpenSourceIndex();
   void LoadCategoriesAndSources();
-  void ApplyNewSetSettings();
+  void BuildSources(SourceDefinitions definitions);
+  void ApplyNewSetSettings(const std::u16string& settingsText);
+  void ApplyLibrarySettings();
   void MarkReadOnly(std::u16string reason);
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
