@@ -346,6 +346,26 @@ void CTesserin2Doc::StopPipeline() {
   pipeline_.reset();
 }
 
+OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
+  if (!library_ || readOnly_ || !mainIndex_) return {};
+  searchRun_->StopSearch();
+  searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  StopResultJobs();
+  DocumentIdSet removed;
+  if (pipeline_) {
+    for (uint32_t id : pipeline_->removalLog().pending()) removed.insert(id);
+    StopPipeline();
+  }
+  const uint32_t cacheKb = application_.settings().indexCacheSize;
+  mainIndex_.reset();
+  OptimiseResult result =
+      Optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed, progress);
+  OpenedMainIndex reopened = OpenMainIndex(directory_, false, cacheKb);
+  if (reopened.index && reopened.index->isValid() && !reopened.invalidHeader) mainIndex_ = std::move(reopened.index);
+  StartPipeline();
+  return result;
+}
+
 bool CTesserin2Doc::WaitForContent(std::chrono::milliseconds timeout) {
   return !pipeline_ || pipeline_->waitUntilIdle(timeout);
 }

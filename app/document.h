@@ -20,6 +20,7 @@
 #include "app/prompter.h"
 #include "formats/category_set.h"
 #include "formats/source_table.h"
+#include "index/index_optimiser.h"
 #include "index/term_filter.h"
 #include "pipeline/content_pipeline.h"
 #include "platform/library_lock.h"
@@ -165,6 +166,11 @@ class CTesserin2Doc {
   // Waits until the content queues are empty and no worker is busy; true at
   // once without a pipeline, false when `timeout` passed first.
   bool WaitForContent(std::chrono::milliseconds timeout);
+
+  // Rewrites the main index into a compact copy without the postings of
+  // documents removed from the library. The pipeline stops meanwhile and
+  // starts again. Failed with nothing changed when read-only.
+  OptimiseResult OptimizeIndex(const std::function<void(int percent)>& progress = {});
 
   // ---- what the content pipeline and the tools share ----------------------
 

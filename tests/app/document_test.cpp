@@ -8,6 +8,7 @@
 #include <map>
 
 #include "index/index_query.h"
+#include "search/result_order.h"
 #include "store/content_file.h"
 #include "store/source_index_text.h"
 #include "store/source_result_record.h"
@@ -49,7 +50,6 @@ class DocumentTest : public ::testing::Test {
   DocumentTest() {
     setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-    setenv("TMPDIR", home.path().c_str(), 1);
   }
 
   // Stores a page as the save step does: result record, index text, counts, marks.

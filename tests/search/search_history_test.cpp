@@ -32,7 +32,7 @@ TEST(SearchHistory, FileHoldsCrLfLinesAndReadsBackThroughTheSameRules) {
   history.Add(u"second");
   ASSERT_TRUE(history.Save(dir.path() / "new library"));
   EXPECT_EQ(readFileBytes(dir.path() / "new library" / SearchHistory::kFileName),
-            std::string("gr\xc3\xb6\xc3\x9f" "e\r\nsecond\r\n\0", 20));
+            std::string("gr\xc3\xb6\xc3\x9f" "e\r\nsecond\r\n\0", 18));
   SearchHistory loaded;
   loaded.Load(dir.path() / "new library");
   EXPECT_EQ(loaded.entries(), history.entries());
