@@ -150,14 +150,8 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
     ApplyNewSetSettings(set.settingsText);
   }
 
-  SearchRunOptions options;
-  options.maxSourceResults = static_cast<int>(librarySettings_.maxSourceResults);
-  options.portable = application_.portable();
-  options.readOnly = readOnly_;
-  searchRun_ = std::make_unique<SearchRun>(options, searchEvents_.get());
+  CreateSearchRun();
   LoadCategoriesAndSources();
-  std::shared_ptr<const LibraryStore> store = library_;
-  searchRun_->SetKnownUrlCheck([store](const std::u16string& url) { return store->readMarks(url) != UrlMarks{}; });
   if (!readOnly_) StartPipeline();
 
   currentCategory_ = 0;
@@ -273,6 +267,8 @@ void CTesserin2Doc::LoadCategoriesAndSources() {
 }
 
 void CTesserin2Doc::BuildSources(SourceDefinitions definitions) {
+  // A source thread that outlived the wait for it still uses the old table.
+  if (sourceTable_ && searchRun_->runningSourceCount() > 0) retiredTables_.push_back(std::move(sourceTable_));
   sourceTable_ = std::make_unique<SourceTable>();
   const std::filesystem::path sourcesDirectory = application_.paths().programData / kSourcesDirectoryName;
   if (readOnly_) {
@@ -284,10 +280,15 @@ void CTesserin2Doc::BuildSources(SourceDefinitions definitions) {
   for (auto& [name, definition] : definitions) sourceTable_->AddDefinition(std::move(definition));
   for (const std::u16string& id : sourceTable_->identities())
     if (auto* source = dynamic_cast<LibrarySource*>(sourceTable_->find(id))) source->attachLibrary(library_);
+  searchRun_->SetSources(tableSources());
+}
+
+SourceMap CTesserin2Doc::tableSources() const {
+  // The table owns the sources and outlives every search of the run.
   SourceMap sources;
   for (const std::u16string& id : sourceTable_->identities())
     sources[id] = std::shared_ptr<SearchSource>(std::shared_ptr<SearchSource>(), sourceTable_->find(id));
-  searchRun_->SetSources(std::move(sources));
+  return sources;
 }
 
 void CTesserin2Doc::SetCategories(CategorySet set, SourceDefinitions definitions, bool save) {
@@ -316,6 +317,30 @@ void CTesserin2Doc::ApplyLibrarySettings() {
   if (!librarySettings_.stopWords.empty()) filterOptions.stopWords = librarySettings_.stopWords;
   filterOptions.maxTermLength = static_cast<int>(librarySettings_.maxTermLength);
   termFilter_ = std::make_unique<TermFilter>(filterOptions);
+}
+
+void CTesserin2Doc::CreateSearchRun() {
+  SearchRunOptions options;
+  options.maxSourceResults = static_cast<int>(librarySettings_.maxSourceResults);
+  options.portable = application_.portable();
+  options.readOnly = readOnly_;
+  searchRun_ = std::make_unique<SearchRun>(options, searchEvents_.get());
+  std::shared_ptr<const LibraryStore> store = library_;
+  searchRun_->SetKnownUrlCheck([store](const std::u16string& url) { return store->readMarks(url) != UrlMarks{}; });
+}
+
+void CTesserin2Doc::SetMaxSourceResults(uint32_t count) {
+  searchRun_->StopSearch();
+  searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  StopResultJobs();
+  // The pipeline asks the run for the current search number: it stops
+  // while the run is replaced.
+  const bool restart = pipeline_ != nullptr;
+  StopPipeline();
+  librarySettings_.maxSourceResults = count;
+  CreateSearchRun();
+  searchRun_->SetSources(tableSources());
+  if (restart) StartPipeline();
 }
 
 void CTesserin2Doc::StartPipeline() {

@@ -104,6 +104,9 @@ class CTesserin2Doc {
   // Searches every category's sources once, recording into "raw_results.zset".
   void SearchAllCategories(const std::u16string& terms);
   void StopSearch();
+  // Asks each source for `count` results from now on instead of the
+  // library's "maxSourceResults" (not stored). Stops a running search.
+  void SetMaxSourceResults(uint32_t count);
   // Waits until no source thread runs; false when `timeout` passed first.
   bool WaitForSearch(std::chrono::milliseconds timeout);
   const SearchRun& searchRun() const { return *searchRun_; }
@@ -193,6 +196,8 @@ class CTesserin2Doc {
   void BuildSources(SourceDefinitions definitions);
   void ApplyNewSetSettings(const std::u16string& settingsText);
   void ApplyLibrarySettings();
+  void CreateSearchRun();
+  SourceMap tableSources() const;
   void MarkReadOnly(std::u16string reason);
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
@@ -222,6 +227,7 @@ class CTesserin2Doc {
 
   CategorySet categories_;
   std::unique_ptr<SourceTable> sourceTable_;
+  std::vector<std::unique_ptr<SourceTable>> retiredTables_;
   std::atomic<size_t> currentCategory_{0};
   std::unique_ptr<SearchRun> searchRun_;
   std::unique_ptr<ContentPipeline> pipeline_;
