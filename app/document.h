@@ -133,7 +133,8 @@ class CTesserin2Doc {
 
   UrlMarks Marks(const std::u16string& url) const;
   // Sets or toggles the permanent mark; a page not yet in the main index is
-  // indexed now. False when read-only or the library has no such URL.
+  // indexed now. A URL the library has not stored yet keeps the mark for
+  // when it is. False when read-only.
   bool SetPermanent(const std::u16string& url, bool value, bool toggle = false);
   // Pins, unpins or toggles; pinned URLs lead every list while the library
   // stays open. Works in read-only mode too (nothing is written).
