@@ -120,13 +120,13 @@ CTesserin2Doc::~CTesserin2Doc() {
 
 bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefault, Access access) {
   CloseLibrary();
-  StopResultJobs();
+  StopResultJobs(false);
   mode_ = SearchMode::kPermanent;
   exitRequested_ = false;
   createdFromSet_ = false;
   std::error_code error;
   std::filesystem::path directory = path;
-  if (directory.has_filename() == false) directory = directory.parent_path();
+  if (!directory.has_filename()) directory = directory.parent_path();
   if (!std::filesystem::is_directory(directory, error)) {
     // A file inside a library opens that library.
     if (!isDefault && std::filesystem::is_regular_file(directory, error)) {
@@ -153,6 +153,10 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
   CreateSearchRun();
   LoadCategoriesAndSources();
   if (!readOnly_) StartPipeline();
+  {
+    std::lock_guard lock(jobMutex_);
+    acceptingJobs_ = true;
+  }
 
   currentCategory_ = 0;
   listener_.LibraryChanged();
@@ -401,7 +405,7 @@ void CTesserin2Doc::CloseLibrary() {
   // Source threads end at their next page; one stuck on the network is
   // left to its time-out rather than holding the program.
   searchRun_->WaitUntilIdle(std::chrono::seconds(35));
-  StopResultJobs();
+  StopResultJobs(false);
   StopPipeline();
   if (!readOnly_) {
     SaveHistory();
@@ -513,6 +517,9 @@ void CTesserin2Doc::RebuildResults() {
   spec.sortOrder = sortOrder_;
   {
     std::lock_guard lock(jobMutex_);
+    // A source thread that outlived the close must not start a job on a
+    // library that is going away.
+    if (!acceptingJobs_) return;
     pendingJob_ = std::move(job);
     ++jobGeneration_;  // the running job stops at its next entry
   }
@@ -543,8 +550,9 @@ void CTesserin2Doc::ResultJobThread() {
   }
 }
 
-void CTesserin2Doc::StopResultJobs() {
+void CTesserin2Doc::StopResultJobs(bool acceptMore) {
   std::unique_lock lock(jobMutex_);
+  acceptingJobs_ = acceptMore;
   pendingJob_.reset();
   ++jobGeneration_;
   jobDone_.wait(lock, [this] { return !jobRunning_; });

@@ -205,7 +205,8 @@ class CTesserin2Doc {
   void StopPipeline();
   void SaveHistory() const;
   void ResultJobThread();
-  void StopResultJobs();
+  // Waits for the running job; `acceptMore` false refuses new ones until a library opens.
+  void StopResultJobs(bool acceptMore = true);
 
   Application& application_;
   DocumentListener& listener_;
@@ -257,6 +258,7 @@ class CTesserin2Doc {
   std::optional<PendingJob> pendingJob_;     // guarded by jobMutex_
   bool jobRunning_ = false;                  // guarded by jobMutex_
   bool jobThreadEnding_ = false;             // guarded by jobMutex_
+  bool acceptingJobs_ = true;                // guarded by jobMutex_; false while (re)opening or closed
   std::atomic<int> jobGeneration_{0};
   std::thread jobThread_;
 };
