@@ -46,7 +46,8 @@ TEST(SearchHistory, FileHoldsCrLfLinesAndReadsBackThroughTheSameRules) {
 
 TEST(SavedTerms, ReadsBothFormsAndWritesText) {
   TempDir dir;
-  dir.write(SavedTerms::kFileName, writeSavedTermsArchive({u"alpha", u"beta gamma"}));
+  // An empty entry of the archive would be a menu item without text.
+  dir.write(SavedTerms::kFileName, writeSavedTermsArchive({u"alpha", u"", u"beta gamma"}));
   SavedTerms terms;
   terms.Load(dir.path());
   EXPECT_EQ(terms.entries(), (std::vector<std::u16string>{u"alpha", u"beta gamma"}));
