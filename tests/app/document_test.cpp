@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 #include "index/index_query.h"
 #include "search/result_order.h"
@@ -37,15 +36,6 @@ class RecordingPrompter : public DefaultAnswers {
   void Tell(const MessageText& message, std::u16string_view) override { told.push_back(message.id); }
   std::vector<int> asked, told;
 };
-
-// Every file of a directory with its bytes.
-std::map<std::string, std::string> snapshot(const std::filesystem::path& directory) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
-    files[std::filesystem::relative(entry.path(), directory).string()] =
-        entry.is_regular_file() ? readFileBytes(entry.path()) : "<dir>";
-  return files;
-}
 
 class DocumentTest : public ::testing::Test {
  protected:
@@ -136,7 +126,7 @@ TEST_F(DocumentTest, ASecondDocumentOnALockedLibraryIsReadOnlyAndWritesNothing) 
   ASSERT_TRUE(writer.OpenLibrary(home.path() / "Lib", true));
   storePage(writer, u"http://kept.test/", u"alpha beta", 1000);
   writer.AddHistory(u"alpha");
-  const auto before = snapshot(home.path() / "Lib");
+  const auto before = testing::directorySnapshot(home.path() / "Lib");
 
   RecordingPrompter second;
   {
@@ -152,7 +142,7 @@ TEST_F(DocumentTest, ASecondDocumentOnALockedLibraryIsReadOnlyAndWritesNothing) 
     reader.SetPinned(u"http://kept.test/", true);
     EXPECT_EQ(urls(reader), std::vector<std::u16string>{u"http://kept.test/"});
   }
-  EXPECT_EQ(snapshot(home.path() / "Lib"), before);
+  EXPECT_EQ(testing::directorySnapshot(home.path() / "Lib"), before);
 }
 
 TEST_F(DocumentTest, ModesFindStoredPagesScoredPinnedFirstIgnoredNever) {

@@ -3,7 +3,6 @@
 // library that another holds works read-only without changing a byte.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <thread>
 
 #include "tests/support/doc_site.h"
@@ -17,14 +16,6 @@ namespace {
 using testing::ProcessResult;
 using testing::TempDir;
 using testing::readFileBytes;
-
-std::map<std::string, std::string> snapshot(const std::filesystem::path& directory) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
-    files[std::filesystem::relative(entry.path(), directory).string()] =
-        entry.is_regular_file() ? readFileBytes(entry.path()) : "<dir>";
-  return files;
-}
 
 size_t count(const std::string& text, const std::string& word) {
   size_t found = 0;
@@ -109,7 +100,7 @@ TEST_F(LibraryCommandTest, ASecondProcessOnAHeldLibraryIsReadOnlyAndChangesNoByt
   for (int i = 0; i < 500 && server->requestCount("/stalled.xml") == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_EQ(server->requestCount("/stalled.xml"), 1);
-  const auto before = snapshot(library);
+  const auto before = testing::directorySnapshot(library);
   ASSERT_TRUE(before.count("main__index.lock.pid"));
 
   ProcessResult second = cli({"search", "--library", library, "--json", "Python"});
@@ -120,7 +111,7 @@ TEST_F(LibraryCommandTest, ASecondProcessOnAHeldLibraryIsReadOnlyAndChangesNoByt
   EXPECT_EQ(marked.status, 1);
   EXPECT_NE(marked.err.find("cannot mark a URL: the library is read-only"), std::string::npos) << marked.err;
   EXPECT_EQ(cli({"library", "--library", library, "stats"}).status, 0);
-  EXPECT_EQ(snapshot(library), before);
+  EXPECT_EQ(testing::directorySnapshot(library), before);
 
   server.reset();  // releases the stalled request
   holder.join();
