@@ -93,6 +93,19 @@ TEST_F(LibraryCommandTest, ASearchSavesItsPagesAndTheLibraryFindsThemOffline) {
   EXPECT_EQ(cli({"library", "--library", (dir.path() / "none").string(), "list"}).status, 1);
 }
 
+TEST_F(LibraryCommandTest, TheSettingsReachTheSearchThroughStartUp) {
+  const auto limited = dir.write("limited.zcat", "[settings]\r\nmaxSourceResults=3\r\n[source]=Docs\r\nrss\r\n\r\nurl=" +
+                                                     server->url("/feed.xml") + "\r\n[category]=Docs\r\nrss/" +
+                                                     server->url("/feed.xml") + "/\r\n");
+  ASSERT_EQ(cli({"library", "--library", library, "open", "--set", limited.string()}).status, 0);
+  std::filesystem::create_directories(dir.path() / "config" / "Brambel");
+  dir.write("config/Brambel/prefs.ini", "browserId=Brambel-Test/1.0\r\n");
+  ProcessResult searched = cli({"search", "--library", library, "--no-save", "--json", "x"});
+  ASSERT_EQ(searched.status, 0) << searched.err;
+  EXPECT_EQ(count(searched.out, "\"url\":"), 3u) << "the library's maxSourceResults";
+  EXPECT_EQ(server->lastRequest("/feed.xml").header("User-Agent"), "Brambel-Test/1.0");
+}
+
 TEST_F(LibraryCommandTest, ASecondProcessOnAHeldLibraryIsReadOnlyAndChangesNoByte) {
   ASSERT_EQ(cli({"library", "--library", library, "open", "--set", setFile.string()}).status, 0);
   // The first process holds the library while its source waits on a stalled feed.
