@@ -4,6 +4,7 @@
 
 #include "app/settings_fields.h"
 #include "platform/directories.h"
+#include "platform/file_lock.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
@@ -43,6 +44,25 @@ const SettingField<ProgramSettings> kFields[] = {
 };
 #undef BRAMBEL_FIELD
 
+// How long a writer waits for another to finish.
+constexpr std::chrono::seconds kWriterWait{10};
+
+// The writer lock of the settings file. It lives in a file of its own: the
+// settings file is replaced on every write, so a lock on it would not hold.
+File lockWriters(const ProgramSettingsFile& file) {
+  std::error_code error;
+  std::filesystem::create_directories(file.path.parent_path(), error);
+  std::filesystem::path lockPath = file.path;
+  lockPath += ".lock";
+  return openWriter(lockPath, kWriterWait, File::Disposition::OpenAlways);
+}
+
+// Call with the writer lock held.
+bool writeSettings(const ProgramSettings& settings, const ProgramSettingsFile& file) {
+  std::string existing = readTextFile(file.path).value_or("");
+  return writeTextFile(file.path, updateSettingsLines(existing, settingFieldValues(settings, kFields)));
+}
+
 }  // namespace
 
 ProgramSettingsFile programSettingsFile(bool portable) {
@@ -65,10 +85,19 @@ ProgramSettings ReadProgramSettings(const ProgramSettingsFile& file, const std::
 }
 
 bool WriteProgramSettings(const ProgramSettings& settings, const ProgramSettingsFile& file) {
-  std::error_code error;
-  std::filesystem::create_directories(file.path.parent_path(), error);
-  std::string existing = readTextFile(file.path).value_or("");
-  return writeTextFile(file.path, updateSettingsLines(existing, settingFieldValues(settings, kFields)));
+  File lock = lockWriters(file);
+  return lock.isOpen() && writeSettings(settings, file);
+}
+
+std::optional<ProgramSettings> UpdateProgramSettings(const ProgramSettingsFile& file,
+                                                     const std::u16string& defaultLibraryDirectory,
+                                                     const std::function<void(ProgramSettings&)>& change) {
+  File lock = lockWriters(file);
+  if (!lock.isOpen()) return std::nullopt;
+  ProgramSettings settings = ReadProgramSettings(file, defaultLibraryDirectory);
+  change(settings);
+  if (!writeSettings(settings, file)) return std::nullopt;
+  return settings;
 }
 
 }  // namespace brambel

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace brambel {
@@ -89,6 +91,17 @@ ProgramSettings ReadProgramSettings(const ProgramSettingsFile& file, const std::
 
 // Rewrites the file with every setting, keeping lines of other keys; creates
 // the directory when needed. False when the file cannot be written.
+//
+// Writers of one settings file, threads and processes alike, take turns:
+// each holds the writer lock of "prefs.ini.lock" beside the file while it
+// reads, changes and replaces it.
 bool WriteProgramSettings(const ProgramSettings& settings, const ProgramSettingsFile& file);
+
+// Changes some settings without losing what other writers changed: reads the
+// file, applies `change` and writes it back, all under the writer lock. The
+// settings as written, or nothing when the file cannot be written.
+std::optional<ProgramSettings> UpdateProgramSettings(const ProgramSettingsFile& file,
+                                                     const std::u16string& defaultLibraryDirectory,
+                                                     const std::function<void(ProgramSettings&)>& change);
 
 }  // namespace brambel

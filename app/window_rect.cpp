@@ -1,10 +1,9 @@
 #include "app/window_rect.h"
 
-#include <boost/regex.hpp>
-
 #include <climits>
 
 #include "toolkit/code_pages.h"
+#include "toolkit/guarded_regex.h"
 
 namespace brambel {
 namespace {
@@ -27,7 +26,7 @@ std::optional<WindowRect> parseWindowRect(const std::u16string& text, const Wind
   static const boost::regex pattern("([0-9-]+),([0-9-]+),([0-9-]+),([0-9-]+)");
   std::string narrow = toNarrow(text, kCodePageUtf8);
   boost::smatch match;
-  if (!boost::regex_search(narrow, match, pattern)) return std::nullopt;
+  if (!guardedSearch(narrow, match, pattern)) return std::nullopt;
   WindowRect rect{leadingInteger(match[1]), leadingInteger(match[2]), leadingInteger(match[3]),
                   leadingInteger(match[4])};
   bool cornerOnDesktop = rect.left >= desktop.left && rect.left < desktop.right && rect.top >= desktop.top &&

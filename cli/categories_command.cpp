@@ -55,7 +55,7 @@ int runShow(const ShowArguments& args, CommandContext& context) {
   return 1;
 }
 
-int runBuiltin(int resource, CommandContext& context) {
+int runBuiltin(const int& resource, CommandContext& context) {
   std::optional<BuiltInSet> set = findBuiltInSet(resource);
   if (!set) {
     context.err << "brambel-cli: no built-in set " << resource << " (there are";
@@ -88,7 +88,7 @@ int runLoad(const LoadArguments& args, CommandContext& context) {
   ReadCategorySet(toWide(*text, kCodePageUtf8), set, definitions);
   SourceTable table(sourceRegistry());
   table.BuildSourceTable(sourcesDirectory());
-  for (auto& [name, definition] : definitions) table.AddDefinition(definition);
+  for (const SourceDefinition& definition : definitions) table.AddDefinition(definition);
   std::filesystem::path directory = libraryDirectoryOf(args.library);
   if (!table.SaveSourceDirectory(sourcesDirectory()) || !saveLibraryCategories(set, directory, table)) {
     context.err << "brambel-cli: cannot write the categories of " << directory.string() << "\n";
@@ -120,37 +120,28 @@ int runSave(const SaveArguments& args, CommandContext& context) {
 const CommandRegistration kCategories([](CommandLine& line) {
   CLI::App& group = line.group("categories", "the category set of a library (or of --set FILE)");
 
-  auto list = std::make_shared<CategorySetChoice>();
-  list->addOptions(line.command(group, "list", "list the categories of a library's category set (or of --set FILE)",
-                                [list](CommandContext& context) { return runList(*list, context); }));
+  auto list =
+      line.command(group, "list", "list the categories of a library's category set (or of --set FILE)", &runList);
+  list.args->addOptions(list.command);
 
-  auto show = std::make_shared<ShowArguments>();
-  CLI::App& showCommand = line.command(group, "show", "show one category's sources and the names they resolve to",
-                                       [show](CommandContext& context) { return runShow(*show, context); });
-  show->choice.addOptions(showCommand);
-  showCommand.add_option("NAME", show->name, "the category, case ignored")->required();
+  auto show = line.command(group, "show", "show one category's sources and the names they resolve to", &runShow);
+  show.args->choice.addOptions(show.command);
+  show.command.add_option("NAME", show.args->name, "the category, case ignored")->required();
 
-  auto resource = std::make_shared<int>();
-  line.command(group, "builtin", "print a built-in category set (2, 6, 114, 115 or 116)",
-               [resource](CommandContext& context) { return runBuiltin(*resource, context); })
-      .add_option("RESOURCE", *resource, "the number of the built-in set")
-      ->required();
+  auto builtin = line.command(group, "builtin", "print a built-in category set (2, 6, 114, 115 or 116)", &runBuiltin);
+  builtin.command.add_option("RESOURCE", *builtin.args, "the number of the built-in set")->required();
 
-  auto load = std::make_shared<LoadArguments>();
-  CLI::App& loadCommand =
-      line.command(group, "load", "replace a library's categories with a set file or URL, keeping its sources",
-                   [load](CommandContext& context) { return runLoad(*load, context); });
-  loadCommand.add_option("--library", load->library, "the library folder (default: the default library)")
+  auto load = line.command(group, "load",
+                           "replace a library's categories with a set file or URL, keeping its sources", &runLoad);
+  load.command.add_option("--library", load.args->library, "the library folder (default: the default library)")
       ->type_name("DIR");
-  loadCommand.add_option("SET", load->source, "the category set: a FILE or an http(s) URL")->required();
+  load.command.add_option("SET", load.args->source, "the category set: a FILE or an http(s) URL")->required();
 
-  auto save = std::make_shared<SaveArguments>();
-  CLI::App& saveCommand =
-      line.command(group, "save",
-                   "write a library's category set with its user-defined sources to FILE (- for standard output)",
-                   [save](CommandContext& context) { return runSave(*save, context); });
-  save->choice.addOptions(saveCommand);
-  saveCommand.add_option("FILE", save->file, "where to write the set")->required();
+  auto save = line.command(
+      group, "save", "write a library's category set with its user-defined sources to FILE (- for standard output)",
+      &runSave);
+  save.args->choice.addOptions(save.command);
+  save.command.add_option("FILE", save.args->file, "where to write the set")->required();
 });
 
 }  // namespace

@@ -14,13 +14,6 @@
 
 namespace brambel::cli {
 
-SourceMap LoadedCategories::sources() const {
-  SourceMap map;
-  for (const std::u16string& id : table->identities())
-    map[id] = std::shared_ptr<SearchSource>(std::shared_ptr<SearchSource>(), table->find(id));
-  return map;
-}
-
 std::optional<size_t> LoadedCategories::find(const std::string& name) const {
   std::u16string wide = toWide(name, kCodePageUtf8);
   for (size_t i = 0; i < set.categories.size(); ++i)
@@ -66,19 +59,17 @@ std::optional<LoadedCategories> loadCategories(const CategorySetChoice& choice, 
     readLibraryCategories(loaded.libraryDirectory, dataDirectory(), loaded.set, definitions);
   }
 
-  loaded.table = std::make_unique<SourceTable>(sourceRegistry());
-  loaded.table->AddBuiltInSources();
-  loaded.table->AddSourceFiles(sourcesDirectory());
-  for (auto& [name, definition] : definitions) loaded.table->AddDefinition(std::move(definition));
-
   if (std::filesystem::is_directory(loaded.libraryDirectory)) {
     auto store = std::make_shared<LibraryStore>(loaded.libraryDirectory, true);
-    if (store->isOpen()) {
-      loaded.library = store;
-      for (const std::u16string& id : loaded.table->identities())
-        if (auto* source = dynamic_cast<LibrarySource*>(loaded.table->find(id))) source->attachLibrary(store);
-    }
+    if (store->isOpen()) loaded.library = store;
   }
+  loaded.table = std::make_unique<SourceTable>(sourceRegistry(), [library = loaded.library](SearchSource& source) {
+    if (auto* librarySource = dynamic_cast<LibrarySource*>(&source); librarySource && library)
+      librarySource->attachLibrary(library);
+  });
+  loaded.table->AddBuiltInSources();
+  loaded.table->AddSourceFiles(sourcesDirectory());
+  for (SourceDefinition& definition : definitions) loaded.table->AddDefinition(std::move(definition));
   return loaded;
 }
 

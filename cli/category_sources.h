@@ -23,9 +23,6 @@ struct LoadedCategories {
   std::filesystem::path libraryDirectory;
   std::shared_ptr<const LibraryStore> library;  // read-only; null without a stored library
 
-  // The sources of the table by identity, for a search run. The table keeps
-  // owning them and must outlive the run.
-  SourceMap sources() const;
   // The index of the category named `name`, case ignored.
   std::optional<size_t> find(const std::string& name) const;
 };

@@ -5,6 +5,7 @@
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,21 +27,21 @@
 //   }
 //
 //   const CommandRegistration kFetch([](CommandLine& line) {
-//     auto args = std::make_shared<FetchArguments>();
-//     CLI::App& fetch = line.command(line.program(), "fetch", "fetch a page ...",
-//                                    [args](CommandContext& context) { return runFetch(*args, context); });
-//     fetch.add_option("URL", args->url, "the page")->required();
-//     fetch.add_option("--max-bytes", args->maxBytes, "stop after N bytes");
+//     auto fetch = line.command(line.program(), "fetch", "fetch a page ...", &runFetch);
+//     fetch.command.add_option("--max-bytes", fetch.args->maxBytes, "stop after N bytes")->type_name("N");
+//     fetch.command.add_option("URL", fetch.args->url, "the page")->required();
 //   });
 //   }  // namespace
 //
-// A command of a group ("index add") is added under `line.group("index", ...)`;
-// any file may add to any group. Options are parsed into the arguments object
-// before the action runs; an action reports a usage error it finds itself
-// with `context.usageError(...)`. `--help` is generated for the program, every
-// group and every command from the options as declared, so every option
-// needs a description and every value a type name (`->type_name("DIR")`, or
-// the positional's own name).
+// A command of a group ("index add") is added below `line.group("index", ...)`;
+// any file may add to any group. The arguments object is made with the
+// command and filled by the parse before `run` is called; an action reports
+// a usage error it finds itself with `context.usageError(...)`. `--help` is
+// generated for the program, every group and every command from the options
+// as declared, so every option needs a description and every value option a
+// type name (`->type_name("DIR")`; a positional is shown by its own name).
+// Options take one value per occurrence; a word beginning with one "-" is a
+// word, not an option.
 
 namespace brambel::cli {
 
@@ -58,6 +59,13 @@ struct CommandContext {
 // What a command does once its whole line is parsed; answers the exit status.
 using CommandAction = std::function<int(CommandContext&)>;
 
+// A command and the arguments object its options fill.
+template <typename Arguments>
+struct CommandWith {
+  CLI::App& command;
+  std::shared_ptr<Arguments> args;
+};
+
 // The program's command tree with every registered command on it.
 class CommandLine {
  public:
@@ -73,6 +81,15 @@ class CommandLine {
   // Adds the command `name` below `parent` ("inspect" or the program).
   CLI::App& command(CLI::App& parent, const std::string& name, const std::string& description,
                     CommandAction action);
+  // Adds a command whose options fill a new `Arguments`, handed to `run`.
+  template <typename Arguments>
+  CommandWith<Arguments> command(CLI::App& parent, const std::string& name, const std::string& description,
+                                 int (*run)(const Arguments&, CommandContext&)) {
+    auto args = std::make_shared<Arguments>();
+    CLI::App& added =
+        command(parent, name, description, [args, run](CommandContext& context) { return run(*args, context); });
+    return {added, args};
+  }
 
   // Parses `argv` and runs the chosen command: its exit status, 0 after
   // help, 2 for a usage error. Only the global options are applied here.

@@ -131,12 +131,9 @@ int runDump(const std::string& path, CommandContext& context) {
 }
 
 const CommandRegistration kDump([](CommandLine& line) {
-  auto path = std::make_shared<std::string>();
-  line.command(line.group("content", "the library's content files"), "dump",
-               "the header and every section of a library content file, as one JSON object",
-               [path](CommandContext& context) { return runDump(*path, context); })
-      .add_option("FILE", *path, "the content file")
-      ->required();
+  auto dump = line.command(line.group("content", "the library's content files"), "dump",
+                           "the header and every section of a library content file, as one JSON object", &runDump);
+  dump.command.add_option("FILE", *dump.args, "the content file")->required();
 });
 
 }  // namespace

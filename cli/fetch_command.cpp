@@ -37,15 +37,15 @@ int runFetch(const FetchArguments& args, CommandContext& context) {
 }
 
 const CommandRegistration kFetch([](CommandLine& line) {
-  auto args = std::make_shared<FetchArguments>();
-  CLI::App& fetch = line.command(line.program(), "fetch",
-                                 "fetch a page (gzip decoded, redirects not followed); the body goes to standard "
-                                 "output, the status and the cookies it set to standard error",
-                                 [args](CommandContext& context) { return runFetch(*args, context); });
-  fetch.add_option("--max-bytes", args->maxBytes, "stop reading after N bytes (0: no limit)")->type_name("N");
-  fetch.add_option("--post", args->post, "send BODY as a form POST instead of a GET")->type_name("BODY");
-  fetch.add_option("--cookie", args->cookie, "the Cookie header to send")->type_name("STRING");
-  fetch.add_option("URL", args->url, "the page to fetch")->required();
+  auto fetch = line.command(line.program(), "fetch",
+                            "fetch a page (gzip decoded, redirects not followed); the body goes to standard output, "
+                            "the status and the cookies it set to standard error",
+                            &runFetch);
+  fetch.command.add_option("--max-bytes", fetch.args->maxBytes, "stop reading after N bytes (0: no limit)")
+      ->type_name("N");
+  fetch.command.add_option("--post", fetch.args->post, "send BODY as a form POST instead of a GET")->type_name("BODY");
+  fetch.command.add_option("--cookie", fetch.args->cookie, "the Cookie header to send")->type_name("STRING");
+  fetch.command.add_option("URL", fetch.args->url, "the page to fetch")->required();
 });
 
 }  // namespace

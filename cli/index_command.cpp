@@ -356,66 +356,63 @@ int runRemove(const IndexArguments& args, CommandContext& context) {
   return 0;
 }
 
-// Adds the command `name` of the index group, on arguments of its own, with INDEX declared.
-std::pair<CLI::App*, std::shared_ptr<IndexArguments>> addIndexCommand(
-    CommandLine& line, const std::string& name, const std::string& description,
-    int (*run)(const IndexArguments&, CommandContext&)) {
-  auto args = std::make_shared<IndexArguments>();
-  CLI::App& command = line.command(line.group("index", "full-text index files"), name, description,
-                                   [args, run](CommandContext& context) { return run(*args, context); });
-  command.add_option("INDEX", args->index, "the index file")->required();
-  return {&command, args};
+// Adds the command `name` of the index group, with INDEX declared.
+CommandWith<IndexArguments> addIndexCommand(CommandLine& line, const std::string& name, const std::string& description,
+                                            int (*run)(const IndexArguments&, CommandContext&)) {
+  auto added = line.command(line.group("index", "full-text index files"), name, description, run);
+  added.command.add_option("INDEX", added.args->index, "the index file")->required();
+  return added;
 }
 
 const CommandRegistration kIndex([](CommandLine& line) {
-  auto [add, addArgs] = addIndexCommand(
+  auto add = addIndexCommand(
       line, "add",
       "adds the terms of a UTF-8 text (FILE or standard input) as document N, creating the index if needed", &runAdd);
-  add->add_option("--id", addArgs->id, "the document id, 1 to 4294967295")
+  add.command.add_option("--id", add.args->id, "the document id, 1 to 4294967295")
       ->type_name("N")
       ->required()
       ->check(CLI::Range(1u, UINT32_MAX));
-  add->add_option("FILE", addArgs->file, "the text (default: standard input)");
+  add.command.add_option("FILE", add.args->file, "the text (default: standard input)");
 
-  auto [batch, batchArgs] = addIndexCommand(
+  auto batch = addIndexCommand(
       line, "add-batch",
       "adds every document of LIST (lines of ID, a tab and PATH) in batches of 2048; prints documents per second and the "
       "three rate figures (mean over the batches)",
       &runAddBatch);
-  batch->add_option("LIST", batchArgs->file, "the list of documents")->required();
+  batch.command.add_option("LIST", batch.args->file, "the list of documents")->required();
 
-  auto [query, queryArgs] = addIndexCommand(
+  auto query = addIndexCommand(
       line, "query",
       "documents holding the terms, best first, as lines of ID, a tab and SCORE (the completed last term first with "
       "--complete); --batch runs one query per line and prints the median and 95th-percentile latency",
       &runQuery);
-  query->add_option("--max", queryArgs->max, "at most N documents (default 5000)")->type_name("N");
-  query->add_flag("--complete", queryArgs->complete, "complete the last term as typed");
-  query->add_option("--batch", queryArgs->batch, "one query per line of FILE, timed")->type_name("FILE");
-  query->add_option("TERMS", queryArgs->words, "the query");
+  query.command.add_option("--max", query.args->max, "at most N documents (default 5000)")->type_name("N");
+  query.command.add_flag("--complete", query.args->complete, "complete the last term as typed");
+  query.command.add_option("--batch", query.args->batch, "one query per line of FILE, timed")->type_name("FILE");
+  query.command.add_option("TERMS", query.args->words, "the query");
 
-  auto [terms, termsArgs] = addIndexCommand(
+  auto terms = addIndexCommand(
       line, "terms", "stored terms in key order (with --counts only those with documents, and how many)", &runTerms);
-  terms->add_option("--prefix", termsArgs->prefix, "start at P")->type_name("P");
-  terms->add_option("--max", termsArgs->max, "at most N terms")->type_name("N");
-  terms->add_flag("--counts", termsArgs->counts, "print how many documents hold each term");
+  terms.command.add_option("--prefix", terms.args->prefix, "start at P")->type_name("P");
+  terms.command.add_option("--max", terms.args->max, "at most N terms")->type_name("N");
+  terms.command.add_flag("--counts", terms.args->counts, "print how many documents hold each term");
 
-  auto [postings, postingsArgs] =
+  auto postings =
       addIndexCommand(line, "postings", "the postings of TERM as lines of ID, a tab and WEIGHT", &runPostings);
-  postings->add_option("TERM", postingsArgs->term, "the term")->required();
+  postings.command.add_option("TERM", postings.args->term, "the term")->required();
 
   addIndexCommand(line, "check", "checks the structure of the index and prints its totals; fails on damage",
                   &runCheck);
 
-  auto [optimize, optimizeArgs] =
+  auto optimize =
       addIndexCommand(line, "optimize", "rewrites the index compactly, dropping removed documents", &runOptimize);
-  optimize->add_option("--removed", optimizeArgs->ids, "the removed documents")->type_name("ID,ID...");
+  optimize.command.add_option("--removed", optimize.args->ids, "the removed documents")->type_name("ID,ID...");
 
-  auto [remove, removeArgs] = addIndexCommand(
+  auto remove = addIndexCommand(
       line, "remove",
       "takes documents out of the index in place (their postings are skipped until the next optimize drops them)",
       &runRemove);
-  remove->add_option("--ids", removeArgs->ids, "the documents to remove")->type_name("ID,ID...")->required();
+  remove.command.add_option("--ids", remove.args->ids, "the documents to remove")->type_name("ID,ID...")->required();
 });
 
 }  // namespace

@@ -92,35 +92,31 @@ int runLinks(const PageArguments& page, CommandContext& context) {
 const CommandRegistration kInspectPage([](CommandLine& line) {
   CLI::App& inspect = line.group("inspect", "what the sources and text helpers make of saved pages and text");
 
-  auto text = std::make_shared<PageArguments>();
-  text->addOption(line.command(inspect, "text",
-                               "the plain text of a page: tags become spaces, scripts, styles and comments vanish",
-                               [text](CommandContext& context) { return runText(*text, context); }));
+  auto text = line.command(inspect, "text",
+                           "the plain text of a page: tags become spaces, scripts, styles and comments vanish",
+                           &runText);
+  text.args->addOption(text.command);
 
-  auto path = std::make_shared<PathArguments>();
-  CLI::App& pathCommand = line.command(
-      inspect, "path",
-      "the inner text of the element at PATH (such as /html/body/table(2)), or the text after it, or the "
-      "attributes of the tags met on the way as name=value lines",
-      [path](CommandContext& context) { return runPath(*path, context); });
-  pathCommand.add_flag("--nested", path->nested, "count nested elements of the same name");
-  pathCommand.add_option("--end", path->endName, "end the text at this element instead")->type_name("NAME");
-  CLI::Option* rest = pathCommand.add_flag("--rest", path->rest, "print the text after the element");
-  pathCommand.add_flag("--attributes", path->attributes, "print the attributes met on the way")->excludes(rest);
-  pathCommand.add_option("PATH", path->path, "the element path")->required();
-  path->page.addOption(pathCommand);
+  auto path = line.command(inspect, "path",
+                           "the inner text of the element at PATH (such as /html/body/table(2)), or the text after "
+                           "it, or the attributes of the tags met on the way as name=value lines",
+                           &runPath);
+  path.command.add_flag("--nested", path.args->nested, "count nested elements of the same name");
+  path.command.add_option("--end", path.args->endName, "end the text at this element instead")->type_name("NAME");
+  CLI::Option* rest = path.command.add_flag("--rest", path.args->rest, "print the text after the element");
+  path.command.add_flag("--attributes", path.args->attributes, "print the attributes met on the way")->excludes(rest);
+  path.command.add_option("PATH", path.args->path, "the element path")->required();
+  path.args->page.addOption(path.command);
 
-  auto feed = std::make_shared<FeedArguments>();
-  CLI::App& feedCommand = line.command(
+  auto feed = line.command(
       inspect, "feed",
       "the items of an RSS or RDF feed as JSON lines (with --sponsors the items of the sponsor extension instead)",
-      [feed](CommandContext& context) { return runFeed(*feed, context); });
-  feedCommand.add_flag("--sponsors", feed->sponsors, "the sponsor items instead");
-  feed->page.addOption(feedCommand);
+      &runFeed);
+  feed.command.add_flag("--sponsors", feed.args->sponsors, "the sponsor items instead");
+  feed.args->page.addOption(feed.command);
 
-  auto links = std::make_shared<PageArguments>();
-  links->addOption(line.command(inspect, "links", "the anchors of a page as JSON lines of href and text",
-                                [links](CommandContext& context) { return runLinks(*links, context); }));
+  auto links = line.command(inspect, "links", "the anchors of a page as JSON lines of href and text", &runLinks);
+  links.args->addOption(links.command);
 });
 
 }  // namespace

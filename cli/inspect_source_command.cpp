@@ -100,18 +100,17 @@ int runInspectSource(const InspectSourceArguments& args, CommandContext& context
 }
 
 const CommandRegistration kInspectSource([](CommandLine& line) {
-  auto args = std::make_shared<InspectSourceArguments>();
-  CLI::App& command =
-      line.command(line.group("inspect", ""), "source",
-                   "parse a saved page with one source type: one JSON line per item, then the next link",
-                   [args](CommandContext& context) { return runInspectSource(*args, context); });
-  command.add_option("--param", args->parameters, "a parameter of the source (repeatable)")->type_name("NAME=VALUE");
-  command.add_option("--content-type", args->contentType, "the Content-Type the page is served with")
+  auto source = line.command(line.group("inspect", ""), "source",
+                             "parse a saved page with one source type: one JSON line per item, then the next link",
+                             &runInspectSource);
+  source.command.add_option("--param", source.args->parameters, "a parameter of the source (repeatable)")
+      ->type_name("NAME=VALUE");
+  source.command.add_option("--content-type", source.args->contentType, "the Content-Type the page is served with")
       ->type_name("TYPE");
-  command.add_option("--url", args->pageUrl, "the source's url parameter, when --param does not give it")
+  source.command.add_option("--url", source.args->pageUrl, "the source's url parameter, when --param does not give it")
       ->type_name("URL");
-  command.add_option("KEY", args->key, "the source type (see sources list)")->required();
-  command.add_option("FILE", args->file, "the saved page (default: standard input)");
+  source.command.add_option("KEY", source.args->key, "the source type (see sources list)")->required();
+  source.command.add_option("FILE", source.args->file, "the saved page (default: standard input)");
 });
 
 }  // namespace

@@ -110,45 +110,42 @@ int runPut(const KeyValueArguments& args, CommandContext& context) {
   return 0;
 }
 
-// Adds the command `name` of the kv group, on arguments of its own, with FILE declared.
-std::pair<CLI::App*, std::shared_ptr<KeyValueArguments>> addKeyValueCommand(
-    CommandLine& line, const std::string& name, const std::string& description,
-    int (*run)(const KeyValueArguments&, CommandContext&)) {
-  auto args = std::make_shared<KeyValueArguments>();
-  CLI::App& command =
-      line.command(line.group("kv", "the library's key-value files"), name, description,
-                   [args, run](CommandContext& context) { return run(*args, context); });
-  command.add_option("FILE", args->file, "the key-value file")->required();
-  return {&command, args};
+// Adds the command `name` of the kv group, with FILE declared.
+CommandWith<KeyValueArguments> addKeyValueCommand(CommandLine& line, const std::string& name,
+                                                  const std::string& description,
+                                                  int (*run)(const KeyValueArguments&, CommandContext&)) {
+  auto added = line.command(line.group("kv", "the library's key-value files"), name, description, run);
+  added.command.add_option("FILE", added.args->file, "the key-value file")->required();
+  return added;
 }
 
 const CommandRegistration kKeyValue([](CommandLine& line) {
-  auto [walk, walkArgs] = addKeyValueCommand(
+  auto walk = addKeyValueCommand(
       line, "walk",
       "every key and value in key order, one JSON object per line (value in hex unless --text; --marks decodes "
       "per-URL marks)",
       &runWalk);
-  walk->add_flag("--text", walkArgs->text, "print values as text instead of hex");
-  walk->add_flag("--marks", walkArgs->marks, "decode values as per-URL marks");
+  walk.command.add_flag("--text", walk.args->text, "print values as text instead of hex");
+  walk.command.add_flag("--marks", walk.args->marks, "decode values as per-URL marks");
 
-  auto [get, getArgs] = addKeyValueCommand(line, "get", "the value of KEY as stored (or in hex)", &runGet);
-  get->add_option("KEY", getArgs->key, "the key")->required();
-  get->add_flag("--hex", getArgs->hex, "print the value in hex");
+  auto get = addKeyValueCommand(line, "get", "the value of KEY as stored (or in hex)", &runGet);
+  get.command.add_option("KEY", get.args->key, "the key")->required();
+  get.command.add_flag("--hex", get.args->hex, "print the value in hex");
 
-  auto [put, putArgs] = addKeyValueCommand(
+  auto put = addKeyValueCommand(
       line, "put",
       "stores VALUE (or standard input) under KEY, creating the file if needed (new files: k = 32, t = 10 unless "
       "given)",
       &runPut);
-  put->add_option("KEY", putArgs->key, "the key")->required();
-  put->add_option("VALUE", putArgs->value, "the value (default: standard input)");
-  put->add_option("--key-length", putArgs->keyLength, "key length of a new file (0: the default of 9)")
+  put.command.add_option("KEY", put.args->key, "the key")->required();
+  put.command.add_option("VALUE", put.args->value, "the value (default: standard input)");
+  put.command.add_option("--key-length", put.args->keyLength, "key length of a new file (0: the default of 9)")
       ->type_name("K")
       ->check(CLI::Range(0, INT32_MAX));
-  put->add_option("--degree", putArgs->degree, "minimum degree of a new file (0: chosen from the key length)")
+  put.command.add_option("--degree", put.args->degree, "minimum degree of a new file (0: chosen from the key length)")
       ->type_name("T")
       ->check(CLI::Range(0, INT32_MAX));
-  put->add_flag("--compress", putArgs->compress, "compress the values of a new file");
+  put.command.add_flag("--compress", put.args->compress, "compress the values of a new file");
 });
 
 }  // namespace

@@ -194,13 +194,15 @@ const CommandRegistration kSearch([](CommandLine& line) {
   CLI::Option* category =
       search.add_option("--category", args->category, "the category to search (default: the first)")
           ->type_name("NAME");
-  search.add_flag("--all", args->all, "search every category at once (a batch load)")->excludes(category);
+  CLI::Option* all =
+      search.add_flag("--all", args->all, "search every category at once (a batch load)")->excludes(category);
   search.add_option("--max", args->max, "results asked of each source (1 to 100000; default: the library's)")
       ->type_name("N")
       ->check(CLI::Range(1, 100000));
   search.add_option("--more", args->more, "ask for more results K times after the first round (at most 100)")
       ->type_name("K")
-      ->check(CLI::Range(0, 100));
+      ->check(CLI::Range(0, 100))
+      ->excludes(all);
   search.add_option("--timeout", args->timeout, "stop after S seconds, leaving out sources still running")
       ->type_name("S")
       ->check(nonNegativeNumber());

@@ -74,13 +74,10 @@ int runSourcesList(const ListArguments& args, CommandContext& context) {
 }
 
 const CommandRegistration kSourcesList([](CommandLine& line) {
-  auto args = std::make_shared<ListArguments>();
-  CLI::App& list =
-      line.command(line.group("sources", "the sources a search can use"), "list",
-                   "every source of the table: id, key, names, host and port, parameters",
-                   [args](CommandContext& context) { return runSourcesList(*args, context); });
-  list.add_flag("--json", args->json, "one JSON object per source instead of text");
-  args->choice.addOptions(list);
+  auto list = line.command(line.group("sources", "the sources a search can use"), "list",
+                           "every source of the table: id, key, names, host and port, parameters", &runSourcesList);
+  list.command.add_flag("--json", list.args->json, "one JSON object per source instead of text");
+  list.args->choice.addOptions(list.command);
 });
 
 }  // namespace

@@ -31,7 +31,8 @@ struct CategorySet {
   bool operator==(const CategorySet&) const = default;
 };
 
-// Source definitions of a set by name, in name order.
-using SourceDefinitions = std::map<std::u16string, SourceDefinition>;
+// Source definitions of a set, in file order. Names may repeat: the source
+// table numbers a repeated name when it adds the definition ("News(1)").
+using SourceDefinitions = std::vector<SourceDefinition>;
 
 }  // namespace brambel

@@ -104,7 +104,7 @@ void readBlock(const Block& block, CategorySet& set, SourceDefinitions& definiti
       set.settingsText = joinBody(block.body);
       break;
     case BlockKind::Source:
-      if (!block.name.empty()) definitions[block.name] = ReadSourceDefinition(joinBody(block.body), block.name);
+      if (!block.name.empty()) definitions.push_back(ReadSourceDefinition(joinBody(block.body), block.name));
       break;
     case BlockKind::Category:
       if (!block.name.empty()) readCategory(block, set);

@@ -20,11 +20,20 @@ SourceDefinition definitionOf(const SearchSource& source) {
 
 }  // namespace
 
-SourceTable::SourceTable(const SourceRegistry& registry) : registry_(registry) {}
+SourceTable::SourceTable(const SourceRegistry& registry, Preparation prepare)
+    : registry_(registry), prepare_(std::move(prepare)) {}
+
+std::shared_ptr<SearchSource> SourceTable::create(const std::u16string& key, const SourceDefinition* definition) const {
+  std::shared_ptr<SearchSource> source =
+      definition ? registry_.Create(key, definition->name, definition->description, definition->parameters)
+                 : registry_.Create(key);
+  if (source && prepare_) prepare_(*source);
+  return source;
+}
 
 void SourceTable::AddBuiltInSources() {
   for (const std::u16string& key : registry_.Keys()) {
-    std::unique_ptr<SearchSource> source = registry_.Create(key);
+    std::shared_ptr<SearchSource> source = create(key, nullptr);
     if (!source) continue;
     std::u16string identity = source->GetInstanceId();
     if (!sources_.count(identity)) sources_.emplace(identity, std::move(source));
@@ -39,8 +48,7 @@ bool SourceTable::nameInUse(const std::u16string& name) const {
 
 SourceTable::AddResult SourceTable::AddDefinition(SourceDefinition definition, std::u16string* identity) {
   if (!registry_.Contains(definition.baseKey)) return AddResult::UnknownBaseKey;
-  std::unique_ptr<SearchSource> source = registry_.Create(definition.baseKey, definition.name,
-                                                          definition.description, definition.parameters);
+  std::shared_ptr<SearchSource> source = create(definition.baseKey, &definition);
   if (!source) return AddResult::UnknownBaseKey;
   std::u16string id = source->GetInstanceId();
   if (identity) *identity = id;
@@ -57,10 +65,12 @@ SourceTable::AddResult SourceTable::AddDefinition(SourceDefinition definition, s
   return AddResult::Added;
 }
 
-SearchSource* SourceTable::find(const std::u16string& identity) const {
+const SearchSource* SourceTable::find(const std::u16string& identity) const {
   auto found = sources_.find(identity);
   return found == sources_.end() ? nullptr : found->second.get();
 }
+
+SourceMap SourceTable::sources() const { return SourceMap(sources_.begin(), sources_.end()); }
 
 std::optional<SourceDefinition> SourceTable::userDefinition(const std::u16string& identity) const {
   if (!userDefined_.count(identity)) return std::nullopt;
@@ -80,7 +90,7 @@ std::vector<std::u16string> SourceTable::identities() const {
 }
 
 std::u16string SourceTable::nameOf(const std::u16string& identity) const {
-  SearchSource* source = find(identity);
+  const SearchSource* source = find(identity);
   if (!source) return u"";
   return source->displayName().empty() ? source->GetInfo().displayName : source->displayName();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "formats/category_set.h"
+#include "search/search_run.h"
 #include "sources/search_source.h"
 #include "sources/source_registry.h"
 
@@ -16,9 +18,18 @@ namespace brambel {
 
 // The document's sources by instance id: one of every built-in type with
 // default parameters, plus the user-defined sources made from definitions.
+//
+// A source never changes once it is in the table: the table hands out
+// read-only views, and search runs share ownership of the sources they run,
+// so replacing the table (new categories) while a search runs frees nothing
+// a source thread still uses. A changed source is a new source.
 class SourceTable {
  public:
-  explicit SourceTable(const SourceRegistry& registry = SourceRegistry::global());
+  // Gives each new source what it needs from the program (the library source
+  // its library) before the table holds it.
+  using Preparation = std::function<void(SearchSource&)>;
+
+  explicit SourceTable(const SourceRegistry& registry = SourceRegistry::global(), Preparation prepare = {});
 
   // Adds one source of every registered type under its identity unless that
   // identity is present.
@@ -32,7 +43,9 @@ class SourceTable {
   AddResult AddDefinition(SourceDefinition definition, std::u16string* identity = nullptr);
 
   // The source under `identity`, or nullptr.
-  SearchSource* find(const std::u16string& identity) const;
+  const SearchSource* find(const std::u16string& identity) const;
+  // Every source by identity, for a search run, which keeps them alive.
+  SourceMap sources() const;
   // The definition of the user-defined source under `identity`, or nothing
   // for built-in or unknown ones.
   std::optional<SourceDefinition> userDefinition(const std::u16string& identity) const;
@@ -62,8 +75,11 @@ class SourceTable {
  private:
   bool nameInUse(const std::u16string& name) const;
 
+  std::shared_ptr<SearchSource> create(const std::u16string& key, const SourceDefinition* definition) const;
+
   const SourceRegistry& registry_;
-  std::map<std::u16string, std::unique_ptr<SearchSource>> sources_;
+  const Preparation prepare_;
+  std::map<std::u16string, std::shared_ptr<SearchSource>> sources_;
   std::set<std::u16string> userDefined_;
 };
 

@@ -133,6 +133,17 @@ void SearchRun::ResetResults() {
     sponsors_.clear();
   }
   mode_ = SearchMode::kPermanent;
+  listener_->ResultListChanged();
+}
+
+void SearchRun::SearchTextEdited() {
+  bool holdsResults;
+  {
+    std::lock_guard lock(resultsMutex_);
+    holdsResults = !rawResults_.empty();
+  }
+  SearchMode loaded = SearchMode::kLoad;
+  mode_.compare_exchange_strong(loaded, holdsResults ? SearchMode::kFilter : SearchMode::kPermanent);
 }
 
 void SearchRun::StartSourceThread(SearchThreadParams params) {
@@ -198,10 +209,12 @@ void SearchRun::SourceSearchThread(SearchThreadParams params, int resets) {
   threadSlots_.acquire();
   std::u16string instanceId;
   ThreadEnd end(*this, instanceId);
+  // Destroyed before `end`: the source is let go before the thread reports its end.
+  SearchThreadParams running = std::move(params);
   try {
-    instanceId = params.source->GetInstanceId();
+    instanceId = running.source->GetInstanceId();
     // A thread that waited for its slot past the end of its search does not start.
-    if (params.generation == generation_) RunPages(params, resets);
+    if (running.generation == generation_) RunPages(running, resets);
   } catch (const std::exception& error) {
     AddFailedSource(instanceId, std::string("stopped by an error: ") + error.what(), resets);
   } catch (...) {

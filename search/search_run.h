@@ -86,8 +86,12 @@ class SearchRun {
                            const std::vector<std::vector<std::u16string>>& categories);
   // Ends the running search: its threads stop at their next page.
   void StopSearch();
-  // Forgets the previous search: results, sponsors, failures, queued content work.
+  // Forgets the previous search: results, sponsors, failures, queued content
+  // work; the listener is told that the result list changed.
   void ResetResults();
+  // The search text was edited: a view of loaded results turns to filtering
+  // them, or to the library when there are none.
+  void SearchTextEdited();
   // Starts one source thread (the launcher of every search, and of commands
   // that run a source with parameters of their own).
   void StartSourceThread(SearchThreadParams params);

@@ -2,9 +2,11 @@
 
 #include <charconv>
 
-#include "sources/page_walk.h"
-#include "sources/query_parameters.h"
-#include "sources/source_query.h"
+#include "sources/element_walk.h"
+#include "sources/page_text.h"
+#include "sources/request_parameters.h"
+#include "sources/search_terms.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/entities.h"
 #include "toolkit/path_query.h"
 #include "toolkit/text_normalize.h"
@@ -57,8 +59,8 @@ std::u16string AmazonSource::BuildRequestPath(HttpSearchCursor& cursor) {
 
 int AmazonSource::ReadItemSearchAnswer(const std::string& answer, ResultGroups& groups) {
   std::string items = findPath(answer, "/ItemSearchResponse/Items", {}, true);
-  std::string pagesText = findPath(items, "/TotalPages");
-  trimSpace(pagesText);
+  std::string pagesField = findPath(items, "/TotalPages");
+  std::string_view pagesText = trimmed(pagesField);
   int pages = 0;
   std::from_chars(pagesText.data(), pagesText.data() + pagesText.size(), pages);
 

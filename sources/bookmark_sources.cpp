@@ -1,18 +1,11 @@
 #include "sources/bookmark_sources.h"
 
-#include <algorithm>
-
 #include "sources/feed_parsers.h"
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
 
 namespace brambel {
-namespace {
-
-std::u16string encoded(const std::u16string& text) { return encodeUrl(text, kCodePageUtf8); }
-
-}  // namespace
 
 SourceInfo BookmarkFeedSource::GetInfo() const {
   SourceInfo info = HttpSearchSource::GetInfo();
@@ -37,20 +30,21 @@ std::u16string DeliciousSource::BuildRequestPath(HttpSearchCursor& cursor) {
   std::u16string query = queryWithTerms(cursor.query, cursor.parameters);
   std::u16string path = u"/rss/";
   if (isParameterSet(cursor.parameters, u"username"))
-    path += encoded(parameterValue(cursor.parameters, u"username")) + u"/";
+    path += encodeUrlUtf8(parameterValue(cursor.parameters, u"username")) + u"/";
   else if (!query.empty())
     path += u"tag/";
-  std::replace(query.begin(), query.end(), u' ', u'+');
-  return path + encoded(query);
+  // Tags are joined by "+": the encoding turns each blank into one, while a
+  // "+" inside a tag stays part of that tag.
+  return path + encodeUrlUtf8(query);
 }
 
 std::u16string SimpySource::BuildRequestPath(HttpSearchCursor& cursor) {
   std::u16string query = queryWithTerms(cursor.query, cursor.parameters);
   std::u16string path = u"/rss/";
   if (isParameterSet(cursor.parameters, u"username"))
-    path += u"user/" + encoded(parameterValue(cursor.parameters, u"username")) + u"/";
+    path += u"user/" + encodeUrlUtf8(parameterValue(cursor.parameters, u"username")) + u"/";
   path += u"links";
-  if (!query.empty()) path += u"/search/" + encoded(query);
+  if (!query.empty()) path += u"/search/" + encodeUrlUtf8(query);
   return path;
 }
 

@@ -25,6 +25,7 @@ void registerBuiltinSources(SourceRegistry& registry) {
   registry.Register<AmazonSource>();
   registry.Register<EbaySource>();
   registry.Register<CraigsListSource>();
+  registry.Register([] { return std::unique_ptr<SearchSource>(std::make_unique<EngineSource>(thottbotProfile())); });
   registry.Register<CaLawSource>();
   registry.Register<DeliciousSource>();
   registry.Register<SimpySource>();

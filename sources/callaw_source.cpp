@@ -6,13 +6,17 @@
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
-#include "sources/source_query.h"
+#include "sources/element_walk.h"
+#include "sources/page_text.h"
+#include "sources/search_terms.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/entities.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"
 #include "toolkit/url_codec.h"
+#include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 
 namespace brambel {
 namespace {
@@ -43,14 +47,6 @@ constexpr Code kCodes[] = {
     {"public resources code", u"prc"},       {"revenue and taxation code", u"rtc"},
     {"water code", u"wat"}};
 
-std::string lowerTrimmed(std::string_view text) {
-  std::string lower;
-  for (char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  size_t start = lower.find_first_not_of(' ');
-  size_t end = lower.find_last_not_of(' ');
-  return start == std::string::npos ? std::string() : lower.substr(start, end - start + 1);
-}
-
 // The second page repeats the query with the form fields of the first.
 std::u16string secondPageLink(std::string_view page) {
   std::u16string query;
@@ -69,7 +65,7 @@ std::u16string secondPageLink(std::string_view page) {
 std::u16string_view CaLawSource::CodeAbbreviation(std::string_view codeName) {
   // The name the pattern catches may carry words of the text before it, so
   // the longest code name it ends with is the one meant.
-  std::string name = lowerTrimmed(codeName);
+  std::string name = lowerAscii(trimmed(codeName));
   const Code* best = nullptr;
   for (const Code& code : kCodes) {
     if (!name.ends_with(code.name)) continue;
@@ -99,7 +95,7 @@ void CaLawSource::ReadResultPage(const std::string& page, ResultGroups& groups, 
   std::string hits = rest.size() < page.size() ? htmlToText(cutAt(rest, "<TABLE")) : std::string();
 
   ResultGroup search{kSearchGroup, {}};
-  forEachMatch(hits, kHit, [&](const boost::smatch& hit) {
+  guardedForEachMatch(hits, kHit, [&](const boost::smatch& hit) {
     std::u16string_view abbreviation = CodeAbbreviation(hit.str(1));
     if (abbreviation.empty()) return true;
     std::string section = hit.str(2);

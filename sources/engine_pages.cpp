@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
+#include "sources/anchored_result.h"
+#include "sources/element_walk.h"
+#include "sources/engine_links.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"
 
@@ -20,7 +23,6 @@ constexpr char16_t kGoogleGroupsBase[] = u"http://groups.google.com";
 constexpr char16_t kGoogleImagesBase[] = u"http://images.google.com";
 constexpr char16_t kGooglePatentsBase[] = u"http://www.google.com";
 constexpr char16_t kGoogleScholarBase[] = u"http://scholar.google.com";
-constexpr char16_t kThottbotBase[] = u"http://www.thottbot.com";
 constexpr char16_t kPatentOfficeBase[] = u"http://patft.uspto.gov";
 
 void keepIfLinked(ResultItem item, ResultGroup& group) {
@@ -103,7 +105,7 @@ void parseGoogleBooksPage(const std::string& page, const ParameterMap&, ResultGr
     results.items.push_back(std::move(item));
   };
   size_t blockStart = 0;
-  forEachMatch(container, kBlockEnd, [&](const boost::smatch& end) {
+  guardedForEachMatch(container, kBlockEnd, [&](const boost::smatch& end) {
     size_t blockEnd = static_cast<size_t>(end[0].first - container.begin());
     readBlock(container.substr(blockStart, blockEnd - blockStart));
     blockStart = blockEnd + static_cast<size_t>(end.length(0));
@@ -143,9 +145,9 @@ void parseGoogleImagesPage(const std::string& page, const ParameterMap&, ResultG
   static const boost::regex kNext(R"(<a href=([^>]*)>\s*<div[^>]*>[^>]*</div>\s*<span>Next</span></a>)",
                                   boost::regex::perl | boost::regex::icase);
   ResultGroup results{kSearchGroup, {}};
-  forEachMatch(page, kRecord, [&](const boost::smatch& record) {
+  guardedForEachMatch(page, kRecord, [&](const boost::smatch& record) {
     std::u16string link, thumbnail, title;
-    forEachMatch(record.str(1), kField, [&](const boost::smatch& field) {
+    guardedForEachMatch(record.str(1), kField, [&](const boost::smatch& field) {
       std::string value = field.str(1);
       if (value.find("?q=tbn:") != std::string::npos) {
         if (thumbnail.empty()) thumbnail = engineResultLink(value, kGoogleImagesBase);
@@ -167,7 +169,7 @@ void parseGoogleImagesPage(const std::string& page, const ParameterMap&, ResultG
   groups.push_back(std::move(results));
   boost::smatch next;
   nextLink.clear();
-  if (searchText(page, next, kNext)) {
+  if (guardedSearch(page, next, kNext)) {
     std::u16string href = fromUtf8(next.str(1));
     std::erase(href, u'"');
     nextLink = withPlainAmpersands(std::move(href));
@@ -194,7 +196,7 @@ void parseGooglePatentsPage(const std::string& page, const ParameterMap& paramet
     results.items.push_back(std::move(item));
     boost::smatch number;
     std::string numberText = findPath(row, "/font(2)");
-    if (grabFromPatentOffice && searchText(numberText, number, kPatentNumber)) {
+    if (grabFromPatentOffice && guardedSearch(numberText, number, kPatentNumber)) {
       ResultItem patent;
       patent.add(u"href", std::u16string(kPatentOfficeBase) + u"/netacgi/nph-Parser?Query=PN%2F" + fromUtf8(number.str(1)));
       patent.add(u"title", u"US Patent " + fromUtf8(number.str(1)));
@@ -240,47 +242,6 @@ void parseGoogleScholarPage(const std::string& page, const ParameterMap&, Result
   });
   groups.push_back(std::move(results));
   nextLink = findLabelledLink(body, "Next");
-}
-
-void parseThottbotPage(const std::string& page, const ParameterMap&, ResultGroups& groups, std::u16string& nextLink) {
-  static constexpr std::array<std::string_view, 5> kSections{"items", "recipes", "uncategorized spells", "npcs", "quests"};
-  std::string content = findPath(page, "/html/body/table/tr(2)/td(2)/table/tr/td", {}, true);
-  std::string lowerContent = content;
-  for (char& c : lowerContent) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  ResultGroup results{kSearchGroup, {}};
-  // The section a table belongs to is the last section heading before it;
-  // each stretch of text between tables is searched once.
-  std::string_view section;
-  size_t searchedUpTo = 0;
-  forEachElement(content, "/table", true, [&](const std::string& table, const AttributeMap& attributes, std::string_view after) {
-    size_t tableEnd = content.size() - after.size();
-    size_t tableStart = tableEnd - std::min(tableEnd, table.size());
-    if (tableStart > searchedUpTo) {
-      std::string_view stretch = std::string_view(lowerContent).substr(searchedUpTo, tableStart - searchedUpTo);
-      size_t latest = 0;
-      for (std::string_view name : kSections) {
-        size_t at = stretch.rfind(name);
-        if (at != std::string_view::npos && at + 1 > latest) {
-          latest = at + 1;
-          section = name;
-        }
-      }
-    }
-    searchedUpTo = tableEnd;
-    if (attributeText(attributes, "class") != "report") return true;
-    forEachElement(table, "/tr", true, [&](const std::string& row, const AttributeMap& rowAttributes, std::string_view) {
-      if (attributeText(rowAttributes, "class") != "r1") return true;
-      ResultItem item = anchoredResult(row, kThottbotBase);
-      if (!item.find(u"href")) return true;
-      std::u16string text = plainText(row);
-      replaceAttribute(item, u"body", section.empty() ? text : fromUtf8(section) + u": " + text);
-      results.items.push_back(std::move(item));
-      return true;
-    });
-    return true;
-  });
-  groups.push_back(std::move(results));
-  nextLink.clear();
 }
 
 }  // namespace brambel

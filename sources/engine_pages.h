@@ -55,9 +55,4 @@ void parseGooglePatentsPage(const std::string& page, const ParameterMap& paramet
 void parseGoogleScholarPage(const std::string& page, const ParameterMap& parameters, ResultGroups& groups,
                             std::u16string& nextLink);
 
-// Results are the rows of class 'r1' of the tables of class "report" in the
-// content cell, each given the name of its section (items, recipes, ...).
-void parseThottbotPage(const std::string& page, const ParameterMap& parameters, ResultGroups& groups,
-                       std::u16string& nextLink);
-
 }  // namespace brambel

@@ -1,6 +1,6 @@
 #include "sources/engine_source.h"
 
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 
 namespace brambel {
 

@@ -23,15 +23,15 @@ struct EngineProfile {
   std::u16string label;  // the service's name, shown after the source's own
   std::u16string host;
   std::u16string homeUrl;
-  std::u16string about;  // describes the service when the source has no description
-  std::vector<std::pair<std::u16string, std::u16string>> parameterDescriptions;
+  std::u16string about = {};  // describes the service when the source has no description
+  std::vector<std::pair<std::u16string, std::u16string>> parameterDescriptions = {};
   // Instance id: each listed parameter adds "/" and its value, each optional
   // one only when present; the suffix is kept when longer than minimumSuffix.
-  std::vector<std::u16string> listedIdParameters;
-  std::vector<std::u16string> optionalIdParameters;
-  int minimumSuffix;
-  EnginePathBuilder buildPath;
-  EnginePageParser parsePage;
+  std::vector<std::u16string> listedIdParameters = {};
+  std::vector<std::u16string> optionalIdParameters = {};
+  int minimumSuffix = 0;
+  EnginePathBuilder buildPath = nullptr;
+  EnginePageParser parsePage = nullptr;
   // An id parameter whose blanks are left out of the instance id.
   std::u16string blankFreeIdParameter = {};
 };

@@ -3,24 +3,23 @@
 #include <boost/regex.hpp>
 
 #include "sources/engine_pages.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
 
 namespace brambel {
 namespace {
 
-std::u16string encoded(const std::u16string& value) { return encodeUrl(value, kCodePageUtf8); }
-
 // Appends "KEY" and the encoded parameter when the parameter is set.
 void appendSet(std::u16string& path, const ParameterMap& parameters, std::u16string_view name, std::u16string_view key) {
-  if (isParameterSet(parameters, name)) path += std::u16string(key) + encoded(parameterValue(parameters, name));
+  if (isParameterSet(parameters, name)) path += std::u16string(key) + encodeUrlUtf8(parameterValue(parameters, name));
 }
 
 std::u16string altavistaPath(const std::u16string& query, const ParameterMap& parameters) {
   std::u16string path = u"/web/results?itag=ody&kgs=0&kls=0&q=" + query;
   if (isParameterSet(parameters, u"site"))
-    path += u"&aqmode=s&rc=dmn&swd=" + encoded(parameterValue(parameters, u"site")) + u"&aqa=" + query;
+    path += u"&aqmode=s&rc=dmn&swd=" + encodeUrlUtf8(parameterValue(parameters, u"site")) + u"&aqa=" + query;
   return path;
 }
 
@@ -57,7 +56,7 @@ std::u16string googleScholarPath(const std::u16string& query, const ParameterMap
     path += u"&as_allsubj=some";
     static const boost::regex kSubjectCode("[a-z0-9]+", boost::regex::perl);
     std::string subjects = toUtf8(parameterValue(parameters, u"subject"));
-    forEachMatch(subjects, kSubjectCode, [&](const boost::smatch& code) {
+    guardedForEachMatch(subjects, kSubjectCode, [&](const boost::smatch& code) {
       path += u"&as_subj=" + fromUtf8(code.str());
       return true;
     });
@@ -67,68 +66,110 @@ std::u16string googleScholarPath(const std::u16string& query, const ParameterMap
   return path;
 }
 
-std::u16string thottbotPath(const std::u16string& query, const ParameterMap&) { return u"/?s=" + query; }
-
 const EngineProfile kAltavista{
-    u"altavista", u"Altavista", u"www.altavista.com", u"http://www.altavista.com/", {},
-    {{u"terms", u"Additional Terms"}, {u"site", u"Domain to search through"}},
-    {u"site", u"terms"}, {}, 2, &altavistaPath, &parseAltavistaPage};
+    .key = u"altavista",
+    .label = u"Altavista",
+    .host = u"www.altavista.com",
+    .homeUrl = u"http://www.altavista.com/",
+    .parameterDescriptions = {{u"terms", u"Additional Terms"}, {u"site", u"Domain to search through"}},
+    .listedIdParameters = {u"site", u"terms"},
+    .minimumSuffix = 2,
+    .buildPath = &altavistaPath,
+    .parsePage = &parseAltavistaPage,
+};
 
 const EngineProfile kSnipbites{
-    u"snipbites", u"Snipbites", u"www.snipbites.com", u"http://www.snipbites.com/", {},
-    {{u"terms", u"Additional Terms"}},
-    {u"terms"}, {}, 1, &snipbitesPath, &parseSnipbitesPage};
+    .key = u"snipbites",
+    .label = u"Snipbites",
+    .host = u"www.snipbites.com",
+    .homeUrl = u"http://www.snipbites.com/",
+    .parameterDescriptions = {{u"terms", u"Additional Terms"}},
+    .listedIdParameters = {u"terms"},
+    .minimumSuffix = 1,
+    .buildPath = &snipbitesPath,
+    .parsePage = &parseSnipbitesPage,
+};
 
 const EngineProfile kGoogleBooks{
-    u"google_books", u"Google Books", u"books.google.com", u"http://books.google.com/", {},
-    {{u"terms", u"Additional Terms"}},
-    {u"terms"}, {}, 1, &googleBooksPath, &parseGoogleBooksPage};
+    .key = u"google_books",
+    .label = u"Google Books",
+    .host = u"books.google.com",
+    .homeUrl = u"http://books.google.com/",
+    .parameterDescriptions = {{u"terms", u"Additional Terms"}},
+    .listedIdParameters = {u"terms"},
+    .minimumSuffix = 1,
+    .buildPath = &googleBooksPath,
+    .parsePage = &parseGoogleBooksPage,
+};
 
 const EngineProfile kGoogleGroups{
-    u"googlegroups", u"Google Groups", u"groups.google.com", u"http://groups.google.com/", {},
-    {{u"groups", u"groups constraint (e.g., rec.video.desktop, or comp.sys.mac.* )"},
-     {u"author", u"author constraint"},
-     {u"subject", u"subject constraint"},
-     {u"lang", u"language constraint (e.g. en=english, see http://groups.google.com/advanced_search)"},
-     {u"terms", u"Additional terms"}},
-    {}, {u"groups", u"author", u"subject", u"lang", u"terms"}, 5, &googleGroupsPath, &parseGoogleGroupsPage};
+    .key = u"googlegroups",
+    .label = u"Google Groups",
+    .host = u"groups.google.com",
+    .homeUrl = u"http://groups.google.com/",
+    .parameterDescriptions = {{u"groups", u"groups constraint (e.g., rec.video.desktop, or comp.sys.mac.* )"},
+                              {u"author", u"author constraint"},
+                              {u"subject", u"subject constraint"},
+                              {u"lang", u"language constraint (e.g. en=english, see http://groups.google.com/advanced_search)"},
+                              {u"terms", u"Additional terms"}},
+    .optionalIdParameters = {u"groups", u"author", u"subject", u"lang", u"terms"},
+    .minimumSuffix = 5,
+    .buildPath = &googleGroupsPath,
+    .parsePage = &parseGoogleGroupsPage,
+};
 
 const EngineProfile kGoogleImages{
-    u"googleimages", u"Google Images", u"images.google.com", u"http://images.google.com/", {},
-    {{u"safesearch", u"1 if safe search, 0 if no safe. default/blank is SAFE"}, {u"terms", u"Additional terms"}},
-    {}, {u"terms", u"safesearch"}, 0, &googleImagesPath, &parseGoogleImagesPage};
+    .key = u"googleimages",
+    .label = u"Google Images",
+    .host = u"images.google.com",
+    .homeUrl = u"http://images.google.com/",
+    .parameterDescriptions = {{u"safesearch", u"1 if safe search, 0 if no safe. default/blank is SAFE"},
+                              {u"terms", u"Additional terms"}},
+    .optionalIdParameters = {u"terms", u"safesearch"},
+    .minimumSuffix = 0,
+    .buildPath = &googleImagesPath,
+    .parsePage = &parseGoogleImagesPage,
+};
 
 const EngineProfile kGooglePatents{
-    u"google_patents", u"Google Patents", u"www.google.com", u"http://www.google.com/patents", {},
-    {{u"terms", u"Additional Terms"},
-     {u"grab_uspat",
-      u"If set and is a number except 0, grab info from US Patent web site. This counts as an additional search "
-      u"result."}},
-    {u"terms"}, {}, 1, &googlePatentsPath, &parseGooglePatentsPage};
-
-const EngineProfile kThottbot{
-    u"thottbot", u"Thottbot", u"www.thottbot.com", u"http://www.thottbot.com/",
-    u"Compendium of WoW Items, Recipes, Weapons and Armor",
-    {{u"terms", u"Additional Terms"}},
-    {u"terms"}, {}, 1, &thottbotPath, &parseThottbotPage};
+    .key = u"google_patents",
+    .label = u"Google Patents",
+    .host = u"www.google.com",
+    .homeUrl = u"http://www.google.com/patents",
+    .parameterDescriptions = {{u"terms", u"Additional Terms"},
+                              {u"grab_uspat",
+                               u"If set and is a number except 0, grab info from US Patent web site. This counts as "
+                               u"an additional search result."}},
+    .listedIdParameters = {u"terms"},
+    .minimumSuffix = 1,
+    .buildPath = &googlePatentsPath,
+    .parsePage = &parseGooglePatentsPage,
+};
 
 const EngineProfile kGoogleScholar{
-    u"google_scholar", u"Google Scholar", u"scholar.google.com", u"http://scholar.google.com/", {},
-    {{u"terms", u"Additional Terms"},
-     {u"publication", u"Publication"},
-     {u"author", u"Author(s) space separated."},
-     {u"subject", u"comma separated (bio,bus,chm,eng,med,phy,soc)"},
-     {u"max_year", u"Max Year"},
-     {u"min_year", u"Min Year"}},
-    {u"terms", u"publication", u"author", u"subject"}, {}, 4, &googleScholarPath, &parseGoogleScholarPage,
-    u"subject"};
+    .key = u"google_scholar",
+    .label = u"Google Scholar",
+    .host = u"scholar.google.com",
+    .homeUrl = u"http://scholar.google.com/",
+    .parameterDescriptions = {{u"terms", u"Additional Terms"},
+                              {u"publication", u"Publication"},
+                              {u"author", u"Author(s) space separated."},
+                              {u"subject", u"comma separated (bio,bus,chm,eng,med,phy,soc)"},
+                              {u"max_year", u"Max Year"},
+                              {u"min_year", u"Min Year"}},
+    .listedIdParameters = {u"terms", u"publication", u"author", u"subject"},
+    .minimumSuffix = 4,
+    .buildPath = &googleScholarPath,
+    .parsePage = &parseGoogleScholarPage,
+    .blankFreeIdParameter = u"subject",
+};
 
 }  // namespace
 
 const std::vector<const EngineProfile*>& engineProfiles() {
   static const std::vector<const EngineProfile*> profiles{&kAltavista,    &kSnipbites,      &kGoogleBooks,
                                                           &kGoogleGroups, &kGoogleImages,   &kGooglePatents,
-                                                          &kGoogleScholar, &kThottbot};
+                                                          &kGoogleScholar};
   return profiles;
 }
 

@@ -4,7 +4,9 @@
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
+#include "sources/element_walk.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/entities.h"
 #include "toolkit/feed_scanner.h"
 #include "toolkit/html_to_text.h"
@@ -13,6 +15,7 @@
 #include "toolkit/path_query.h"
 #include "toolkit/text_normalize.h"
 #include "toolkit/url_codec.h"
+#include "toolkit/blank_text.h"
 
 namespace brambel {
 namespace {
@@ -30,11 +33,6 @@ struct FeedFlags {
         imagesOverride(isParameterSet(parameters, u"imagesOverride")) {}
 };
 
-std::string trimmed(std::string text) {
-  trimSpace(text);
-  return text;
-}
-
 // Aggregators wrap the real address into their own link
 // ("http://news.example/r?url=http%3A%2F%2Fstory..."): the first address
 // after the link's own scheme, percent-decoded, is the one that matters.
@@ -43,16 +41,8 @@ std::u16string unwrapSubUrl(const std::u16string& link) {
   static const boost::regex kEmbedded(R"((http[^&"]*))", boost::regex::perl);
   std::string tail = toUtf8(link.substr(4));
   boost::smatch match;
-  if (!searchText(tail, match, kEmbedded)) return link;
+  if (!guardedSearch(tail, match, kEmbedded)) return link;
   return decodeUrl(fromUtf8(match.str(1)));
-}
-
-std::u16string trimmedWide(std::u16string text) {
-  auto isSpace = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f' || c == u'\v'; };
-  while (!text.empty() && isSpace(text.back())) text.pop_back();
-  size_t start = 0;
-  while (start < text.size() && isSpace(text[start])) ++start;
-  return text.substr(start);
 }
 
 // The first picture an item offers: its image element, its media content,
@@ -62,9 +52,9 @@ std::string itemImage(const FeedItem& item, const std::string& decodedDescriptio
     if (!candidate->empty()) return *candidate;
   static const boost::regex kImageTag(R"re(<img[^>]*?src="([^"]+)")re", boost::regex::perl | boost::regex::icase);
   boost::smatch match;
-  if (searchText(item.description, match, kImageTag)) return match.str(1);
+  if (guardedSearch(item.description, match, kImageTag)) return match.str(1);
   // Most feeds escape the markup of their descriptions; look there too.
-  if (searchText(decodedDescription, match, kImageTag)) return match.str(1);
+  if (guardedSearch(decodedDescription, match, kImageTag)) return match.str(1);
   return {};
 }
 
@@ -83,7 +73,7 @@ ResultItem rssResult(const FeedItem& feedItem, const FeedFlags& flags) {
   if (flags.parseSubUrl) link = unwrapSubUrl(link);
 
   ResultItem item;
-  item.add(u"href", trimmedWide(std::move(link)));
+  item.add(u"href", std::u16string(trimmed(link)));
   item.add(flags.titleOverride ? u"override_title" : u"title", fromUtf8(title));
   item.add(u"body", fromUtf8(htmlToText(description)));
   if (!overrideImage.empty()) item.add(u"overrideImage", overrideImage);
@@ -131,7 +121,7 @@ std::optional<std::string> isoTimeToHttpDate(const std::string& text) {
       R"(([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(\.[0-9]{2})?(Z|(([+-])([0-9]{2}):([0-9]{2}))))",
       boost::regex::perl);
   boost::smatch match;
-  if (!searchText(text, match, kIsoTime)) return std::nullopt;
+  if (!guardedSearch(text, match, kIsoTime)) return std::nullopt;
   auto field = [&](int group) { return std::stoi(match.str(group)); };
   int year = field(1), month = field(2), day = field(3);
   int hour = field(4), minute = field(5), second = field(6);
@@ -165,7 +155,7 @@ void parseAtomFeed(const std::string& page, const ParameterMap& parameters, Resu
     if (flags.parseSubUrl) link = unwrapSubUrl(link);
 
     ResultItem item;
-    item.add(u"href", trimmedWide(std::move(link)));
+    item.add(u"href", std::u16string(trimmed(link)));
     item.add(flags.titleOverride ? u"override_title" : u"title",
              fromUtf8(htmlToText(decodeEntities(unwrapCdata(findPath(entry, "/title"))))));
     item.add(u"body", fromUtf8(htmlToText(decodeEntities(unwrapCdata(body)))));

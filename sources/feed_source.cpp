@@ -1,8 +1,8 @@
 #include "sources/feed_source.h"
 
 #include "sources/feed_parsers.h"
-#include "sources/query_parameters.h"
-#include "sources/source_query.h"
+#include "sources/request_parameters.h"
+#include "sources/search_terms.h"
 
 namespace brambel {
 

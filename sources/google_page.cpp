@@ -2,7 +2,10 @@
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
+#include "sources/element_walk.h"
+#include "sources/engine_links.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"
 
@@ -68,7 +71,7 @@ ResultGroup parseResults(std::string_view list) {
 std::u16string findNextLink(const std::string& pageText) {
   static const boost::regex kNavigation(R"(<\s*table\s+[^>]*id="?nav"?)", boost::regex::perl | boost::regex::icase);
   boost::smatch match;
-  if (!searchText(pageText, match, kNavigation)) return {};
+  if (!guardedSearch(pageText, match, kNavigation)) return {};
   std::u16string link;
   std::string_view navigation = std::string_view(pageText).substr((match[0].first - pageText.begin()) + match.length(0));
   forEachElement(navigation, "/a", false, [&](const std::string& anchor, const AttributeMap& attributes, std::string_view) {
@@ -100,7 +103,7 @@ bool parseGooglePage(const std::string& body, ResultGroups& groups, std::u16stri
 
   static const boost::regex kResults(R"(<\s*div\s+[^>]*id="?res[^a-z0-9A-Z])", boost::regex::perl | boost::regex::icase);
   boost::smatch match;
-  if (!searchText(pageText, match, kResults)) return false;
+  if (!guardedSearch(pageText, match, kResults)) return false;
   std::string list = findPath(std::string_view(pageText).substr((match[0].first - pageText.begin())), "/ol", {}, true);
   ResultGroup results = parseResults(list);
   if (results.items.empty()) return false;

@@ -1,23 +1,21 @@
 #include "sources/google_source.h"
 
 #include "sources/google_page.h"
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
+#include "toolkit/blank_text.h"
 
 namespace brambel {
 namespace {
 
 constexpr char16_t kSearchHost[] = u"www.google.com";
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
 // "urlOverride" names another host: a scheme and anything after the host
 // are dropped, blanks around it trimmed.
 std::u16string overrideHost(std::u16string value) {
   if (size_t scheme = value.find(u"://"); scheme != std::u16string::npos) value.erase(0, scheme + 3);
-  while (!value.empty() && isBlank(value.front())) value.erase(0, 1);
-  while (!value.empty() && isBlank(value.back())) value.pop_back();
+  value = std::u16string(trimmed(value));
   if (size_t pathStart = value.find(u'/'); pathStart != std::u16string::npos) value.erase(pathStart);
   return value;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "sources/http_endpoint.h"
@@ -33,6 +34,10 @@ class HttpSearchCursor : public SearchCursor {
   std::u16string nextLink;
   // Cookie pairs sent with every request, each written name "=" value "; ".
   std::u16string cookies;
+  // The absolute URL (UTF-8) of the latest request; its page's links are read against it.
+  std::string pageUrl;
+  // Every URL requested in this run; a next link back to one ends the run.
+  std::set<std::string> requestedUrls;
 };
 
 }  // namespace brambel

@@ -1,12 +1,13 @@
 #include "sources/http_search_source.h"
 
-#include <boost/regex.hpp>
-
-#include "toolkit/fetch_page.h"
+#include "sources/page_sequence.h"
 #include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/cookies.h"
+#include "toolkit/fetch_page.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/http_body.h"
+#include "toolkit/url_resolver.h"
 
 namespace brambel {
 
@@ -20,36 +21,19 @@ namespace {
 
 std::string utf8(const std::u16string& text) { return toNarrow(text, kCodePageUtf8); }
 
-std::string lowerAscii(std::string text) {
-  for (char& c : text) c = asciiLower(c);
-  return text;
-}
-
 bool isTextual(const std::string& contentType) {
   std::string lower = lowerAscii(contentType);
   return lower.find("text") != std::string::npos || lower.find("xml") != std::string::npos;
 }
 
-HttpRequest makeRequest(const HttpEndpoint& endpoint, const std::u16string& pathAndQuery) {
+HttpRequest makeRequest(const std::string& url) {
   HttpRequest request;
-  request.url = utf8(endpoint.baseUrl() + pathAndQuery);
+  request.url = url;
   request.userAgent = fetchUserAgent();
   return request;
 }
 
-// The path and query of a next link: an absolute link keeps only its part
-// after the host (the run's own endpoint answers it), and "&amp;" left over
-// from the page's markup becomes "&".
-std::u16string nextRequestPath(std::u16string link) {
-  if (size_t scheme = link.find(u"://"); scheme != std::u16string::npos) {
-    size_t pathStart = link.find_first_of(u"/?", scheme + 3);
-    link = pathStart == std::u16string::npos ? u"/" : link.substr(pathStart);
-    if (link[0] == u'?') link.insert(0, u"/");
-  }
-  for (size_t at = link.find(u"&amp;"); at != std::u16string::npos; at = link.find(u"&amp;", at + 1))
-    link.replace(at, 5, u"&");
-  return link;
-}
+bool isHttpUrl(const std::string& url) { return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0; }
 
 // Reads the body of `response` up to the page limit; false when the
 // connection failed part way.
@@ -60,6 +44,31 @@ bool readPageBody(HttpResponse& response, const std::optional<std::string>& cont
   body = readBody(response, HttpSearchSource::kBodyLimit, contentEncoding ? &encoding : nullptr,
                   transferEncoding ? &transfer : nullptr);
   return !response.failed();
+}
+
+// The address the first meta refresh of `body` names. The pattern is tried on
+// one tag at a time (from "<meta" to its ">", or to the next "<"), so a page
+// of endless unclosed tags costs linear time.
+std::optional<std::string> metaRefreshTarget(const std::string& body, const boost::regex& pattern) {
+  for (size_t at = 0; at + 5 <= body.size(); ++at) {
+    if (body[at] != '<' || !startsWithIgnoringCase<char>(body, at + 1, "meta")) continue;
+    size_t end = body.find_first_of("<>", at + 1);
+    std::string tag = body.substr(at, end == std::string::npos ? std::string::npos : end + 1 - at);
+    boost::smatch match;
+    if (guardedSearch(tag, match, pattern)) return match.str(1);
+    if (end == std::string::npos) break;
+    at = end - 1;
+  }
+  return std::nullopt;
+}
+
+// What the user is told when the service answered a request with a redirect:
+// the source's address is out of date, and this is where it points now.
+std::u16string movedText(const HttpResponse& response, const std::string& requestUrl) {
+  std::string text = "HTTP status " + std::to_string(response.status());
+  if (std::optional<std::string> location = response.header("Location"))
+    text += ", moved to " + resolveUrl(requestUrl, *location).value_or(*location);
+  return toWide(text, kCodePageUtf8);
 }
 
 }  // namespace
@@ -93,35 +102,37 @@ std::u16string HttpSearchSource::BuildRequestHeaders(const HttpSearchCursor& cur
   return headers;
 }
 
-std::unique_ptr<HttpResponse> HttpSearchSource::SendRequest(const HttpSearchCursor& cursor,
-                                                            const std::u16string& pathAndQuery) {
-  HttpRequest request = makeRequest(cursor.endpoint, pathAndQuery);
+std::unique_ptr<HttpResponse> HttpSearchSource::SendRequest(HttpSearchCursor& cursor, const std::string& url) {
+  HttpRequest request = makeRequest(url);
   request.headers = utf8(BuildRequestHeaders(cursor));
   if (!cursor.postBody.empty()) {
     request.method = "POST";
     request.headers += "\r\nContent-Type: application/x-www-form-urlencoded";
     request.body = cursor.postBody;
   }
-  return sendHttpRequest(request);
+  std::string error;
+  std::unique_ptr<HttpResponse> response = sendHttpRequest(request, &error);
+  if (!response) cursor.errorText = toWide(error, kCodePageUtf8);
+  return response;
 }
 
 // A page that asks to be replaced by another at once is replaced by it, once.
 // The refreshed page is fetched plainly: no cookies, referer or body.
-bool HttpSearchSource::FollowMetaRefresh(Page& page) {
+bool HttpSearchSource::FollowMetaRefresh(HttpSearchCursor& cursor, Page& page) {
   static const boost::regex kRefresh(R"(<meta[^>]+http-equiv="?refresh"?[^>]+url=(http[^">]+))",
                                      boost::regex::perl | boost::regex::icase);
-  boost::smatch match;
-  if (!boost::regex_search(page.body, match, kRefresh)) return true;
-  HttpEndpoint endpoint;
-  std::u16string path;
-  if (!splitHttpUrl(toWide(match.str(1), kCodePageUtf8), endpoint, path)) return true;
+  std::optional<std::string> refresh = metaRefreshTarget(page.body, kRefresh);
+  if (!refresh) return true;
+  std::optional<std::string> target = resolveUrl(cursor.pageUrl, *refresh);
+  if (!target || !isHttpUrl(*target)) return true;
 
-  std::unique_ptr<HttpResponse> refreshed = sendHttpRequest(makeRequest(endpoint, path));
+  std::unique_ptr<HttpResponse> refreshed = sendHttpRequest(makeRequest(*target));
   if (!refreshed) return false;
   std::string contentType = refreshed->header("Content-Type").value_or("");
   if (lowerAscii(contentType).find("text") == std::string::npos) return true;
   std::string body;
   if (!readPageBody(*refreshed, std::nullopt, std::nullopt, body)) return false;
+  noteRequest(cursor, *target);
   page.response = std::move(refreshed);
   page.contentType = std::move(contentType);
   page.body = std::move(body);
@@ -137,21 +148,35 @@ bool HttpSearchSource::TakeAnswer(HttpSearchCursor& cursor, std::unique_ptr<Http
     mergeCookies(cursor.cookies, collected);
     cursor.cookies = std::move(collected);
   }
+  // A redirect means the source's address has moved: the run fails and says where to.
+  if (response->status() >= 300 && response->status() < 400) {
+    cursor.errorText = movedText(*response, cursor.pageUrl);
+    return false;
+  }
 
   Page page;
   page.contentType = response->header("Content-Type").value_or("");
-  // An answer that is neither text nor XML counts as fetched, without items.
-  if (!page.contentType.empty() && !isTextual(page.contentType)) return true;
+  // An answer that is neither text nor XML counts as fetched, without items
+  // and so without a following page.
+  if (!page.contentType.empty() && !isTextual(page.contentType)) {
+    cursor.nextLink.clear();
+    return true;
+  }
   if (!readPageBody(*response, response->header("Content-Encoding"), response->header("Transfer-Encoding"),
-                    page.body))
+                    page.body)) {
+    cursor.errorText = toWide(response->error(), kCodePageUtf8);
     return false;
+  }
   page.response = std::move(response);
-  if (!FollowMetaRefresh(page)) return false;
+  if (!FollowMetaRefresh(cursor, page)) return false;
 
   size_t groupsBefore = groups.size();
+  int countBefore = cursor.resultCount;
   ParsePage(page.body, groups, *page.response, cursor, page.contentType);
   for (size_t i = groupsBefore; i < groups.size(); ++i)
     if (groups[i].name == kSearchGroup) cursor.resultCount += static_cast<int>(groups[i].items.size());
+  // A page without results ends the run, whatever it links to.
+  if (cursor.resultCount == countBefore) cursor.nextLink.clear();
   return true;
 }
 
@@ -160,17 +185,20 @@ bool HttpSearchSource::NextPage(SearchCursor& baseCursor, ResultGroups& groups) 
   cursor.endpoint = EndpointFor(cursor.parameters);
   if (cursor.resultCount >= cursor.maxResults) return false;
 
-  std::u16string path;
+  std::string url;
   if (!cursor.firstPageDone) {
-    path = BuildRequestPath(cursor);
+    std::u16string path = BuildRequestPath(cursor);
     if (path.empty() || path[0] != u'/') path.insert(0, u"/");
     cursor.url = cursor.endpoint.baseUrl() + path;
     cursor.firstPageDone = true;
+    url = utf8(cursor.url);
   } else {
-    if (cursor.nextLink.empty()) return false;
-    path = nextRequestPath(cursor.nextLink);
+    std::optional<std::string> following = followingPageUrl(cursor);
+    if (!following) return false;
+    url = std::move(*following);
   }
-  if (!TakeAnswer(cursor, SendRequest(cursor, path), groups)) {
+  noteRequest(cursor, url);
+  if (!TakeAnswer(cursor, SendRequest(cursor, url), groups)) {
     cursor.errorFlag = 1;
     return false;
   }

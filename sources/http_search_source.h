@@ -63,12 +63,12 @@ class HttpSearchSource : public SearchSource {
 
  private:
   struct Page;
-  // The request for `pathAndQuery` on the run's endpoint; nothing on a network error.
-  std::unique_ptr<HttpResponse> SendRequest(const HttpSearchCursor& cursor,
-                                            const std::u16string& pathAndQuery);
+  // The run's request for `url`; nothing on a network error, whose reason
+  // goes to the cursor.
+  std::unique_ptr<HttpResponse> SendRequest(HttpSearchCursor& cursor, const std::string& url);
   // Replaces the page by the one its meta refresh names, if any; false on a
   // network error.
-  bool FollowMetaRefresh(Page& page);
+  bool FollowMetaRefresh(HttpSearchCursor& cursor, Page& page);
 
   // Set once by the constructor; what ResolveEndpoint computes for a run is
   // kept in the run's cursor, so overlapping runs never share a write.

@@ -5,7 +5,7 @@
 #include "index/library_listing.h"
 #include "index/query_parser.h"
 #include "store/library_store.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 
 namespace brambel {
 namespace {

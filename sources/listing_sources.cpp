@@ -1,8 +1,14 @@
 #include "sources/listing_sources.h"
 
-#include "sources/page_walk.h"
-#include "sources/query_parameters.h"
-#include "sources/source_query.h"
+#include <array>
+
+#include "sources/anchored_result.h"
+#include "sources/element_walk.h"
+#include "sources/engine_links.h"
+#include "sources/page_text.h"
+#include "sources/request_parameters.h"
+#include "sources/search_terms.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/path_query.h"
 #include "toolkit/url_codec.h"
@@ -127,6 +133,70 @@ void CraigsListSource::ReadListingPage(const std::string& page, const std::u16st
 void CraigsListSource::ParsePage(const std::string& page, ResultGroups& groups, const HttpResponse&,
                                  HttpSearchCursor& cursor, const std::string&) {
   ReadListingPage(page, cursor.endpoint.baseUrl(), groups, cursor.nextLink);
+}
+
+namespace {
+
+constexpr char16_t kThottbotBase[] = u"http://www.thottbot.com";
+
+std::u16string thottbotPath(const std::u16string& query, const ParameterMap&) { return u"/?s=" + query; }
+
+}  // namespace
+
+const EngineProfile& thottbotProfile() {
+  static const EngineProfile profile{
+      .key = u"thottbot",
+      .label = u"Thottbot",
+      .host = u"www.thottbot.com",
+      .homeUrl = u"http://www.thottbot.com/",
+      .about = u"Compendium of WoW Items, Recipes, Weapons and Armor",
+      .parameterDescriptions = {{u"terms", u"Additional Terms"}},
+      .listedIdParameters = {u"terms"},
+      .minimumSuffix = 1,
+      .buildPath = &thottbotPath,
+      .parsePage = &parseThottbotPage,
+  };
+  return profile;
+}
+
+void parseThottbotPage(const std::string& page, const ParameterMap&, ResultGroups& groups, std::u16string& nextLink) {
+  static constexpr std::array<std::string_view, 5> kSections{"items", "recipes", "uncategorized spells", "npcs", "quests"};
+  std::string content = findPath(page, "/html/body/table/tr(2)/td(2)/table/tr/td", {}, true);
+  std::string lowerContent = lowerAscii(content);
+  ResultGroup results{kSearchGroup, {}};
+  // The section a table belongs to is the last section heading before it;
+  // each stretch of text between tables is searched once.
+  std::string_view section;
+  size_t searchedUpTo = 0;
+  forEachElement(content, "/table", true, [&](const std::string& table, const AttributeMap& attributes, std::string_view after) {
+    size_t tableEnd = content.size() - after.size();
+    size_t tableStart = tableEnd - std::min(tableEnd, table.size());
+    if (tableStart > searchedUpTo) {
+      std::string_view stretch = std::string_view(lowerContent).substr(searchedUpTo, tableStart - searchedUpTo);
+      size_t latest = 0;
+      for (std::string_view name : kSections) {
+        size_t at = stretch.rfind(name);
+        if (at != std::string_view::npos && at + 1 > latest) {
+          latest = at + 1;
+          section = name;
+        }
+      }
+    }
+    searchedUpTo = tableEnd;
+    if (attributeText(attributes, "class") != "report") return true;
+    forEachElement(table, "/tr", true, [&](const std::string& row, const AttributeMap& rowAttributes, std::string_view) {
+      if (attributeText(rowAttributes, "class") != "r1") return true;
+      ResultItem item = anchoredResult(row, kThottbotBase);
+      if (!item.find(u"href")) return true;
+      std::u16string text = plainText(row);
+      replaceAttribute(item, u"body", section.empty() ? text : fromUtf8(section) + u": " + text);
+      results.items.push_back(std::move(item));
+      return true;
+    });
+    return true;
+  });
+  groups.push_back(std::move(results));
+  nextLink.clear();
 }
 
 }  // namespace brambel

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "sources/engine_source.h"
 #include "sources/feed_source.h"
 #include "sources/http_search_source.h"
 
@@ -52,5 +53,14 @@ class CraigsListSource : public HttpSearchSource {
   void ParsePage(const std::string& page, ResultGroups& groups, const HttpResponse& response,
                  HttpSearchCursor& cursor, const std::string& contentType) override;
 };
+
+// Thottbot (key "thottbot"): the game-item database's search page, read
+// through the shared cycle as an EngineSource of this profile.
+const EngineProfile& thottbotProfile();
+
+// Results are the rows of class 'r1' of the tables of class "report" in the
+// content cell, each given the name of its section (items, recipes, ...).
+void parseThottbotPage(const std::string& page, const ParameterMap& parameters, ResultGroups& groups,
+                       std::u16string& nextLink);
 
 }  // namespace brambel

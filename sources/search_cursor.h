@@ -16,6 +16,9 @@ class SearchCursor {
   // 0 = no error; 1 once a network error has ended a page. The search run
   // lists a source whose run ends with the flag set as failed.
   int errorFlag = 0;
+  // Why the run failed, for the user (an HTTP status and where it pointed, a
+  // network error); empty when no reason is known.
+  std::u16string errorText;
 };
 
 }  // namespace brambel

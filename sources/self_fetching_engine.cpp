@@ -1,24 +1,26 @@
 #include "sources/self_fetching_engine.h"
 
 #include "sources/http_search_source.h"
-#include "sources/page_walk.h"
-#include "sources/source_query.h"
+#include "sources/page_sequence.h"
+#include "sources/page_text.h"
+#include "sources/search_terms.h"
 #include "toolkit/fetch_page.h"
 #include "toolkit/http_body.h"
 #include "toolkit/http_client.h"
 #include "toolkit/markup.h"
+#include "toolkit/url_resolver.h"
 
 namespace brambel {
 namespace {
 
-// Nothing when the request could not be sent or the body broke off.
-std::optional<EnginePage> fetchEnginePage(const HttpEndpoint& endpoint, const std::u16string& pathAndQuery,
-                                          const std::string& headers) {
+// Nothing when the request could not be sent or the body broke off; the
+// reason then goes to `error`.
+std::optional<EnginePage> fetchEnginePage(const std::string& url, const std::string& headers, std::string& error) {
   HttpRequest request;
-  request.url = toUtf8(endpoint.baseUrl() + pathAndQuery);
+  request.url = url;
   request.userAgent = fetchUserAgent();
   request.headers = headers;
-  std::unique_ptr<HttpResponse> response = sendHttpRequest(request);
+  std::unique_ptr<HttpResponse> response = sendHttpRequest(request, &error);
   if (!response) return std::nullopt;
 
   std::optional<std::string> contentEncoding = response->header("Content-Encoding");
@@ -26,26 +28,19 @@ std::optional<EnginePage> fetchEnginePage(const HttpEndpoint& endpoint, const st
   std::u16string encoding = fromUtf8(contentEncoding.value_or(""));
   std::u16string transfer = fromUtf8(transferEncoding.value_or(""));
   EnginePage page;
+  page.status = response->status();
+  page.location = response->header("Location");
   page.body = readBody(*response, kEnginePageLimit, contentEncoding ? &encoding : nullptr,
                        transferEncoding ? &transfer : nullptr);
-  if (response->failed()) return std::nullopt;
+  if (response->failed()) {
+    error = response->error();
+    return std::nullopt;
+  }
   page.firstSetCookie = response->header("Set-Cookie");
   return page;
 }
 
 }  // namespace
-
-std::u16string requestPathOf(const std::u16string& link) {
-  std::u16string_view rest = link;
-  if (size_t scheme = link.find(u"://"); scheme != std::u16string::npos) {
-    size_t pathStart = link.find_first_of(u"/?", scheme + 3);
-    rest = pathStart == std::u16string::npos ? std::u16string_view() : rest.substr(pathStart);
-  }
-  std::u16string path;
-  if (rest.empty() || rest[0] != u'/') path = u"/";
-  path += rest;
-  return path;
-}
 
 std::unique_ptr<HttpSearchCursor> SelfFetchingEngineSource::StartRun(const std::u16string& query, int maxResults,
                                                                    ParameterMap effective, std::u16string host,
@@ -62,20 +57,30 @@ std::unique_ptr<HttpSearchCursor> SelfFetchingEngineSource::StartRun(const std::
 bool SelfFetchingEngineSource::NextPage(SearchCursor& baseCursor, ResultGroups& groups) {
   auto& cursor = static_cast<HttpSearchCursor&>(baseCursor);
   if (cursor.resultCount >= cursor.maxResults) return false;
-  std::u16string path;
+  std::string url;
   if (!cursor.firstPageDone) {
-    path = BuildRequestPath(cursor);
-    cursor.url = cursor.endpoint.baseUrl() + path;
+    cursor.url = cursor.endpoint.baseUrl() + BuildRequestPath(cursor);
     cursor.firstPageDone = true;
+    url = toUtf8(cursor.url);
   } else {
-    if (cursor.nextLink.empty()) return false;
-    path = requestPathOf(cursor.nextLink);
     PrepareFollowingPage(cursor);
+    std::optional<std::string> following = followingPageUrl(cursor);
+    if (!following) return false;
+    url = std::move(*following);
   }
+  noteRequest(cursor, url);
 
-  std::optional<EnginePage> page = fetchEnginePage(cursor.endpoint, path, RequestHeaders(cursor));
+  std::string error;
+  std::optional<EnginePage> page = fetchEnginePage(url, RequestHeaders(cursor), error);
+  if (page && page->status >= 300 && page->status < 400) {
+    // The engine has moved this address: the run fails and says where to.
+    error = "HTTP status " + std::to_string(page->status);
+    if (page->location) error += ", moved to " + resolveUrl(url, *page->location).value_or(*page->location);
+    page.reset();
+  }
   if (!page) {
     cursor.errorFlag = 1;
+    cursor.errorText = fromUtf8(error);
     return false;
   }
   OnAnswer(cursor, *page);

@@ -11,6 +11,8 @@ namespace brambel {
 
 // One answer of an engine that runs its own request cycle.
 struct EnginePage {
+  int status = 0;
+  std::optional<std::string> location;  // the Location header, when sent
   std::string body;
   std::optional<std::string> firstSetCookie;  // the value of the first Set-Cookie header
 };
@@ -48,9 +50,5 @@ class SelfFetchingEngineSource : public SearchSource {
   // Appends the page's groups and sets `nextLink`; true when it held results.
   virtual bool ParseResultPage(const std::string& body, ResultGroups& groups, std::u16string& nextLink) const = 0;
 };
-
-// The part of a next-page link that is sent to the engine's own host: an
-// absolute link keeps only its path and query.
-std::u16string requestPathOf(const std::u16string& link);
 
 }  // namespace brambel

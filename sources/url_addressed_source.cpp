@@ -1,6 +1,6 @@
 #include "sources/url_addressed_source.h"
 
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 
 namespace brambel {
 

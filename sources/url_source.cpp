@@ -1,8 +1,8 @@
 #include "sources/url_source.h"
 
-#include "sources/page_walk.h"
-#include "sources/query_parameters.h"
-#include "sources/source_query.h"
+#include "sources/page_text.h"
+#include "sources/request_parameters.h"
+#include "sources/search_terms.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"

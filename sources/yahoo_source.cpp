@@ -2,7 +2,10 @@
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
+#include "sources/element_walk.h"
+#include "sources/engine_links.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/path_query.h"
@@ -16,7 +19,7 @@ constexpr char16_t kYahooBaseUrl[] = u"http://search.yahoo.com";
 // The text from the first match of `pattern` on; empty when it does not occur.
 std::string_view fromMatch(const std::string& text, const boost::regex& pattern) {
   boost::smatch match;
-  if (!searchText(text, match, pattern)) return {};
+  if (!guardedSearch(text, match, pattern)) return {};
   return std::string_view(text).substr(match[0].first - text.begin());
 }
 

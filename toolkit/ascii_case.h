@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace brambel {
@@ -23,6 +24,27 @@ bool startsWithIgnoringCase(std::basic_string_view<Char> text, size_t at, std::s
 template <typename Char>
 constexpr bool isAsciiAlnum(Char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// `text` with its ASCII letters in lower case.
+inline std::string lowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = asciiLower(c);
+  return lower;
+}
+inline std::u16string lowerAscii(std::u16string_view text) {
+  std::u16string lower(text);
+  for (char16_t& c : lower) c = asciiLower(c);
+  return lower;
+}
+
+// True when `a` and `b` are equal but for the case of ASCII letters.
+template <typename Char>
+bool equalsIgnoringAsciiCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  return true;
 }
 
 }  // namespace brambel

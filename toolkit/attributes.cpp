@@ -44,4 +44,10 @@ void parseAttributes(AttributeMap& attributes, std::string_view text) {
   }
 }
 
+std::string withoutSurroundingQuotes(std::string_view value) {
+  size_t start = value.find_first_not_of("\"'");
+  if (start == std::string_view::npos) return {};
+  return std::string(value.substr(start, value.find_last_not_of("\"'") - start + 1));
+}
+
 }  // namespace brambel

@@ -18,4 +18,8 @@ using AttributeMap = std::map<std::string, std::string>;
 // non-space characters, else empty.
 void parseAttributes(AttributeMap& attributes, std::string_view text);
 
+// An attribute value without the quotes around it: every double or single
+// quote at either end goes.
+std::string withoutSurroundingQuotes(std::string_view value);
+
 }  // namespace brambel

@@ -3,13 +3,13 @@
 #include <uchardet/uchardet.h>
 
 #include <array>
-#include <boost/regex.hpp>
 #include <climits>
 #include <memory>
 #include <string_view>
 
 #include "toolkit/ascii_case.h"
 #include "toolkit/code_page_converter.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/utf8_conversion.h"
 
 namespace brambel {
@@ -25,9 +25,12 @@ std::basic_string<Char> findCharsetIn(std::basic_string_view<Char> text) {
   constexpr std::string_view kKey = "charset";
   for (size_t equals = text.find('='); equals != text.npos; equals = text.find('=', equals + 1)) {
     if (equals < kKey.size() || !startsWithIgnoringCase(text, equals - kKey.size(), kKey)) continue;
-    size_t end = equals + 1;
+    // The name may stand in quotes, as in <meta charset="utf-8">.
+    size_t start = equals + 1;
+    if (start < text.size() && (text[start] == '"' || text[start] == '\'')) ++start;
+    size_t end = start;
     while (end < text.size() && isCharsetNameChar(text[end])) ++end;
-    return std::basic_string<Char>(text.substr(equals + 1, end - equals - 1));
+    return std::basic_string<Char>(text.substr(start, end - start));
   }
   return {};
 }
@@ -100,15 +103,11 @@ int codePageForCharset(const std::string& charset) {
   static const boost::regex windowsPattern("windows-([0-9]+)", boost::regex::perl | boost::regex::icase);
   static const boost::regex isoPattern("iso-88([0-9][0-9])-([0-9])", boost::regex::perl | boost::regex::icase);
   boost::smatch match;
-  try {
-    if (boost::regex_search(charset, match, windowsPattern)) return parseCodePageNumber(match.str(1));
-    if (boost::regex_search(charset, match, isoPattern)) {
-      // ISO-8859-1 is read as its Windows superset.
-      if (match.str(1) == "59" && match.str(2) == "1") return 1252;
-      return 28000 + parseCodePageNumber(match.str(1) + match.str(2));
-    }
-  } catch (const std::runtime_error&) {
-    // The engine gave up on the name; it is not one we know.
+  if (guardedSearch(charset, match, windowsPattern)) return parseCodePageNumber(match.str(1));
+  if (guardedSearch(charset, match, isoPattern)) {
+    // ISO-8859-1 is read as its Windows superset.
+    if (match.str(1) == "59" && match.str(2) == "1") return 1252;
+    return 28000 + parseCodePageNumber(match.str(1) + match.str(2));
   }
   return -1;
 }

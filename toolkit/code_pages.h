@@ -9,7 +9,8 @@ inline constexpr int kCodePageAnsi = 0;      // the system code page, UTF-8 here
 inline constexpr int kCodePageUtf8 = 65001;
 inline constexpr int kCodePageDetect = -1;   // guess from the bytes
 
-// The charset name declared by "charset=NAME" in the text (any case), or "".
+// The charset name declared by "charset=NAME" in the text (any case; the
+// name may stand in quotes), or "".
 std::string findCharset(const std::string& text);
 std::u16string findCharset(const std::u16string& text);
 

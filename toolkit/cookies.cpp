@@ -1,11 +1,10 @@
 #include "toolkit/cookies.h"
 
-#include <boost/regex.hpp>
-
 #include <map>
 
 #include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
+#include "toolkit/guarded_regex.h"
 
 namespace brambel {
 namespace {
@@ -17,8 +16,10 @@ bool isLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 void readPairs(const std::u16string& cookies, std::map<std::string, std::string>& pairs) {
   static const boost::regex pairPattern("([^ ]+?)=([^ ]+?);");
   std::string text = toNarrow(cookies, kCodePageUtf8);
-  for (boost::sregex_iterator it(text.begin(), text.end(), pairPattern), end; it != end; ++it)
-    pairs[(*it)[1].str()] = (*it)[2].str();
+  guardedForEachMatch(text, pairPattern, [&](const boost::smatch& pair) {
+    pairs[pair[1].str()] = pair[2].str();
+    return true;
+  });
 }
 
 }  // namespace

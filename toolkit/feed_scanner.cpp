@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/blank_text.h"
 #include "toolkit/markup_scanning.h"
 #include "toolkit/tag_attribute.h"
 
@@ -45,26 +46,6 @@ std::string_view elementWord(Condition condition) {
   for (const TextElement& element : kTextElements)
     if (element.condition == condition) return element.word;
   return {};
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return hasWordAt(text, 0, prefix);
-}
-
-bool equalsIgnoringCase(std::string_view text, std::string_view word) {
-  return text.size() == word.size() && hasWordAt(text, 0, word);
-}
-
-// Removes leading and trailing tab, line feed, carriage return and space.
-void trimFeedText(std::string& text) {
-  constexpr std::string_view kSpace = "\t\n\r ";
-  size_t first = text.find_first_not_of(kSpace);
-  if (first == std::string::npos) {
-    text.clear();
-    return;
-  }
-  text.erase(text.find_last_not_of(kSpace) + 1);
-  text.erase(0, first);
 }
 
 // A longest-match scanner over the feed with a stack of start conditions:
@@ -162,8 +143,8 @@ class FeedScanner : MarkupScanner<Condition> {
     if (tagIs(head, "enclosure", TagKind::kOpening)) {
       item_.enclosureUrl = tagAttributeValue(tag_, "url");
     } else if (tagIs(head, "media:content", TagKind::kOpening)) {
-      if (equalsIgnoringCase(tagAttributeValue(tag_, "medium"), "image") ||
-          startsWithIgnoringCase(tagAttributeValue(tag_, "type"), "image"))
+      if (equalsIgnoringAsciiCase<char>(tagAttributeValue(tag_, "medium"), "image") ||
+          startsWithIgnoringCase<char>(tagAttributeValue(tag_, "type"), 0, "image"))
         item_.mediaUrl = tagAttributeValue(tag_, "url");
     } else if (tagIs(head, "media:thumbnail", TagKind::kOpening)) {
       item_.thumbnailUrl = tagAttributeValue(tag_, "url");
@@ -176,9 +157,9 @@ class FeedScanner : MarkupScanner<Condition> {
   }
 
   void finishItem() {
-    trimFeedText(item_.link);
-    trimFeedText(item_.image);
-    trimFeedText(item_.guid);
+    item_.link = std::string(trimmed(item_.link));
+    item_.image = std::string(trimmed(item_.image));
+    item_.guid = std::string(trimmed(item_.guid));
     if (!inSponsors_) {
       items_.push_back(std::move(item_));
     } else if (sponsors_) {

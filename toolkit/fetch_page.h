@@ -24,9 +24,12 @@ std::string fetchUserAgent();
 //    response set (collected form, see cookies.h).
 //  - Status 200: `body` receives the decoded body, at most `maxBytes` bytes
 //    (0 = no limit); true.
-//  - Status 3xx: true with an empty `body`; redirects are not followed.
-//  - Anything else, a bad URL, a failed connection or a body that broke off:
-//    false, with `body` untouched.
+//  - Without `cookies`, redirects are followed, up to 7 of them (a 303, and
+//    a 301 or 302, turn a POST into a GET).
+//  - Status 3xx left over (a redirect not followed): true with an empty `body`.
+//  - Anything else, a bad URL, a failed connection, a body that broke off or
+//    one that unpacks beyond the inflation cap (http_body.h): false, with
+//    `body` untouched.
 // `status`, when given, receives the answer's status code (0 when none came).
 bool fetchPage(const std::u16string& url, std::string& body, uint32_t maxBytes = 0,
                std::u16string* cookies = nullptr, const std::u16string* postData = nullptr,

@@ -120,7 +120,7 @@ class TextScanner : MarkupScanner<Condition> {
       return;
     }
     for (const EntityRule& rule : kEntityRules) {
-      if (!hasWordAt(in_, pos_ + 1, rule.name)) continue;
+      if (!startsWithIgnoringCase(in_, pos_ + 1, rule.name)) continue;
       size_t end = pos_ + 1 + rule.name.size();
       size_t length = end - pos_ + (end < in_.size() && in_[end] == ';');
       if (length > bestLength) bestLength = length, bestOutput = rule.replacement;

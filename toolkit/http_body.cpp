@@ -28,9 +28,17 @@ void readPlain(ByteStream& request, uint32_t limit, std::string& body) {
   }
 }
 
+// Whether `produced` text bytes from `consumed` compressed ones has grown past
+// what any real page unpacks to.
+bool pastInflationCap(size_t produced, size_t consumed) {
+  return produced > kMaxInflatedBytes ||
+         (produced > kInflationRatioFloor && produced / kMaxInflationRatio > consumed);
+}
+
 // Inflates with window bits 31 (gzip wrapper only); stops at the end of the
-// first gzip member, at damage, at the limit, or at the end of the input.
-void readGzip(ByteStream& request, uint32_t limit, std::string& body) {
+// first gzip member, at damage, at the limit, at the inflation cap (setting
+// `cut`), or at the end of the input.
+void readGzip(ByteStream& request, uint32_t limit, std::string& body, bool& cut) {
   z_stream stream{};
   if (inflateInit2(&stream, 31) != Z_OK) return;
   std::vector<char> input(kBlockSize);
@@ -49,6 +57,11 @@ void readGzip(ByteStream& request, uint32_t limit, std::string& body) {
       // Z_BUF_ERROR only says this input is used up (the output may have
       // filled exactly at its end): read on rather than lose the rest.
       bool streamGoesOn = result == Z_OK || result == Z_BUF_ERROR;
+      if (pastInflationCap(stream.total_out, stream.total_in)) {
+        cut = true;
+        going = false;
+        break;
+      }
       if (!appendBlock(body, output.data(), produced, limit) || !streamGoesOn) {
         going = false;  // limit, zero byte, stream end or damage
         break;
@@ -61,12 +74,14 @@ void readGzip(ByteStream& request, uint32_t limit, std::string& body) {
 }  // namespace
 
 std::string readBody(ByteStream& request, uint32_t limit, const std::u16string* contentEncoding,
-                     const std::u16string* /*transferEncoding*/) {
+                     const std::u16string* /*transferEncoding*/, bool* inflationCut) {
   std::string body;
+  bool cut = false;
   if (contentEncoding && *contentEncoding == u"gzip")
-    readGzip(request, limit, body);
+    readGzip(request, limit, body, cut);
   else
     readPlain(request, limit, body);
+  if (inflationCut) *inflationCut = cut;
   return body;
 }
 

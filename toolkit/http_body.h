@@ -18,9 +18,18 @@ namespace brambel {
 //  - The body is text, so it ends at its first zero byte; nothing after one
 //    is read or kept.
 //  - A corrupt or cut-off gzip stream answers what decoded before the damage.
+//  - Inflation is capped whatever the limit: decoding stops at
+//    kMaxInflatedBytes, and beyond kInflationRatioFloor bytes as soon as the
+//    text grows more than kMaxInflationRatio times the compressed bytes read
+//    (a small body that unpacks into a flood). `inflationCut`, when given, is
+//    set to whether that happened.
 // A failed read (connection lost, time-out) ends the answer early and leaves
 // `request.failed()` set; callers treat that as a failed fetch.
 std::string readBody(ByteStream& request, uint32_t limit, const std::u16string* contentEncoding = nullptr,
-                     const std::u16string* transferEncoding = nullptr);
+                     const std::u16string* transferEncoding = nullptr, bool* inflationCut = nullptr);
+
+inline constexpr size_t kMaxInflatedBytes = 64u << 20;
+inline constexpr size_t kInflationRatioFloor = 1u << 20;
+inline constexpr size_t kMaxInflationRatio = 256;
 
 }  // namespace brambel

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cstring>
 #include <mutex>
 
+#include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/connect_to.h"
+#include "toolkit/url_resolver.h"
 
 namespace brambel {
 namespace {
@@ -23,37 +25,6 @@ std::chrono::milliseconds limited(std::chrono::milliseconds value) {
 void initialiseCurlOnce() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
-std::string_view trimmed(std::string_view text) {
-  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// curl refuses blanks and control characters in a URL; like a browser, the
-// client sends them, and any byte above ASCII, percent-encoded.
-std::string escapedUrl(const std::string& url) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string escaped;
-  for (unsigned char c : url) {
-    if (c <= 0x20 || c >= 0x7f) {
-      escaped += '%';
-      escaped += kHex[c >> 4];
-      escaped += kHex[c & 15];
-    } else {
-      escaped += static_cast<char>(c);
-    }
-  }
-  return escaped;
 }
 
 struct SlistDeleter {
@@ -75,9 +46,9 @@ Slist headerList(const std::string& headers) {
     std::string line(trimmed(std::string_view(headers).substr(start, end - start)));
     start = end + 1;
     if (line.empty()) continue;
-    hasAccept |= startsWithNoCase(line, "accept:");
-    hasExpect |= startsWithNoCase(line, "expect:");
-    hasContentType |= startsWithNoCase(line, "content-type:");
+    hasAccept |= startsWithIgnoringCase<char>(line, 0, "accept:");
+    hasExpect |= startsWithIgnoringCase<char>(line, 0, "expect:");
+    hasContentType |= startsWithIgnoringCase<char>(line, 0, "content-type:");
     append(list, line);
   }
   if (!hasAccept) append(list, "Accept:");
@@ -185,7 +156,7 @@ std::optional<std::string> HttpResponse::header(std::string_view name) const {
     size_t end = rawHeaders_.find('\n', start + 1);
     std::string_view line = std::string_view(rawHeaders_).substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
     size_t colon = line.find(':');
-    if (colon == name.size() && startsWithNoCase(line, name)) return std::string(trimmed(line.substr(colon + 1)));
+    if (colon == name.size() && equalsIgnoringAsciiCase(line.substr(0, colon), name)) return std::string(trimmed(line.substr(colon + 1)));
     start = end;
   }
   return std::nullopt;
@@ -217,7 +188,7 @@ std::unique_ptr<HttpResponse> sendHttpRequest(const HttpRequest& request, std::s
     if (error) *error = std::move(reason);
     return nullptr;
   };
-  if (!startsWithNoCase(request.url, "http://") && !startsWithNoCase(request.url, "https://"))
+  if (!startsWithIgnoringCase<char>(request.url, 0, "http://") && !startsWithIgnoringCase<char>(request.url, 0, "https://"))
     return fail("not an http or https URL: " + request.url);
 
   initialiseCurlOnce();
@@ -231,7 +202,7 @@ std::unique_ptr<HttpResponse> sendHttpRequest(const HttpRequest& request, std::s
   transfer->receiveTimeout = limited(request.receiveTimeout);
   transfer->deadline = std::chrono::steady_clock::now() + connectTimeout + transfer->receiveTimeout;
 
-  std::string url = escapedUrl(request.url);
+  std::string url = percentEncodeUnsafeBytes(request.url);
   curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);

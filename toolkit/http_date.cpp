@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "toolkit/ascii_case.h"
+#include "toolkit/guarded_regex.h"
 
 namespace brambel {
 namespace {
@@ -53,7 +54,7 @@ std::uint32_t secondsOf(const DateFields& date) {
   return static_cast<std::uint32_t>(seconds);
 }
 
-using Match = boost::match_results<std::u16string::const_iterator>;
+using Match = U16Match;
 
 int number(const Match& match, int group) {
   int value = 0;
@@ -113,7 +114,7 @@ const boost::u32regex& expressionOf(size_t layout) {
 std::optional<DateFields> matchLayout(const std::u16string& text, size_t layoutIndex) {
   const DateLayout& layout = kLayouts[layoutIndex];
   Match match;
-  if (!boost::u32regex_search(text.begin(), text.end(), match, expressionOf(layoutIndex))) return std::nullopt;
+  if (!guardedSearch(text, match, expressionOf(layoutIndex))) return std::nullopt;
   DateFields date;
   date.year = number(match, layout.year);
   // Two-digit years before 30 are in this century.
@@ -134,13 +135,9 @@ void appendTwoDigits(std::string& out, int value) {
 }  // namespace
 
 std::uint32_t parseHttpDate(const std::u16string& text) {
-  try {
-    for (size_t layout = 0; layout < kLayouts.size(); ++layout) {
-      // The first layout found decides, even when its date is not a real one.
-      if (auto date = matchLayout(text, layout)) return secondsOf(*date);
-    }
-  } catch (const std::runtime_error&) {
-    // The expression engine gave up on this text; it holds no date we can read.
+  for (size_t layout = 0; layout < kLayouts.size(); ++layout) {
+    // The first layout found decides, even when its date is not a real one.
+    if (auto date = matchLayout(text, layout)) return secondsOf(*date);
   }
   return 0;
 }

@@ -16,7 +16,7 @@ bool hasNofollow(std::string_view rel) {
     while (at < rel.size() && isScannerSpace(rel[at])) ++at;
     size_t end = at;
     while (end < rel.size() && !isScannerSpace(rel[end])) ++end;
-    if (end - at == 8 && hasWordAt(rel, at, "nofollow")) return true;
+    if (end - at == 8 && startsWithIgnoringCase(rel, at, "nofollow")) return true;
     at = end;
   }
   return false;

@@ -5,7 +5,7 @@
 
 #include "toolkit/ascii_case.h"
 #include "toolkit/character_references.h"
-#include "toolkit/markup_scanner.h"
+#include "toolkit/markup_scanning.h"
 
 namespace brambel {
 namespace {
@@ -63,9 +63,9 @@ void appendEntity(std::u16string& out, std::u16string_view reference) {
 }
 
 template <typename Char>
-std::basic_string<Char> removeMatches(const std::basic_string<Char>& text, size_t (MarkupScanner<Char>::*pieceAt)(size_t)) {
+std::basic_string<Char> removeMatches(const std::basic_string<Char>& text, size_t (RemovableMarkup<Char>::*pieceAt)(size_t)) {
   std::basic_string_view<Char> view(text);
-  MarkupScanner<Char> scanner(view);
+  RemovableMarkup<Char> scanner(view);
   std::basic_string<Char> out;
   out.reserve(text.size());
   size_t copied = 0;
@@ -85,7 +85,7 @@ std::basic_string<Char> removeMatches(const std::basic_string<Char>& text, size_
 
 std::u16string stripMarkup(const std::u16string& text) {
   std::u16string_view view(text);
-  MarkupScanner<char16_t> scanner(view);
+  RemovableMarkup<char16_t> scanner(view);
   std::u16string out;
   out.reserve(text.size());
   size_t copied = 0;
@@ -112,11 +112,11 @@ std::u16string stripMarkup(const std::u16string& text) {
 }
 
 std::string removeScripts(const std::string& text) {
-  return removeMatches(text, &MarkupScanner<char>::scriptAt);
+  return removeMatches(text, &RemovableMarkup<char>::scriptAt);
 }
 
 std::string removeComments(const std::string& text) {
-  return removeMatches(text, &MarkupScanner<char>::commentAt);
+  return removeMatches(text, &RemovableMarkup<char>::commentAt);
 }
 
 std::string unwrapCdata(const std::string& text) {

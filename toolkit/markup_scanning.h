@@ -4,8 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/ascii_case.h"
+
 // Pattern pieces shared by the hand-written markup scanners (the text, feed
-// and link scanners and the path query's tag matcher). Every piece works at
+// and link scanners, the path query's tag matcher and markup removal). Every piece works at
 // one position of the input and never looks further than the next match of
 // what it needs, so the scanners stay linear however the input is cut off.
 
@@ -13,17 +15,6 @@ namespace brambel {
 
 // The scanners' white space: tab, line feed, form feed, carriage return, space.
 inline bool isScannerSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-
-inline char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-// True when `text` holds `word` at `pos`, letters compared in either case.
-// `word` must be lower case.
-inline bool hasWordAt(std::string_view text, size_t pos, std::string_view word) {
-  if (pos > text.size() || text.size() - pos < word.size()) return false;
-  for (size_t i = 0; i < word.size(); ++i)
-    if (asciiLower(text[pos + i]) != word[i]) return false;
-  return true;
-}
 
 inline size_t skipScannerSpace(std::string_view text, size_t pos) {
   while (pos < text.size() && isScannerSpace(text[pos])) ++pos;
@@ -78,7 +69,7 @@ inline TagHead readTagHead(std::string_view text, size_t lessThan) {
 // there. Returns the end of the tag, or npos.
 inline size_t matchTagWord(std::string_view text, TagHead head, std::string_view word, TagKind kind,
                            NextByteFinder& greaterThan, bool delimited = false) {
-  if (head.kind != kind || !hasWordAt(text, head.nameStart, word)) return std::string_view::npos;
+  if (head.kind != kind || !startsWithIgnoringCase(text, head.nameStart, word)) return std::string_view::npos;
   size_t at = head.nameStart + word.size();
   if (delimited && (at >= text.size() || !(isScannerSpace(text[at]) || text[at] == '/' || text[at] == '>')))
     return std::string_view::npos;
@@ -157,6 +148,103 @@ class MarkupScanner {
   StartConditionStack<Condition> conditions_;
   NextByteFinder lessThan_;
   NextByteFinder greaterThan_;
+};
+
+// Finds the first occurrence of a closing delimiter ("</script>", "-->", ">")
+// at or after a position, ignoring ASCII case. A scan that moves forward asks
+// with ever larger positions; the last answer is remembered, so no part of the
+// text is searched twice and a missing delimiter is looked for only once.
+// This keeps markup scanning linear where a lazy ".*?" pattern retried at
+// every "<" would be quadratic.
+template <typename Char>
+class ForwardFinder {
+ public:
+  static constexpr size_t npos = std::basic_string_view<Char>::npos;
+
+  // `lowerNeedle` is lower-case ASCII and does not start with a letter.
+  ForwardFinder(std::basic_string_view<Char> text, std::string_view lowerNeedle)
+      : text_(text), needle_(lowerNeedle) {}
+
+  size_t find(size_t from) {
+    bool answerStillValid = searched_ && from >= searchedFrom_ && (found_ == npos || found_ >= from);
+    if (!answerStillValid) {
+      searched_ = true;
+      searchedFrom_ = from;
+      found_ = search(from);
+    }
+    return found_;
+  }
+
+ private:
+  size_t search(size_t from) const {
+    const Char first = static_cast<Char>(needle_[0]);
+    for (size_t at = text_.find(first, from); at != npos; at = text_.find(first, at + 1)) {
+      if (startsWithIgnoringCase(text_, at, needle_)) return at;
+    }
+    return npos;
+  }
+
+  std::basic_string_view<Char> text_;
+  std::string_view needle_;
+  bool searched_ = false;
+  size_t searchedFrom_ = 0;
+  size_t found_ = npos;
+};
+
+// Recognises the pieces of markup that text extraction removes (scripts,
+// styles, comments, tags) when they start at a "<". Each method
+// answers the length of the piece at `at`, or 0 when there is none there;
+// successive calls must not move backwards through the text.
+template <typename Char>
+class RemovableMarkup {
+ public:
+  explicit RemovableMarkup(std::basic_string_view<Char> text)
+      : text_(text),
+        tagEnd_(text, ">"),
+        scriptEnd_(text, "</script>"),
+        styleEnd_(text, "</style>"),
+        commentEnd_(text, "-->") {}
+
+  // "<", any spaces, "script", the rest of the start tag, and everything up
+  // to and including the first "</script>" after it; any case.
+  size_t scriptAt(size_t at) { return elementAt(at, "script", scriptEnd_, 9); }
+  size_t styleAt(size_t at) { return elementAt(at, "style", styleEnd_, 8); }
+
+  // "<!--" up to and including the first "-->" after it.
+  size_t commentAt(size_t at) {
+    if (!startsWithIgnoringCase(text_, at, "<!--")) return 0;
+    size_t end = commentEnd_.find(at + 4);
+    return end == npos ? 0 : end + 3 - at;
+  }
+
+  // "<" up to and including the next ">".
+  size_t tagAt(size_t at) {
+    if (at >= text_.size() || text_[at] != '<') return 0;
+    size_t end = tagEnd_.find(at + 1);
+    return end == npos ? 0 : end + 1 - at;
+  }
+
+ private:
+  static constexpr size_t npos = std::basic_string_view<Char>::npos;
+
+  size_t elementAt(size_t at, std::string_view name, ForwardFinder<Char>& endTag, size_t endTagLength) {
+    if (at >= text_.size() || text_[at] != '<') return 0;
+    size_t nameAt = at + 1;
+    while (nameAt < text_.size() && text_[nameAt] == ' ') ++nameAt;
+    if (!startsWithIgnoringCase(text_, nameAt, name)) return 0;
+    // Neither the spaces nor the name hold a ">", so the start tag ends at
+    // the first ">" after the "<".
+    size_t startTagEnd = tagEnd_.find(at + 1);
+    if (startTagEnd == npos) return 0;
+    size_t end = endTag.find(startTagEnd + 1);
+    return end == npos ? 0 : end + endTagLength - at;
+  }
+
+  std::basic_string_view<Char> text_;
+  ForwardFinder<Char> tagEnd_;
+  ForwardFinder<Char> scriptEnd_;
+  ForwardFinder<Char> styleEnd_;
+  ForwardFinder<Char> commentEnd_;
 };
 
 }  // namespace brambel

@@ -34,7 +34,7 @@ std::optional<TagPattern::NameEnd> TagPattern::matchName(size_t pos) const {
   size_t spaces = spacesEnd - pos;
   if (spaces < leadingSpaces_) return std::nullopt;
   if (core_.empty()) return NameEnd{spacesEnd, spaces - leadingSpaces_};
-  if (!hasWordAt(html_, spacesEnd, core_)) return std::nullopt;
+  if (!startsWithIgnoringCase(html_, spacesEnd, core_)) return std::nullopt;
   return NameEnd{spacesEnd + core_.size(), 0};
 }
 

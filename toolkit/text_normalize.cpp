@@ -39,10 +39,6 @@ CharacterClass classify(char16_t c, bool quotesSeparate) {
   return c == kByteOrderMark ? kSeparator : kKept;
 }
 
-bool isSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 }  // namespace
 
 std::u16string normalizeText(const std::u16string& text, bool quotesSeparate) {
@@ -67,13 +63,5 @@ std::u16string normalizeText(const std::u16string& text, bool quotesSeparate) {
   return out;
 }
 
-void trimSpace(std::string& text) {
-  size_t end = text.size();
-  while (end > 0 && isSpace(text[end - 1])) --end;
-  size_t start = 0;
-  while (start < end && isSpace(text[start])) ++start;
-  text.erase(end);
-  text.erase(0, start);
-}
 
 }  // namespace brambel

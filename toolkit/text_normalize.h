@@ -11,8 +11,4 @@ namespace brambel {
 // `quotesSeparate` is true.
 std::u16string normalizeText(const std::u16string& text, bool quotesSeparate);
 
-// Removes leading and trailing white space (space, tab, line breaks, vertical
-// tab, form feed) in place.
-void trimSpace(std::string& text);
-
 }  // namespace brambel

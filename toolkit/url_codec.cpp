@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "toolkit/code_page_converter.h"
+#include "toolkit/code_pages.h"
 
 namespace brambel {
 namespace {
@@ -53,6 +54,8 @@ std::u16string encodeUrl(const std::u16string& text, int codePage) {
   }
   return out;
 }
+
+std::u16string encodeUrlUtf8(const std::u16string& text) { return encodeUrl(text, kCodePageUtf8); }
 
 std::u16string decodeUrl(const std::u16string& text) {
   std::u16string out;

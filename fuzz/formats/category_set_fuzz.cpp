@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   brambel::SourceDefinitions definitions;
   brambel::ReadCategorySet(text, set, definitions);
   brambel::SourceTable table(registry());
-  for (auto& [name, definition] : definitions) table.AddDefinition(definition);
+  for (const brambel::SourceDefinition& definition : definitions) table.AddDefinition(definition);
   brambel::CategorySet again;
   brambel::SourceDefinitions againDefinitions;
   brambel::ReadCategorySet(brambel::FormatCategorySet(set, table), again, againDefinitions);

@@ -8,7 +8,7 @@
 #include "search/item_to_result.h"
 #include "search/search_commands.h"
 #include "sources/http_endpoint.h"
-#include "sources/query_parameters.h"
+#include "sources/request_parameters.h"
 #include "toolkit/code_pages.h"
 
 namespace {

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   brambel::ResultGroups groups;
   std::u16string next;
   const auto& engines = brambel::engineProfiles();
-  switch (choice % (8 + engines.size())) {
+  switch (choice % (9 + engines.size())) {
     case 0: brambel::parseRssFeed(page, parameters, groups); break;
     case 1: brambel::parseAtomFeed(page, parameters, groups); break;
     case 2: brambel::parseGooglePage(page, groups, next); break;
@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 5: brambel::CraigsListSource::ReadListingPage(page, u"http://sfbay.craigslist.org", groups, next); break;
     case 6: brambel::CaLawSource::ReadResultPage(page, groups, next); break;
     case 7: groups.push_back({u"search", {brambel::FullUrlSource::MakePageResult(page, u"http://x/", {"text/html"})}}); break;
-    default: engines[choice % (8 + engines.size()) - 8]->parsePage(page, parameters, groups, next); break;
+    case 8: brambel::parseThottbotPage(page, parameters, groups, next); break;
+    default: engines[choice % (9 + engines.size()) - 9]->parsePage(page, parameters, groups, next); break;
   }
   return 0;
 }

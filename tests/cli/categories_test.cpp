@@ -28,6 +28,18 @@ TEST_F(CategoriesCommand, ReadingALibraryWithoutSetsShowsTheDefaultAndCreatesNot
   EXPECT_EQ(runCli({"categories", "show", "Nope", "--library", library()}, "", environment()).status, 1);
 }
 
+TEST_F(CategoriesCommand, SourcesOfOneNameAreAddedInFileOrder) {
+  std::string file = data.write("twice.zcat",
+                                "[source]=News\r\nrss\r\n\r\nurl=http://z.test/first\r\n"
+                                "[source]=News\r\nrss\r\n\r\nurl=http://a.test/second\r\n"
+                                "[category]=Both\r\nrss/http://z.test/first/\r\nrss/http://a.test/second/\r\n")
+                         .string();
+  auto show = runCli({"categories", "show", "Both", "--set", file}, "", environment());
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_NE(show.out.find("rss/http://z.test/first/\tNews\n"), std::string::npos) << show.out;
+  EXPECT_NE(show.out.find("rss/http://a.test/second/\tNews(1)\n"), std::string::npos) << show.out;
+}
+
 TEST_F(CategoriesCommand, LoadThenSaveRoundTripsTheUserSources) {
   std::string set =
       "[description]\r\nMine\r\n[source]=My Feed\r\nrss\r\nmy feed\r\nurl=http://feed.test/rss\r\n"

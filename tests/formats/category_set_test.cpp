@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "formats/builtin_category_sets.h"
 #include "formats/category_set_file.h"
 #include "formats/library_categories.h"
@@ -43,7 +45,8 @@ TEST(CategorySetFile, ReadsEveryBlockKind) {
   EXPECT_EQ(set.startupCommands, (std::vector<std::u16string>{u"//source rss url=http://a.test/feed"}));
   EXPECT_EQ(set.settingsText, u"maxSourceResults=10");
   ASSERT_EQ(definitions.size(), 1u);
-  const SourceDefinition& news = definitions.at(u"News");
+  const SourceDefinition& news = definitions[0];
+  EXPECT_EQ(news.name, u"News");
   EXPECT_EQ(news.baseKey, u"rss");
   EXPECT_EQ(news.description, u"feed one");
   EXPECT_EQ(news.parameters.at(u"url"), u"http://a.test/one");
@@ -89,7 +92,8 @@ TEST(CategorySetFile, WritesOnlyUserDefinedSourcesOfWrittenCategoriesAndReadsBac
   set.categories.pop_back();
   set.settingsText.clear();
   EXPECT_EQ(back, set);
-  EXPECT_EQ(definitions.at(u"Feed"), (SourceDefinition{u"rss", u"a feed", {{u"url", u"http://a.test/feed"}}, u"Feed"}));
+  ASSERT_EQ(definitions.size(), 1u);
+  EXPECT_EQ(definitions[0], (SourceDefinition{u"rss", u"a feed", {{u"url", u"http://a.test/feed"}}, u"Feed"}));
 
   CategorySet onlyBuiltIns;
   onlyBuiltIns.categories = {{u"Web", 0, {u"google", u"yahoo"}, 0}};
@@ -187,7 +191,7 @@ TEST(SourceTable, SourceNamesNeverWriteOutsideTheDirectory) {
   SourceDefinitions definitions;
   ReadCategorySet(u16(hostile), set, definitions);
   SourceTable table(registry());
-  for (auto& [name, definition] : definitions) table.AddDefinition(definition);
+  for (const SourceDefinition& definition : definitions) table.AddDefinition(definition);
   ASSERT_TRUE(table.SaveSourceDirectory(directory));
 
   size_t files = 0;
@@ -223,6 +227,31 @@ TEST(LibraryCategories, FallsBackToTheProgramDataSetThenTheBuiltInOne) {
   EXPECT_EQ(set.categories.front().references, (std::vector<std::u16string>{u"google"}));
 }
 
+TEST(CategorySetFile, TwoSourcesOfOneNameAreBothKeptInFileOrder) {
+  const std::u16string text = u16(
+      "[source]=News\r\nrss\r\n\r\nurl=http://b.test/second\r\n"
+      "[source]=News\r\nrss\r\n\r\nurl=http://a.test/first\r\n"
+      "[category]=Both\r\nrss/http://b.test/second/\r\nrss/http://a.test/first/\r\n");
+  CategorySet set;
+  SourceDefinitions definitions;
+  ReadCategorySet(text, set, definitions);
+  ASSERT_EQ(definitions.size(), 2u);
+  EXPECT_EQ(definitions[0].parameters.at(u"url"), u"http://b.test/second");
+  EXPECT_EQ(definitions[1].parameters.at(u"url"), u"http://a.test/first");
+
+  SourceTable table(registry());
+  for (const SourceDefinition& definition : definitions) table.AddDefinition(definition);
+  EXPECT_EQ(table.nameOf(u"rss/http://b.test/second/"), u"News");
+  EXPECT_EQ(table.nameOf(u"rss/http://a.test/first/"), u"News(1)");
+
+  // Written and read again, both stay under their own names.
+  CategorySet again;
+  ReadCategorySet(FormatCategorySet(set, table), again, definitions);
+  std::set<std::u16string> names;
+  for (const SourceDefinition& definition : definitions) names.insert(definition.name);
+  EXPECT_EQ(names, (std::set<std::u16string>{u"News", u"News(1)"}));
+}
+
 TEST(BuiltInSets, EveryReferenceNamesASourceOfTheTable) {
   for (const BuiltInSet& builtIn : builtInSets()) {
     CategorySet set;
@@ -231,9 +260,10 @@ TEST(BuiltInSets, EveryReferenceNamesASourceOfTheTable) {
     EXPECT_FALSE(set.description.empty()) << builtIn.fileName;
     SourceTable table(registry());
     table.AddBuiltInSources();
-    for (auto& [name, definition] : definitions) {
+    for (const SourceDefinition& definition : definitions) {
       std::u16string identity;
-      EXPECT_EQ(table.AddDefinition(definition, &identity), SourceTable::AddResult::Added) << toNarrow(name, 0);
+      EXPECT_EQ(table.AddDefinition(definition, &identity), SourceTable::AddResult::Added)
+          << toNarrow(definition.name, 0);
     }
     for (const Category& category : set.categories)
       for (const auto& reference : category.references)

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "sources/http_search_source.h"
-#include "sources/query_parameters.h"
+#include "sources/request_parameters.h"
 #include "toolkit/code_pages.h"
 
 namespace brambel::testing {

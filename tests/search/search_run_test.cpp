@@ -340,7 +340,9 @@ TEST_F(SearchRunTest, FailedSourcesAreListedAndOthersRunOn) {
   EXPECT_EQ(urls(run->RawResults()), (std::vector<std::u16string>{u"http://ok.test/"}));
   EXPECT_EQ(listener.finished.size(), 3u);
 
+  const int listChanges = listener.listChanged;
   run->ResetResults();
+  EXPECT_EQ(listener.listChanged.load(), listChanges + 1) << "the listener hears of the reset";
   EXPECT_TRUE(run->FailedSources().empty());
   EXPECT_TRUE(run->RawResults().empty());
 }

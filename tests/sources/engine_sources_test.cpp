@@ -37,7 +37,6 @@ TEST(EngineSources, EachEngineRequestsItsSearchPathOnItsHost) {
        {{"publication", "Nature"}, {"subject", "bio, med"}, {"min_year", "1990"}, {"max_year", "2000"}}, "/scholar",
        "hl=en&lr=&btnG=Search&q=big+cat+pet&as_publication=Nature&as_allsubj=some&as_subj=bio&as_subj=med"
        "&as_yhi=2000&as_ylo=1990"},
-      {"thottbot", "www.thottbot.com", {}, "/", "s=big+cat+pet"},
   };
   for (const RequestCase& c : cases) {
     SCOPED_TRACE(c.key);
@@ -77,8 +76,6 @@ TEST(EngineSources, IdsNamesAndDescriptions) {
   EXPECT_EQ(altavista.GetInfo().displayName, u"AV (Altavista)");
   EXPECT_EQ(altavista.GetInfo().parameterDescriptions.at(u"site"), u"Domain to search through");
 
-  EngineSource thottbot(*findEngineProfile(u"thottbot"));
-  EXPECT_EQ(thottbot.GetInfo().description, u"Compendium of WoW Items, Recipes, Weapons and Armor");
   EXPECT_EQ(findEngineProfile(u"nonesuch"), nullptr);
 }
 
@@ -209,24 +206,6 @@ TEST(EnginePages, GoogleScholar) {
   EXPECT_EQ(attribute(groups[0].items[0], u"body"), "A Smith - Journal cited by 3");
   EXPECT_EQ(attribute(groups[0].items[1], u"href"), "http://scholar.google.com/scholar?cluster=1");
   EXPECT_EQ(testing::utf8(next), "/scholar?start=10&q=cat");
-}
-
-TEST(EnginePages, Thottbot) {
-  std::string page =
-      "<html><body><table><tr><td>header</td></tr><tr><td>nav</td><td><table><tr><td>"
-      "<h2>Items</h2><table class=report><tr class='r1'><td><a href=\"/i123\">Cat&nbsp;Collar</a></td>"
-      "<td>Level 5</td></tr><tr class=r2><td><a href=\"/i9\">other</a></td></tr></table>"
-      "<h2>Quests</h2><table class=\"report\"><tr class=r1><td>x</td><td><a href=\"http://www.thottbot.com/q7\">Find the cat</a></td></tr></table>"
-      "<table class=plain><tr class=r1><td><a href=\"/skip\">skip</a></td></tr></table>"
-      "</td></tr></table></td></tr></table></body></html>";
-  std::u16string next;
-  ResultGroups groups = parse(&parseThottbotPage, page, next);
-  ASSERT_EQ(groups[0].items.size(), 2u);
-  EXPECT_EQ(attribute(groups[0].items[0], u"href"), "http://www.thottbot.com/i123");
-  EXPECT_EQ(attribute(groups[0].items[0], u"title"), "Cat Collar");
-  EXPECT_EQ(attribute(groups[0].items[0], u"body"), "items: Cat Collar Level 5");
-  EXPECT_EQ(attribute(groups[0].items[1], u"body"), "quests: x Find the cat");
-  EXPECT_TRUE(next.empty());
 }
 
 }  // namespace

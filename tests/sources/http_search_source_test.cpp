@@ -4,7 +4,7 @@
 
 #include <deque>
 
-#include "sources/query_parameters.h"
+#include "sources/request_parameters.h"
 #include "tests/support/gzip_bytes.h"
 #include "tests/support/loopback_server.h"
 #include "toolkit/code_pages.h"
@@ -83,7 +83,12 @@ class HttpSearchSourceTest : public ::testing::Test {
     std::unique_ptr<SearchCursor> cursor = source.BeginSearch(query, maxResults, overrides, false);
     if (!cursor) return nullptr;
     ResultGroups groups;
-    for (int page = 0; page < 10 && source.NextPage(*cursor, groups); ++page) {}
+    // No bound hides a run that pages for ever: one fails the test instead.
+    for (int pages = 0; source.NextPage(*cursor, groups); ++pages)
+      if (pages == 1000) {
+        ADD_FAILURE() << "the run never ends";
+        break;
+      }
     allGroups = std::move(groups);
     return std::unique_ptr<HttpSearchCursor>(static_cast<HttpSearchCursor*>(cursor.release()));
   }
@@ -145,16 +150,84 @@ TEST_F(HttpSearchSourceTest, NextLinksGoToTheRunsOwnHostWithAmpersandsUndone) {
   EXPECT_EQ(cursor->GetUrl(), u"http://probe.example.test/start?q=x");
 }
 
+TEST_F(HttpSearchSourceTest, NextLinksAreReadAgainstThePageAndNeverLeaveTheRunsHost) {
+  LoopbackServer evil;
+  evil.mapHost("x.evil.example:80");
+  evil.mapHost("probe.example.testx.evil.example:80");
+  server.get("/start", [](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Set-Cookie", "session=secret");
+    response.set_content("http://r.test/1\n", "text/html");
+  });
+  for (const char* path : {"/dir/first", "/dir/index100.html", "/dir/x.evil.example/p", "/go"})
+    server.serve(path, std::string("http://r.test") + path + "\n", "text/html");
+  source.nextLinks = {u"dir/first", u"index100.html", u"x.evil.example/p", u"/go?to=http://x.evil.example/#top"};
+  auto cursor = runAll(u"x");
+  ASSERT_TRUE(cursor);
+  EXPECT_EQ(cursor->errorFlag, 0);
+  EXPECT_EQ(server.lastRequest("/dir/index100.html").header("Cookie"), "session=secret;");
+  EXPECT_EQ(server.lastRequest("/dir/x.evil.example/p").header("Cookie"), "session=secret;");
+  EXPECT_EQ(server.lastRequest("/go").target, "/go?to=http://x.evil.example/");
+  EXPECT_EQ(evil.requestCount(), 0);
+  EXPECT_EQ(cursor->resultCount, 5);
+}
+
+TEST_F(HttpSearchSourceTest, PagingEndsOnEmptyPagesRepeatedLinksAndNonTextAnswers) {
+  // An empty page that still links a next page, here itself.
+  server.serve("/start", "no results here", "text/html");
+  source.nextLinks = {u"/start?q=x", u"/start?q=x", u"/start?q=x"};
+  ASSERT_TRUE(runAll(u"x"));
+  EXPECT_EQ(server.requestCount(), 1);
+
+  // Pages with results that link back to one requested before.
+  server.serve("/start", "http://r.test/1\n", "text/html");
+  server.serve("/p2", "http://r.test/2\n", "text/html");
+  source.nextLinks = {u"/p2", u"http://probe.example.test/start?q=x#again", u"/p2"};
+  ASSERT_TRUE(runAll(u"x"));
+  EXPECT_EQ(server.requestCount("/start"), 2);
+  EXPECT_EQ(server.requestCount("/p2"), 1);
+
+  // A next page that is no text ends the run with it.
+  server.serve("/image", "png bytes", "image/png");
+  source.nextLinks = {u"/image"};
+  ASSERT_TRUE(runAll(u"x"));
+  EXPECT_EQ(server.requestCount("/image"), 1);
+}
+
+TEST_F(HttpSearchSourceTest, ARedirectFailsTheSourceAndSaysWhereTo) {
+  server.get("/start", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 301;
+    response.set_header("Location", "/moved/search?q=x");
+    response.set_content("http://never.test/\n", "text/html");
+  });
+  auto cursor = runAll(u"x");
+  ASSERT_TRUE(cursor);
+  EXPECT_EQ(cursor->errorFlag, 1);
+  EXPECT_EQ(cursor->errorText, u"HTTP status 301, moved to http://probe.example.test/moved/search?q=x");
+  EXPECT_TRUE(source.pages.empty());
+}
+
+TEST_F(HttpSearchSourceTest, AHostilePageNeitherThrowsNorHangs) {
+  // Unclosed refresh tags that make a pattern over the whole page give up.
+  std::string hostile = "http://r.test/\n";
+  while (hostile.size() < HttpSearchSource::kBodyLimit) hostile += "<meta HTTP-EQUIV=refresh ";
+  server.serve("/start", hostile, "text/html");
+  source.nextLinks = {u"/start?q=x"};
+  auto cursor = runAll(u"x");
+  ASSERT_TRUE(cursor);
+  EXPECT_EQ(cursor->errorFlag, 0);
+  EXPECT_EQ(source.pages.size(), 1u);
+}
+
 TEST_F(HttpSearchSourceTest, CookiesAreMergedAcrossPages) {
   server.get("/start", [](const httplib::Request&, httplib::Response& response) {
     response.set_header("Set-Cookie", "a=1; path=/");
-    response.set_content("page one", "text/html");
+    response.set_content("http://one.test/", "text/html");
   });
   server.get("/page2", [](const httplib::Request&, httplib::Response& response) {
     response.set_header("Set-Cookie", "a=2");
-    response.set_content("page two", "text/html");
+    response.set_content("http://two.test/", "text/html");
   });
-  server.serve("/page3", "page three", "text/html");
+  server.serve("/page3", "http://three.test/", "text/html");
   source.nextLinks = {u"/page2", u"/page3"};
   auto cursor = runAll(u"x", 100, {{u"cookie", u"c=3; "}});
   ASSERT_TRUE(cursor);

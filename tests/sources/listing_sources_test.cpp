@@ -238,6 +238,38 @@ TEST(CaLawSource, OneCodeAndAtMostTwentyHits) {
   EXPECT_EQ(run.pages, 1);
 }
 
+// --- Thottbot ---------------------------------------------------------------
+
+TEST(Thottbot, RequestInfoAndSectionedResults) {
+  LoopbackServer server;
+  server.mapHost("www.thottbot.com:80");
+  server.serve("/", "<html></html>");
+  EngineSource source(thottbotProfile());
+  source.parameters() = parameters({{"terms", "pet"}});
+  runSource(source, u"big cat");
+  EXPECT_EQ(server.lastRequest("/").target, "/?s=big+cat+pet");
+  EXPECT_EQ(source.GetInfo().description, u"Compendium of WoW Items, Recipes, Weapons and Armor");
+
+
+  std::string page =
+      "<html><body><table><tr><td>header</td></tr><tr><td>nav</td><td><table><tr><td>"
+      "<h2>Items</h2><table class=report><tr class='r1'><td><a href=\"/i123\">Cat&nbsp;Collar</a></td>"
+      "<td>Level 5</td></tr><tr class=r2><td><a href=\"/i9\">other</a></td></tr></table>"
+      "<h2>Quests</h2><table class=\"report\"><tr class=r1><td>x</td><td><a href=\"http://www.thottbot.com/q7\">Find the cat</a></td></tr></table>"
+      "<table class=plain><tr class=r1><td><a href=\"/skip\">skip</a></td></tr></table>"
+      "</td></tr></table></td></tr></table></body></html>";
+  std::u16string next = u"stale";
+  ResultGroups groups;
+  parseThottbotPage(page, {}, groups, next);
+  ASSERT_EQ(groups[0].items.size(), 2u);
+  EXPECT_EQ(attribute(groups[0].items[0], u"href"), "http://www.thottbot.com/i123");
+  EXPECT_EQ(attribute(groups[0].items[0], u"title"), "Cat Collar");
+  EXPECT_EQ(attribute(groups[0].items[0], u"body"), "items: Cat Collar Level 5");
+  EXPECT_EQ(attribute(groups[0].items[1], u"body"), "quests: x Find the cat");
+  EXPECT_TRUE(next.empty());
+}
+
+
 // --- Bookmark feeds --------------------------------------------------------
 
 TEST(BookmarkSources, FeedPathsForUsersTagsAndSearches) {
@@ -246,20 +278,24 @@ TEST(BookmarkSources, FeedPathsForUsersTagsAndSearches) {
   LoopbackServer simpy;
   simpy.mapHost("www.simpy.com:80");
   std::string feed = "<rss><channel><item><title>Bookmark</title><link>http://b.example/</link></item></channel></rss>";
-  // The server sees the paths percent-decoded.
+  // The server matches paths percent-decoded; `target` keeps them as sent.
   for (const char* path : {"/rss/tag/big+cat", "/rss/ann/big+cat", "/rss/"}) delicious.serve(path, feed, "text/xml");
   for (const char* path : {"/rss/links/search/big+cat", "/rss/user/ann/links", "/rss/links"}) simpy.serve(path, feed, "text/xml");
 
   DeliciousSource tags;
   testing::SourceRun run = runSource(tags, u"big cat");
-  EXPECT_EQ(delicious.requestCount("/rss/tag/big+cat"), 1);
+  // Tags are joined by a raw "+", never an encoded one that makes them one tag.
+  EXPECT_EQ(delicious.lastRequest("/rss/tag/big+cat").target, "/rss/tag/big+cat");
   ASSERT_EQ(run.items().size(), 1u);
   EXPECT_EQ(attribute(run.items()[0], u"href"), "http://b.example/");
 
   DeliciousSource user;
   user.parameters() = parameters({{"username", "ann"}});
   runSource(user, u"big cat");
-  EXPECT_EQ(delicious.requestCount("/rss/ann/big+cat"), 1);
+  EXPECT_EQ(delicious.lastRequest("/rss/ann/big+cat").target, "/rss/ann/big+cat");
+  delicious.serve("/rss/tag/c++", feed, "text/xml");
+  runSource(tags, u"c++");
+  EXPECT_EQ(delicious.lastRequest("/rss/tag/c++").target, "/rss/tag/c%2b%2b");
   DeliciousSource recent;
   EXPECT_TRUE(recent.AcceptsEmptyQuery());
   runSource(recent, u"");

@@ -104,7 +104,7 @@ RecordedRequest LoopbackServer::lastRequest(const std::string& path) const {
 }
 
 void LoopbackServer::dispatch(const httplib::Request& request, httplib::Response& response) {
-  RecordedRequest record{request.method, request.path, "", request.headers, request.body};
+  RecordedRequest record{request.method, request.target, request.path, "", request.headers, request.body};
   if (auto mark = request.target.find('?'); mark != std::string::npos) record.query = request.target.substr(mark + 1);
   Handler handler;
   {

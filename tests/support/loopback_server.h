@@ -17,7 +17,8 @@ namespace brambel::testing {
 // What the server saw of one request.
 struct RecordedRequest {
   std::string method;
-  std::string path;              // without the query
+  std::string target;            // the request target exactly as sent, nothing decoded
+  std::string path;              // without the query, percent-decoded
   std::string query;             // raw, without "?"; empty when none
   httplib::Headers headers;      // as received (names compare without case)
   std::string body;

@@ -8,7 +8,8 @@ namespace {
 TEST(FindCharset, FindsTheDeclaredName) {
   EXPECT_EQ(findCharset("text/html; charset=ISO-8859-2"), "ISO-8859-2");
   EXPECT_EQ(findCharset("<meta http-equiv=\"Content-Type\" content=\"text/html; CHARSET=shift_jis\">"), "shift_jis");
-  EXPECT_EQ(findCharset("<meta charset=\"utf-8\">"), "");  // the name must follow "=" directly
+  EXPECT_EQ(findCharset("<meta charset=\"utf-8\">"), "utf-8");
+  EXPECT_EQ(findCharset("<meta charset='koi8-r' >"), "koi8-r");
   EXPECT_EQ(findCharset("a=b; charset=; charset=utf-8"), "");
   EXPECT_EQ(findCharset("no declaration"), "");
   EXPECT_EQ(findCharset(u"text/xml;charset=windows-1251\""), u"windows-1251");

@@ -4,6 +4,7 @@
 
 #include "tests/support/gzip_bytes.h"
 #include "tests/support/loopback_server.h"
+#include "toolkit/http_body.h"
 #include "toolkit/http_client.h"
 
 namespace brambel {
@@ -47,15 +48,47 @@ TEST_F(FetchPage, Status200GivesTheDecodedBodyAndSendsTheUsualHeaders) {
 
   EXPECT_TRUE(fetchPage(wide(server.url("/gzip")), body, 1024));
   EXPECT_EQ(body, std::string(1024, 'g'));
+
+  // A small body that unpacks into a flood is cut, and the fetch fails.
+  std::string flood = testing::gzipBytes(std::string(kInflationRatioFloor * 4, 'f'));
+  server.get("/flood", [&](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Content-Encoding", "gzip");
+    response.set_content(flood, "text/html");
+  });
+  body = "previous";
+  EXPECT_FALSE(fetchPage(wide(server.url("/flood")), body));
+  EXPECT_EQ(body, "previous");
 }
 
-TEST_F(FetchPage, RedirectIsSuccessWithoutBodyAndErrorsLeaveTheBodyAlone) {
+TEST_F(FetchPage, RedirectsAreFollowedUnlessCookiesAreKeptAndErrorsLeaveTheBodyAlone) {
   std::string body = "previous";
   int status = 0;
   EXPECT_TRUE(fetchPage(wide(server.url("/moved")), body, 0, nullptr, nullptr, &status));
+  EXPECT_EQ(status, 200);
+  EXPECT_EQ(body, "<html>page</html>");
+
+  // A caller that keeps cookies sees the redirect itself: success, no body.
+  std::u16string cookies;
+  EXPECT_TRUE(fetchPage(wide(server.url("/moved")), body, 0, &cookies, nullptr, &status));
   EXPECT_EQ(status, 302);
   EXPECT_EQ(body, "");
-  EXPECT_EQ(server.requestCount("/page"), 0) << "redirects are not followed";
+  EXPECT_EQ(server.requestCount("/page"), 1);
+
+  // A POST answered by 303 goes on as a GET; a circle ends after 7 redirects.
+  server.post("/form", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 303;
+    response.set_header("Location", "page");
+  });
+  std::u16string form = u"a=1";
+  EXPECT_TRUE(fetchPage(wide(server.url("/form")), body, 0, nullptr, &form));
+  EXPECT_EQ(body, "<html>page</html>");
+  server.get("/circle", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 302;
+    response.set_header("Location", "/circle");
+  });
+  EXPECT_TRUE(fetchPage(wide(server.url("/circle")), body, 0, nullptr, nullptr, &status));
+  EXPECT_EQ(status, 302);
+  EXPECT_EQ(server.requestCount("/circle"), 8);
 
   body = "previous";
   EXPECT_FALSE(fetchPage(wide(server.url("/missing")), body, 0, nullptr, nullptr, &status));

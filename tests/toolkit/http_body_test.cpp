@@ -63,6 +63,28 @@ TEST(ReadBody, GzipWholeLimitedAndLarge) {
   EXPECT_TRUE(readBody(roomy, 400000, &kGzip) == text);
 }
 
+TEST(ReadBody, InflationIsCappedAndTheCutReported) {
+  // A few kilobytes that unpack into megabytes of one letter.
+  std::string flood = gzipBytes(std::string(kInflationRatioFloor * 8, 'f'));
+  MemoryByteStream bomb(flood, 1 << 16);
+  bool cut = false;
+  std::string body = readBody(bomb, 0, &kGzip, nullptr, &cut);
+  EXPECT_TRUE(cut);
+  EXPECT_LE(body.size(), kInflationRatioFloor + 65536);
+  // Ordinary text past the absolute cap is cut there.
+  std::string huge = gzipBytes(sampleText(kMaxInflatedBytes + 65536));
+  MemoryByteStream large(huge, 1 << 16);
+  body = readBody(large, 0, &kGzip, nullptr, &cut);
+  EXPECT_TRUE(cut);
+  EXPECT_LE(body.size(), kMaxInflatedBytes);
+  EXPECT_GT(body.size(), kMaxInflatedBytes - 65536);
+  // A page that merely compresses well is read whole.
+  std::string text = sampleText(300000);
+  MemoryByteStream page(gzipBytes(text), 1 << 16);
+  EXPECT_TRUE(readBody(page, 0, &kGzip, nullptr, &cut) == text);
+  EXPECT_FALSE(cut);
+}
+
 // The length of the shortest prefix of `packed` that inflates to exactly
 // `size` bytes, or 0 when no prefix does.
 size_t prefixDecodingTo(const std::string& packed, size_t size) {

@@ -54,5 +54,12 @@ TEST(FormatHttpDate, WritesTheFirstLayoutAndParsesBack) {
   }
 }
 
+TEST(ParseHttpDate, BrokenUtf16IsNoDateAndNoException) {
+  std::u16string text = u"Sun, 06 Nov 1994 08:49:37 GMT";
+  text.insert(text.begin(), static_cast<char16_t>(0xD800));
+  EXPECT_EQ(parseHttpDate(text), 0u);
+  EXPECT_EQ(parseHttpDate(std::u16string(1, static_cast<char16_t>(0xDC00))), 0u);
+}
+
 }  // namespace
 }  // namespace brambel

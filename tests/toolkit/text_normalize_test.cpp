@@ -27,17 +27,5 @@ TEST(NormalizeText, UnicodeSpacesSeparateOtherCharactersAreKept) {
   EXPECT_EQ(normalizeText(u"\U0001F600!", false), u"\U0001F600");
 }
 
-TEST(TrimSpace, RemovesOnlyTheOuterWhiteSpace) {
-  std::string text = " \t\r\n a \n b \v\f";
-  trimSpace(text);
-  EXPECT_EQ(text, "a \n b");
-  std::string blank = " \n\t ";
-  trimSpace(blank);
-  EXPECT_EQ(blank, "");
-  std::string inner = "x\xA0";
-  trimSpace(inner);
-  EXPECT_EQ(inner, "x\xA0");  // a byte above 127 is not ASCII white space
-}
-
 }  // namespace
 }  // namespace brambel

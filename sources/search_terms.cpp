@@ -1,4 +1,4 @@
-#include "sources/source_query.h"
+#include "sources/search_terms.h"
 
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"

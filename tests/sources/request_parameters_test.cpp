@@ -1,4 +1,4 @@
-#include "sources/query_parameters.h"
+#include "sources/request_parameters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sources/query_parameters.h"
+#include "sources/request_parameters.h"
 
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
