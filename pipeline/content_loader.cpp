@@ -7,7 +7,8 @@
 #include <boost/regex.hpp>
 
 #include "pipeline/url_join.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/ascii_case.h"
 #include "toolkit/cookies.h"
 #include "toolkit/http_body.h"
@@ -24,17 +25,6 @@ std::u16string cutAtFragment(const std::u16string& url) {
   return hash == std::u16string::npos ? url : url.substr(0, hash);
 }
 
-bool containsIgnoringCase(std::string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
-
-bool containsIgnoringCase(std::u16string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
 
 std::string requestHeaders(const LoadRequest& request, const LoadOptions& options) {
   std::string headers;
@@ -79,11 +69,21 @@ bool isExcludedDownload(const std::u16string& url) {
 std::u16string metaRefreshTarget(const std::string& body, const std::u16string& pageUrl) {
   static const boost::regex kRefresh(R"(<meta[^>]+http-equiv="?refresh"?.*?content="([0-9]*);?[ ]+url=([^">]+))",
                                      boost::regex::perl | boost::regex::icase);
+  // The pattern is tried on one meta tag at a time (up to its ">", or to the
+  // next "<"), so a page of endless unclosed tags costs linear time.
   boost::smatch match;
-  if (!searchText(body, match, kRefresh)) return {};
+  bool found = false;
+  for (size_t at = body.find('<'); at != std::string::npos && !found; at = body.find('<', at + 1)) {
+    if (!startsWithIgnoringCase(std::string_view(body), at + 1, "meta")) continue;
+    const size_t end = body.find_first_of("<>", at + 1);
+    const auto tagEnd = end == std::string::npos ? body.end() : body.begin() + static_cast<std::ptrdiff_t>(end + 1);
+    found = guardedSearch(body.begin() + static_cast<std::ptrdiff_t>(at), tagEnd, match, kRefresh);
+  }
+  if (!found) return {};
   const std::string delay = match.str(1);
   // More than two digits is 100 seconds or more, whatever the number.
-  size_t digits = delay.find_first_not_of('0') == std::string::npos ? 0 : delay.size() - delay.find_first_not_of('0');
+  const size_t firstDigit = delay.find_first_not_of('0');
+  const size_t digits = firstDigit == std::string::npos ? 0 : delay.size() - firstDigit;
   if (digits > 2 || (digits > 0 && std::stoi(delay) >= LoadOptions::kMaxRefreshDelay)) return {};
   return joinUrl(pageUrl, fromUtf8(match.str(2)));
 }
@@ -121,7 +121,7 @@ LoadResult loadContent(LoadRequest& request, const LoadOptions& options) {
       if (!followTo(request, joinUrl(url, headerValue(*response, "Location")))) return LoadResult::kFailed;
       continue;
     }
-    if (status == 200 && containsIgnoringCase(std::u16string_view(request.contentType), "text")) {
+    if (status == 200 && lowerAscii(request.contentType).find(u"text") != std::u16string::npos) {
       request.body = readBody(*response, options.maxContentLength, &contentEncoding, &transferEncoding);
       if (response->failed() || request.body.empty()) return LoadResult::kFailed;
       const std::u16string refresh = metaRefreshTarget(request.body, url);
@@ -140,7 +140,7 @@ LoadResult loadContent(LoadRequest& request, const LoadOptions& options) {
     }
     if (status == 404 && request.prefetch && options.prefetchHeader) {
       request.body = readBody(*response, kPrefetchPeekBytes, &contentEncoding, &transferEncoding);
-      if (containsIgnoringCase(std::string_view(request.body), "prefetch")) return LoadResult::kPrefetchRefused;
+      if (lowerAscii(request.body).find("prefetch") != std::string::npos) return LoadResult::kPrefetchRefused;
     }
     return LoadResult::kFailed;
   }

@@ -61,7 +61,7 @@ ContentPipeline::ContentPipeline(PipelineLibrary library) : library_(std::move(l
     return [this, render](WorkItem<PreviewJob>& item) {
       if (!library_.previews || isStale(item.searchNumber)) return;
       PreviewPool& pool = render ? *render_ : *thumb_;
-      if (!pool.claim(item.key)) return;
+      if (!pool.claimOrPutBack(item)) return;
       ClaimGuard claim(pool.inProgress(), item.key);
       if (render)
         library_.previews->Render(item.payload);
@@ -183,6 +183,15 @@ std::shared_ptr<const TermOffsets> ContentPipeline::memoryTerms(const std::u16st
 void ContentPipeline::keepMemoryTerms(const std::u16string& url, std::shared_ptr<const TermOffsets> terms) {
   std::lock_guard lock(memoryTermsMutex_);
   memoryTerms_[url] = std::move(terms);
+}
+
+bool ContentPipeline::takeSourceIndexSaveTurn() {
+  constexpr int64_t kIntervalMs = 5000;
+  const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count();
+  int64_t last = lastSourceIndexSave_.load();
+  return now - last >= kIntervalMs && lastSourceIndexSave_.compare_exchange_strong(last, now);
 }
 
 bool ContentPipeline::isStale(int32_t searchNumber) const {

@@ -16,6 +16,7 @@
 #include "pipeline/pipeline_library.h"
 #include "pipeline/pool_statistics.h"
 #include "pipeline/removal_log.h"
+#include "pipeline/style_sheet_cache.h"
 #include "pipeline/worker_pool.h"
 #include "search/content_handoff.h"
 #include "store/term_offsets.h"
@@ -88,6 +89,7 @@ class ContentPipeline : public ContentHandoff {
   PreviewPool& renderPool() { return *render_; }
   PreviewPool& thumbPool() { return *thumb_; }
   DiskSpaceGuard& diskSpace() { return *diskSpace_; }
+  StyleSheetCache& styleSheets() { return styleSheets_; }
   bool isClosing() const { return closing_.load(); }
   // Whether an item of `searchNumber` belongs to an earlier search.
   bool isStale(int32_t searchNumber) const;
@@ -99,6 +101,10 @@ class ContentPipeline : public ContentHandoff {
   // Moves whenever the index step writes the main index.
   uint64_t indexChangeStamp() const { return indexChanges_.load(); }
   void noteIndexChanged() { ++indexChanges_; }
+  // True at most once per interval: whether an idle index worker saves the
+  // source index now (each save makes its files durable, which costs more
+  // than indexing a page; stop() saves it once more).
+  bool takeSourceIndexSaveTurn();
   // Held by the pipeline's read-modify-write of a URL's marks.
   std::mutex& marksMutex() { return marksMutex_; }
 
@@ -108,8 +114,10 @@ class ContentPipeline : public ContentHandoff {
   std::atomic<uint64_t> indexChanges_{0};
   std::atomic<uint64_t> indexedItems_{0};
   std::atomic<uint64_t> indexedTerms_{0};
+  std::atomic<int64_t> lastSourceIndexSave_{0};
   std::mutex marksMutex_;
   LockedKeySet unsupported_;
+  StyleSheetCache styleSheets_;
   mutable std::mutex memoryTermsMutex_;
   std::unordered_map<std::u16string, std::shared_ptr<const TermOffsets>> memoryTerms_;
   std::unique_ptr<DiskSpaceGuard> diskSpace_;

@@ -1,7 +1,5 @@
 #include "pipeline/index_step.h"
 
-#include <chrono>
-#include <thread>
 #include <utility>
 
 #include "index/document_indexer.h"
@@ -28,11 +26,7 @@ bool addToMainIndex(IndexFile& index, IndexJob& job, const PipelineSettings& set
 
 void IndexStep::operator()(WorkItem<IndexJob>& item) {
   ContentPipeline::IndexPool& pool = pipeline_.indexPool();
-  if (!pool.claim(item.key)) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    pool.add(item.key, item.searchNumber, std::move(item.payload), AddMode::kAlways, item.priority);
-    return;
-  }
+  if (!pool.claimOrPutBack(item)) return;
   {
     ClaimGuard claim(pool.inProgress(), item.key);
     const PipelineLibrary& library = pipeline_.library();
@@ -65,7 +59,7 @@ void IndexStep::flushWhileIdle() {
   if (!isWritable(library.mainIndex)) return;
   while (pool.count() == 0 && pool.isRunning() && library.mainIndex->flushSome()) {
   }
-  if (pool.count() == 0 && library.sourceIndex) library.sourceIndex->save();
+  if (pool.count() == 0 && library.sourceIndex && pipeline_.takeSourceIndexSaveTurn()) library.sourceIndex->save();
 }
 
 }  // namespace brambel

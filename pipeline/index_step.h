@@ -9,7 +9,9 @@ class ContentPipeline;
 
 // The index pool's worker: records the document under each of its sources,
 // adds its terms to the main index, marks the URL indexed, and while the
-// queue stays empty writes the index cache back and saves the source index.
+// queue stays empty writes the index cache back and saves the source index
+// (at most every few seconds: each save makes its files durable, which costs
+// more than indexing a page; the pipeline saves it once more when it stops).
 class IndexStep {
  public:
   explicit IndexStep(ContentPipeline& pipeline) : pipeline_(pipeline) {}

@@ -2,14 +2,13 @@
 
 #include <chrono>
 #include <ctime>
-#include <thread>
 #include <utility>
 
 #include "pipeline/content_loader.h"
 #include "pipeline/content_pipeline.h"
 #include "pipeline/page_rewriting.h"
 #include "pipeline/stored_page_fields.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "store/library_store.h"
 #include "toolkit/ascii_case.h"
 #include "toolkit/fetch_page.h"
@@ -18,12 +17,6 @@
 namespace brambel {
 
 namespace {
-
-bool contains(std::u16string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
 
 LoadOptions loadOptions(const PipelineSettings& settings) {
   LoadOptions options;
@@ -40,12 +33,15 @@ LoadOptions loadOptions(const PipelineSettings& settings) {
   return options;
 }
 
-// Style sheets are fetched without redirects, each at most as long as a page.
-SheetFetcher sheetFetcher(uint32_t maxLength) {
-  return [maxLength](const std::u16string& url) -> std::optional<std::string> {
+// Style sheets are fetched as one-shot fetches, each at most as long as a
+// page, and kept a while for the next pages of the same site.
+SheetFetcher sheetFetcher(StyleSheetCache& cache, uint32_t maxLength) {
+  return [&cache, maxLength](const std::u16string& url) -> std::optional<std::string> {
+    if (std::optional<std::string> kept = cache.find(url)) return kept;
     std::string body;
     int status = 0;
     if (!fetchPage(url, body, maxLength, nullptr, nullptr, &status) || status != 200) return std::nullopt;
+    cache.keep(url, body);
     return body;
   };
 }
@@ -66,11 +62,7 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
   if (pipeline_.isStale(item.searchNumber) || pipeline_.isClosing()) return;
   const UrlMarks marks = library.store->readMarks(item.key);
   if (marks.isIgnored()) return;
-  if (!pool.claim(item.key)) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    pool.add(item.key, item.searchNumber, std::move(item.payload), AddMode::kAlways, item.priority);
-    return;
-  }
+  if (!pool.claimOrPutBack(item)) return;
   {
     ClaimGuard claim(pool.inProgress(), item.key);
     ContentRequest& request = item.payload;
@@ -108,8 +100,9 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
           handOn(std::move(job));
         } else if (result == LoadResult::kFetched) {
           const std::u16string imageUrl = request.result.imageUrl;
-          if (!image && contains(load.contentType, "html"))
-            load.body = inlineStyleSheets(load.body, load.finalUrl, sheetFetcher(settings.maxContentLength));
+          if (!image && lowerAscii(load.contentType).find(u"html") != std::u16string::npos)
+            load.body = inlineStyleSheets(load.body, load.finalUrl,
+                                          sheetFetcher(pipeline_.styleSheets(), settings.maxContentLength));
           fillFromAnswer(request, load);
           SaveJob job{std::move(request)};
           job.isImage = image;
@@ -128,7 +121,7 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
             }
           }
         } else if (result == LoadResult::kSkipped && !load.contentType.empty() &&
-                   !contains(load.contentType, "text")) {
+                   lowerAscii(load.contentType).find(u"text") == std::u16string::npos) {
           pipeline_.markUnsupported(item.key);
         }
       }

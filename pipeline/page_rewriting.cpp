@@ -8,7 +8,8 @@
 #include <boost/regex.hpp>
 
 #include "pipeline/url_join.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/ascii_case.h"
 
 namespace brambel {
@@ -23,7 +24,7 @@ std::string replaceMatches(const std::string& text, const boost::regex& pattern,
                            const std::function<std::string(const boost::smatch&)>& replace) {
   std::string out;
   size_t copied = 0;
-  forEachMatch(text, pattern, [&](const boost::smatch& match) {
+  guardedForEachMatch(text, pattern, [&](const boost::smatch& match) {
     const size_t start = static_cast<size_t>(match.position());
     out.append(text, copied, start - copied);
     out += replace(match);
@@ -57,7 +58,7 @@ class SheetInliner {
   }
 
   std::string resolveImports(const std::string& css, const std::u16string& baseUrl, int depth) {
-    static const boost::regex kImport(R"(@import[ ]+(/\*.*?\*/)?(url\()?["']?([^"')]+)["']?\)?;)", kIcase);
+    static const boost::regex kImport(R"(@import[ ]+(/\*.*?\*/)?[ ]*(url\()?["']?([^"')]+)["']?\)?;)", kIcase);
     return replaceMatches(css, kImport, [&](const boost::smatch& match) {
       if (depth > limits_.maxImportDepth) return std::string();
       const std::u16string target = joinUrl(baseUrl, fromUtf8(match.str(3)));
@@ -77,7 +78,7 @@ std::string styleElementFor(const std::string& attributeText, const std::u16stri
                             const std::string& original) {
   static const boost::regex kAttribute(R"(([a-zA-Z_-]+)[ ]*=[ ]*("|')([^"']*)("|'))");
   std::unordered_map<std::string, std::string> attributes;
-  forEachMatch(attributeText, kAttribute, [&](const boost::smatch& match) {
+  guardedForEachMatch(attributeText, kAttribute, [&](const boost::smatch& match) {
     std::string name = match.str(1);
     for (char& c : name) c = asciiLower(c);
     attributes.emplace(std::move(name), match.str(3));
@@ -107,7 +108,7 @@ size_t afterHeadTag(const std::string& page) {
   static const boost::regex kHead(R"((<\s*head[^>]*>))", kIcase);
   static const boost::regex kHtml(R"((<\s*html[^>]*>))", kIcase);
   boost::smatch match;
-  if (searchText(page, match, kHead) || searchText(page, match, kHtml))
+  if (guardedSearch(page, match, kHead) || guardedSearch(page, match, kHtml))
     return static_cast<size_t>(match.position() + match.length());
   return std::string::npos;
 }
@@ -134,7 +135,7 @@ std::string insertBaseHref(const std::u16string& url, const std::string& page) {
   const std::string address = toUtf8(url);
   boost::smatch match;
   const std::string rest = page.substr(after);
-  if (searchText(rest, match, kBase)) {
+  if (guardedSearch(rest, match, kBase)) {
     const std::string attributes = match.str(1);
     bool hasHref = false;
     for (size_t at = 0; at + 5 <= attributes.size() && !hasHref; ++at)
@@ -158,7 +159,7 @@ std::string insertContentTypeMeta(const std::u16string& contentType, const std::
   if (after == std::string::npos) return page;
   boost::smatch match;
   const std::string rest = page.substr(after);
-  if (searchText(rest, match, kMeta)) return page;
+  if (guardedSearch(rest, match, kMeta)) return page;
   std::string result = page;
   result.insert(after, "<meta http-equiv=\"content-type\" content=\"" + toUtf8(contentType) + "\"/>");
   return result;

@@ -28,9 +28,6 @@ struct PipelineLibrary {
   // The document's current search number; items of other searches are
   // dropped (those with kNoSearch never). Empty: nothing is stale.
   std::function<int32_t()> currentSearchNumber;
-  // Portable mode: nothing goes into the system's web cache (libcurl keeps
-  // none, so only recorded here).
-  bool portable = false;
 };
 
 }  // namespace brambel

@@ -1,9 +1,7 @@
 #include "pipeline/save_step.h"
 
-#include <chrono>
 #include <ctime>
 #include <memory>
-#include <thread>
 #include <utility>
 
 #include "index/document_term_store.h"
@@ -11,7 +9,7 @@
 #include "pipeline/page_rewriting.h"
 #include "pipeline/page_terms.h"
 #include "pipeline/stored_page_fields.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "store/btree_cache_object.h"
 #include "store/content_file.h"
 #include "store/index_file.h"
@@ -21,6 +19,7 @@
 #include "store/source_stats.h"
 #include "store/source_text.h"
 #include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/html_to_text.h"
 #include "toolkit/http_date.h"
@@ -33,12 +32,6 @@ namespace brambel {
 namespace {
 
 uint32_t now() { return static_cast<uint32_t>(std::time(nullptr)); }
-
-bool contains(std::u16string_view text, std::string_view lowerWord) {
-  for (size_t at = 0; at + lowerWord.size() <= text.size(); ++at)
-    if (startsWithIgnoringCase(text, at, lowerWord)) return true;
-  return false;
-}
 
 // The page's code page: its own charset declaration, else the one of the
 // content-type header, else a guess from the bytes.
@@ -75,10 +68,10 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
   const int codePage = pageCodePage(prepared.bytes, page.contentType);
   if (!library.settings.previewScripts && !library.settings.miniScripts)
     prepared.bytes = removeScripts(prepared.bytes);
-  if (contains(page.contentType, "html")) prepared.bytes = insertSavedFromMarker(url, prepared.bytes);
+  if (lowerAscii(page.contentType).find(u"html") != std::u16string::npos)
+    prepared.bytes = insertSavedFromMarker(url, prepared.bytes);
 
-  std::string title = htmlToText(findPath(prepared.bytes, "/title"));
-  trimSpace(title);
+  const std::string title(trimmed(htmlToText(findPath(prepared.bytes, "/title"))));
   if (!page.titleOverride.empty())
     record.title = page.titleOverride;
   else if (!title.empty())
@@ -89,7 +82,9 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
   return prepared;
 }
 
-// Writes the document's sections; false when one could not be written.
+// Writes the document's sections; false when one could not be written. The
+// result record goes last, so a document whose writing was cut short is not
+// visible: readers find it by its record.
 bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, bool termTable) {
   uint64_t tableOffset = 0;
   {
@@ -105,12 +100,15 @@ bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, 
       if (!table.WriteTo(file)) return false;
       tableOffset = table.sectionOffset();
     }
-    // The result record last: a document is visible once its record is there.
-    if (!SourceResultRecord(page.record).WriteTo(file)) return false;
   }
-  if (!termTable) return true;
-  IndexFile table(path, tableOffset, IndexFileOptions{});
-  return StoreTermPositions(table, page.terms.terms);
+  if (termTable) {
+    IndexFileOptions options;
+    options.syncOnClose = false;
+    IndexFile table(path, tableOffset, options);
+    if (!StoreTermPositions(table, page.terms.terms)) return false;
+  }
+  ContentFile file = ContentFile::openForWriting(path);
+  return SourceResultRecord(page.record).WriteTo(file);
 }
 
 }  // namespace
@@ -119,11 +117,7 @@ void SaveStep::operator()(WorkItem<SaveJob>& item) {
   ContentPipeline::SavePool& pool = pipeline_.savePool();
   const PipelineLibrary& library = pipeline_.library();
   if (pipeline_.isStale(item.searchNumber)) return;
-  if (!pool.claim(item.key)) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    pool.add(item.key, item.searchNumber, std::move(item.payload), AddMode::kAlways, item.priority);
-    return;
-  }
+  if (!pool.claimOrPutBack(item)) return;
   {
     ClaimGuard claim(pool.inProgress(), item.key);
     SaveJob& job = item.payload;

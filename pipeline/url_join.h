@@ -4,8 +4,8 @@
 
 namespace brambel {
 
-// `reference` resolved against `base` (libcurl's URL API); empty when
-// either cannot be parsed.
+// `reference` read on the page at `base`, as the absolute URL it names
+// (toolkit's resolver, in wide text); empty when there is none.
 std::u16string joinUrl(const std::u16string& base, const std::u16string& reference);
 
 }  // namespace brambel

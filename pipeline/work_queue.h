@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -121,6 +122,14 @@ class WorkQueue {
   // The in-progress set: a worker claims a URL before any work on it.
   bool claim(const std::u16string& key) { return inProgress_.insert(key); }
   void release(const std::u16string& key) { inProgress_.erase(key); }
+  // Claims the item's URL; when another worker holds it, waits a moment and
+  // puts the item back (same search number, priority and payload) instead.
+  bool claimOrPutBack(Item& item) {
+    if (claim(item.key)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    add(item.key, item.searchNumber, std::move(item.payload), AddMode::kAlways, item.priority);
+    return false;
+  }
   bool isInProgress(const std::u16string& key) const { return inProgress_.contains(key); }
   size_t inProgressCount() const { return inProgress_.size(); }
   LockedKeySet& inProgress() { return inProgress_; }

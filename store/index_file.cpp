@@ -65,6 +65,7 @@ IndexFile::IndexFile(std::filesystem::path path, uint64_t base, const IndexFileO
       readOnly_(options.readOnly),
       weighted_(options.weighted),
       cached_(options.cached),
+      syncOnClose_(options.syncOnClose),
       io_(std::make_unique<DirectFileIo>()) {
   if (auto volume = queryVolumeGeometry(path_)) {
     clusterSize_ = volume->clusterSize;
@@ -119,7 +120,7 @@ IndexFile::~IndexFile() {
       io_->attach(handle, true);
       io_->writeBackAll(handle);
       io_->release(handle, true);
-      handle.sync();
+      if (syncOnClose_) handle.sync();
     }
   }
   io_.reset();

@@ -30,6 +30,10 @@ struct IndexFileOptions {
   bool weighted = true;      // 8-byte (id, weight) slots instead of 4-byte ids
   bool cached = false;       // CachedFileIo instead of DirectFileIo
   uint64_t cacheSize = 0;    // bytes; 0 chooses from the file size
+  // Closing a writable section makes it durable. A table inside a
+  // document's content file needs no flush of its own: the file is
+  // rewritten whenever the page is saved again.
+  bool syncOnClose = true;
 };
 
 // Header of a section, 40 bytes at its base offset B:
@@ -141,6 +145,7 @@ class IndexFile {
   bool weighted_;
   bool compressed_ = false;
   bool cached_;
+  bool syncOnClose_;
   uint32_t clusterSize_ = 4096;
   uint32_t sectorSize_ = 512;
   NodeGeometry geometry_;
