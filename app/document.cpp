@@ -271,9 +271,12 @@ void CTesserin2Doc::LoadCategoriesAndSources() {
 }
 
 void CTesserin2Doc::BuildSources(SourceDefinitions definitions) {
-  // A source thread that outlived the wait for it still uses the old table.
-  if (sourceTable_ && searchRun_->runningSourceCount() > 0) retiredTables_.push_back(std::move(sourceTable_));
-  sourceTable_ = std::make_unique<SourceTable>();
+  // Search runs share ownership of the sources they run, so the old table
+  // may go while a source thread still works.
+  std::shared_ptr<const LibraryStore> library = library_;
+  sourceTable_ = std::make_unique<SourceTable>(SourceRegistry::global(), [library](SearchSource& source) {
+    if (auto* librarySource = dynamic_cast<LibrarySource*>(&source)) librarySource->attachLibrary(library);
+  });
   const std::filesystem::path sourcesDirectory = application_.paths().programData / kSourcesDirectoryName;
   if (readOnly_) {
     sourceTable_->AddBuiltInSources();
@@ -281,18 +284,8 @@ void CTesserin2Doc::BuildSources(SourceDefinitions definitions) {
   } else {
     sourceTable_->BuildSourceTable(sourcesDirectory);
   }
-  for (auto& [name, definition] : definitions) sourceTable_->AddDefinition(std::move(definition));
-  for (const std::u16string& id : sourceTable_->identities())
-    if (auto* source = dynamic_cast<LibrarySource*>(sourceTable_->find(id))) source->attachLibrary(library_);
-  searchRun_->SetSources(tableSources());
-}
-
-SourceMap CTesserin2Doc::tableSources() const {
-  // The table owns the sources and outlives every search of the run.
-  SourceMap sources;
-  for (const std::u16string& id : sourceTable_->identities())
-    sources[id] = std::shared_ptr<SearchSource>(std::shared_ptr<SearchSource>(), sourceTable_->find(id));
-  return sources;
+  for (SourceDefinition& definition : definitions) sourceTable_->AddDefinition(std::move(definition));
+  searchRun_->SetSources(sourceTable_->sources());
 }
 
 void CTesserin2Doc::SetCategories(CategorySet set, SourceDefinitions definitions, bool save) {
@@ -343,7 +336,7 @@ void CTesserin2Doc::SetMaxSourceResults(uint32_t count) {
   StopPipeline();
   librarySettings_.maxSourceResults = count;
   CreateSearchRun();
-  searchRun_->SetSources(tableSources());
+  searchRun_->SetSources(sourceTable_->sources());
   if (restart) StartPipeline();
 }
 
@@ -357,7 +350,6 @@ void CTesserin2Doc::StartPipeline() {
   library.previews = previews_;
   library.settings = pipelineSettings(application_.settings(), librarySettings_);
   library.currentSearchNumber = [run = searchRun_.get()] { return run->generation(); };
-  library.portable = application_.portable();
   pipeline_ = std::make_unique<ContentPipeline>(std::move(library));
   pipeline_->start();
   searchRun_->SetContentHandoff(pipeline_.get());

@@ -198,7 +198,6 @@ class CTesserin2Doc {
   void ApplyNewSetSettings(const std::u16string& settingsText);
   void ApplyLibrarySettings();
   void CreateSearchRun();
-  SourceMap tableSources() const;
   void MarkReadOnly(std::u16string reason);
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
@@ -229,7 +228,6 @@ class CTesserin2Doc {
 
   CategorySet categories_;
   std::unique_ptr<SourceTable> sourceTable_;
-  std::vector<std::unique_ptr<SourceTable>> retiredTables_;
   std::atomic<size_t> currentCategory_{0};
   std::unique_ptr<SearchRun> searchRun_;
   std::unique_ptr<ContentPipeline> pipeline_;
