@@ -4,7 +4,7 @@ BUILD      ?= build/release
 FUZZ_BUILD ?= build/fuzz
 TSAN_BUILD ?= build/tsan
 # The tests that run threads against each other, run again under the thread sanitizer.
-TSAN_TESTS ?= concurrency|search_run|search_launcher|source_table|program_settings|cached_file_io|key_value_file|http_client|work_queue|worker_pool|content_pipeline|removal_log
+TSAN_TESTS ?= concurrency|search_run|search_launcher|source_table|program_settings|cached_file_io|key_value_file|http_client|work_queue|worker_pool|content_pipeline|removal_log|app_document
 FUZZ_SECONDS ?= 5
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=

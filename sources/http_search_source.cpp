@@ -4,6 +4,7 @@
 #include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/cookies.h"
+#include "toolkit/fetch_page.h"
 #include "toolkit/guarded_regex.h"
 #include "toolkit/http_body.h"
 #include "toolkit/url_resolver.h"
@@ -28,7 +29,7 @@ bool isTextual(const std::string& contentType) {
 HttpRequest makeRequest(const std::string& url) {
   HttpRequest request;
   request.url = url;
-  request.userAgent = HttpSearchSource::kUserAgent;
+  request.userAgent = fetchUserAgent();
   return request;
 }
 

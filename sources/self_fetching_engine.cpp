@@ -4,6 +4,7 @@
 #include "sources/page_sequence.h"
 #include "sources/page_text.h"
 #include "sources/search_terms.h"
+#include "toolkit/fetch_page.h"
 #include "toolkit/http_body.h"
 #include "toolkit/http_client.h"
 #include "toolkit/markup.h"
@@ -17,7 +18,7 @@ namespace {
 std::optional<EnginePage> fetchEnginePage(const std::string& url, const std::string& headers, std::string& error) {
   HttpRequest request;
   request.url = url;
-  request.userAgent = HttpSearchSource::kUserAgent;
+  request.userAgent = fetchUserAgent();
   request.headers = headers;
   std::unique_ptr<HttpResponse> response = sendHttpRequest(request, &error);
   if (!response) return std::nullopt;

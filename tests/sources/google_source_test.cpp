@@ -4,6 +4,7 @@
 #include "sources/google_source.h"
 #include "tests/sources/source_run.h"
 #include "tests/support/loopback_server.h"
+#include "toolkit/fetch_page.h"
 
 namespace brambel {
 namespace {
@@ -105,7 +106,7 @@ TEST_F(GoogleSourceTest, QueryIsBuiltFromPreTermsTermsAndSite) {
   testing::RecordedRequest request = server.lastRequest("/search");
   EXPECT_EQ(request.query, "num=20&q=big+cat+pet+site%3aexample.com&lr=lang_en");
   EXPECT_EQ(request.header("Accept-Encoding"), "gzip");
-  EXPECT_EQ(request.header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)");
+  EXPECT_EQ(request.header("User-Agent"), kDefaultBrowserId) << "the default browserId";
   EXPECT_EQ(request.header("Cookie"), "");
   EXPECT_EQ(testing::utf8(run.url), "http://www.google.com/search?num=20&q=big+cat+pet+site%3aexample.com&lr=lang_en");
   ASSERT_EQ(run.items().size(), 1u);
