@@ -2,7 +2,7 @@
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/cookies.h"
 #include "toolkit/fetch_page.h"
 
@@ -57,7 +57,7 @@ class Send {
     static const boost::regex kRejected("(incorrect)|(invalid)|(unknown)|(wrong)|(do not match)",
                                         boost::regex::perl | boost::regex::icase);
     boost::smatch rejected;
-    if (searchText(reply, rejected, kRejected)) {
+    if (guardedSearch(reply, rejected, kRejected)) {
       std::u16string message = kLoginFailed;
       return report(message.replace(message.find(u"%s"), 2, destination_.name));
     }

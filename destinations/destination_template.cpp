@@ -2,7 +2,7 @@
 
 #include <boost/regex.hpp>
 
-#include "sources/page_walk.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/url_codec.h"
 
@@ -55,9 +55,9 @@ DestinationVariables percentEncoded(const DestinationVariables& variables) {
 void ScrapeHiddenInputs(const std::string& page, DestinationVariables& variables) {
   static const boost::regex kInput("<\\s*input\\s+([^>]*)>", boost::regex::perl | boost::regex::icase);
   static const boost::regex kPair("([a-z0-9_-]+)=\"([^\"]*)\"", boost::regex::perl | boost::regex::icase);
-  forEachMatch(page, kInput, [&](const boost::smatch& input) {
+  guardedForEachMatch(page, kInput, [&](const boost::smatch& input) {
     std::string type, name, value;
-    forEachMatch(input.str(1), kPair, [&](const boost::smatch& pair) {
+    guardedForEachMatch(input.str(1), kPair, [&](const boost::smatch& pair) {
       std::string attribute = lowered(pair.str(1));
       if (attribute == "type") type = lowered(pair.str(2));
       else if (attribute == "name") name = pair.str(2);

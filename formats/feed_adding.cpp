@@ -10,6 +10,7 @@
 #include "formats/text_lines.h"
 #include "sources/feed_source.h"
 #include "sources/page_walk.h"
+#include "toolkit/guarded_regex.h"
 #include "toolkit/fetch_page.h"
 
 namespace brambel {
@@ -56,7 +57,7 @@ FeedAddOutcome addFeed(const std::u16string& givenUrl, SourceTable& table, Categ
   static const boost::regex kOutsideRoot("<[ ]*(rss|feed)", boost::regex::perl | boost::regex::icase);
   static const boost::regex kTitle("<[ ]*title[^>]*>([^<]*)</[ ]*title", boost::regex::perl | boost::regex::icase);
   boost::smatch root;
-  if (!searchText(head, root, options.fromOutside ? kOutsideRoot : kFeedRoot)) {
+  if (!guardedSearch(head, root, options.fromOutside ? kOutsideRoot : kFeedRoot)) {
     outcome.status = FeedAddStatus::Unrecognized;
     if (!options.fromOutside)
       outcome.message = u"Feed Unrecognized. Brambel currently only supports Rss 1.0/2.0 and Atom feeds.";
@@ -68,7 +69,7 @@ FeedAddOutcome addFeed(const std::u16string& givenUrl, SourceTable& table, Categ
 
   boost::smatch titleMatch;
   // The title as text: its character references decoded, so "&amp;" reads "&".
-  std::u16string title = searchText(head, titleMatch, kTitle) ? plainText(titleMatch.str(1)) : u"";
+  std::u16string title = guardedSearch(head, titleMatch, kTitle) ? plainText(titleMatch.str(1)) : u"";
   if (title.empty()) title = u"Unknown Feed";
 
   outcome.identity = feedIdentity(key, url);

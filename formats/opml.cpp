@@ -11,6 +11,7 @@
 #include "toolkit/code_pages.h"
 #include "toolkit/entities.h"
 #include "toolkit/path_query.h"
+#include "toolkit/url_resolver.h"
 #include "toolkit/utf8_conversion.h"
 
 namespace brambel {
@@ -62,7 +63,8 @@ std::optional<std::u16string> attribute(const AttributeMap& attributes, std::str
 
 class OutlineReader {
  public:
-  OutlineReader(CategorySet& set, SourceTable& table) : set_(set), table_(table) {}
+  OutlineReader(CategorySet& set, SourceTable& table, std::string baseUrl)
+      : set_(set), table_(table), baseUrl_(std::move(baseUrl)) {}
 
   // Reads every outline of `markup` into the category named `target`.
   void read(std::string_view markup, const std::u16string& target, int depth) {
@@ -96,6 +98,8 @@ class OutlineReader {
     SourceDefinition definition;
     definition.baseKey = equalsIgnoringCase(type, u"atom") ? u"atom" : u"rss";
     definition.parameters[u"url"] = url;
+    if (!baseUrl_.empty())
+      if (auto resolved = resolveUrl(baseUrl_, utf16ToUtf8(url).value_or(""))) definition.parameters[u"url"] = utf8ToUtf16(*resolved).value_or(url);
     definition.name = uniqueSourceName(name, table_);
     std::u16string identity;
     if (table_.AddDefinition(std::move(definition), &identity) == SourceTable::AddResult::UnknownBaseKey) return;
@@ -104,6 +108,7 @@ class OutlineReader {
 
   CategorySet& set_;
   SourceTable& table_;
+  std::string baseUrl_;
 };
 
 }  // namespace
@@ -134,7 +139,7 @@ std::u16string writeOpml(const CategorySet& set, const SourceTable& table, const
   return out + u"</body>\r\n</opml>\r\n";
 }
 
-bool readOpml(CategorySet& set, SourceTable& table, const std::u16string& text) {
+bool readOpml(CategorySet& set, SourceTable& table, const std::u16string& text, const std::u16string& baseUrl) {
   std::string utf8 = utf16ToUtf8(text).value_or("");
   std::string_view rest = utf8;
   std::string body = findPath(utf8, "/opml/body", {}, true, nullptr, &rest);
@@ -144,7 +149,7 @@ bool readOpml(CategorySet& set, SourceTable& table, const std::u16string& text) 
   bool hadAll = std::any_of(set.categories.begin(), set.categories.end(),
                             [](const Category& c) { return equalsIgnoringCase(c.name, kAllCategoryName); });
   findOrAddCategory(set, kAllCategoryName);
-  OutlineReader(set, table).read(body, kAllCategoryName, 0);
+  OutlineReader(set, table, utf16ToUtf8(baseUrl).value_or("")).read(body, kAllCategoryName, 0);
   if (!hadAll) {
     auto all = std::find_if(set.categories.begin(), set.categories.end(),
                             [](const Category& c) { return equalsIgnoringCase(c.name, kAllCategoryName); });

@@ -24,7 +24,8 @@ std::u16string writeOpml(const CategorySet& set, const SourceTable& table, const
 // none). A feed outline makes an "atom" source when its type says so, else an
 // "rss" source, named after the outline unless a source with the same
 // identity exists already; its category lists it once. False, with nothing
-// changed, when the text holds no "/opml/body".
-bool readOpml(CategorySet& set, SourceTable& table, const std::u16string& text);
+// changed, when the text holds no "/opml/body". A relative "xmlUrl" is read
+// against `baseUrl`, the address the outline came from, when there is one.
+bool readOpml(CategorySet& set, SourceTable& table, const std::u16string& text, const std::u16string& baseUrl = {});
 
 }  // namespace brambel

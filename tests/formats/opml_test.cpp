@@ -119,6 +119,11 @@ TEST(OpmlReading, FoldersOnlyLeaveNoAllAndTheLastSelfClosingOutlineCounts) {
   ASSERT_TRUE(readOpml(top, table, u"<opml><body><outline text=\"y\" xmlUrl=\"http://y.test/\"/>"));
   EXPECT_EQ(feedsOf(top, table), (std::vector<std::string>{"All|y|rss|http://y.test/"}));
 
+  CategorySet relative;
+  ASSERT_TRUE(readOpml(relative, table, u"<opml><body><outline text=\"r\" xmlUrl=\"../feed.xml\"/></body></opml>",
+                       u"http://site.test/lists/mine.opml"));
+  EXPECT_EQ(feedsOf(relative, table), (std::vector<std::string>{"All|r|rss|http://site.test/feed.xml"}));
+
   CategorySet none;
   EXPECT_FALSE(readOpml(none, table, u"[category]=News\r\nrss\r\n"));
   EXPECT_TRUE(none.categories.empty());
