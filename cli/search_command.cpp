@@ -15,12 +15,20 @@
 #include "search/search_run.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/http_date.h"
-#include "toolkit/json_writer.h"
 
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kSearch;
+struct SearchArguments {
+  CategorySetChoice choice;
+  std::optional<std::string> category;
+  bool all = false;
+  std::optional<int> max;
+  int more = 0;
+  std::optional<long long> timeout;
+  bool json = false;
+  std::vector<std::string> terms;
+};
 
 using namespace std::chrono_literals;
 
@@ -61,7 +69,7 @@ std::string joined(const std::vector<std::u16string>& values) {
 }
 
 void printText(const std::vector<ResultEntry>& results, const std::vector<SourceResult>& sponsors,
-               const std::vector<std::u16string>& failed, std::ostream& out) {
+               const std::vector<FailedSource>& failed, std::ostream& out) {
   int rank = 0;
   for (const ResultEntry& entry : results) {
     const SourceResult& record = entry.record;
@@ -78,47 +86,35 @@ void printText(const std::vector<ResultEntry>& results, const std::vector<Source
   }
   if (!failed.empty()) {
     out << "\nfailed sources:\n";
-    for (const std::u16string& id : failed) out << "  " << utf8(id) << "\n";
+    for (const FailedSource& source : failed) out << "  " << utf8(source.instanceId) << ": " << source.reason << "\n";
   }
 }
 
-std::string resultsJson(const std::vector<ResultEntry>& results) {
-  std::string json = "[";
+Json resultsJson(const std::vector<ResultEntry>& results) {
+  Json array = Json::array();
   for (const ResultEntry& entry : results) {
-    if (json.size() > 1) json += ',';
-    std::string object = resultJson(entry.record);
-    object.pop_back();
-    object += ",\"position\":" + std::to_string(entry.record.position) + ",\"score\":" + std::to_string(entry.score) + "}";
-    json += object;
+    Json object = resultJson(entry.record);
+    object["position"] = entry.record.position;
+    object["score"] = entry.score;
+    array.push_back(std::move(object));
   }
-  return json + "]";
+  return array;
 }
 
-std::string sponsorsJson(const std::vector<SourceResult>& sponsors) {
-  std::string json = "[";
-  for (const SourceResult& sponsor : sponsors) {
-    if (json.size() > 1) json += ',';
-    json += resultJson(sponsor);
-  }
-  return json + "]";
+Json sponsorsJson(const std::vector<SourceResult>& sponsors) {
+  Json array = Json::array();
+  for (const SourceResult& sponsor : sponsors) array.push_back(resultJson(sponsor));
+  return array;
 }
 
-int runSearch(CommandContext& context) {
-  std::optional<LoadedCategories> categories = loadCategories(context.args, context.err);
-  std::optional<std::string> categoryName = context.args.option("category");
-  bool all = context.args.flag("all");
-  std::optional<long long> max = context.args.number("max");
-  std::optional<long long> more = context.args.number("more");
-  std::optional<long long> timeout = context.args.number("timeout");
-  bool json = context.args.flag("json");
-  std::vector<std::string> words = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kSearch, context.err, context.args.error());
-  if (all && categoryName) return usageError(kSearch, context.err, "--category and --all exclude each other");
-  if (max && (*max < 1 || *max > 100000)) return usageError(kSearch, context.err, "--max must be 1 to 100000");
-  if (more && *more > 100) return usageError(kSearch, context.err, "--more must be at most 100");
+int runSearch(const SearchArguments& args, CommandContext& context) {
+  std::optional<LoadedCategories> categories = loadCategories(args.choice, context.err);
+  const std::optional<std::string>& categoryName = args.category;
+  const bool all = args.all;
+  const std::optional<long long>& timeout = args.timeout;
 
   std::string terms;
-  for (const std::string& word : words) terms += (terms.empty() ? "" : " ") + word;
+  for (const std::string& word : args.terms) terms += (terms.empty() ? "" : " ") + word;
   std::u16string wideTerms = toWide(terms, kCodePageUtf8);
 
   if (!categories) return 1;
@@ -133,7 +129,7 @@ int runSearch(CommandContext& context) {
   }
 
   SearchRunOptions options;
-  if (max) options.maxSourceResults = static_cast<int>(*max);
+  if (args.max) options.maxSourceResults = *args.max;
   ProgressLine progress(context.err);
   // Threads still waiting on the network when the time-out stops the search
   // are not waited for; the process leaves them behind when it exits.
@@ -165,8 +161,8 @@ int runSearch(CommandContext& context) {
     run->RunSearch(wideTerms, true, 1, ids);
   }
   waitForSources();
-  for (long long round = 0; round < more.value_or(0) && !stopped; ++round) {
-    run->RunSearch(wideTerms, false, static_cast<int>(std::min<long long>(round + 2, 5)), ids);
+  for (int round = 0; round < args.more && !stopped; ++round) {
+    run->RunSearch(wideTerms, false, std::min(round + 2, 5), ids);
     waitForSources();
   }
   progress.clear();
@@ -183,19 +179,18 @@ int runSearch(CommandContext& context) {
   std::vector<ResultEntry> results = MergeLoadedResults(run->RawResults(), merge);
   SortByScore(results);
   std::vector<SourceResult> sponsors = run->Sponsors();
-  std::vector<std::u16string> failed = run->FailedSources();
+  std::vector<FailedSource> failed = run->FailedSources();
   const std::string shownCategory = all ? std::string() : utf8(categoryList[categoryIndex].name);
 
-  if (json) {
-    std::vector<std::string> failedText;
-    for (const std::u16string& id : failed) failedText.push_back(utf8(id));
-    context.out << JsonObjectWriter()
-                       .add("terms", std::string_view(terms))
-                       .add("category", std::string_view(shownCategory))
-                       .addRaw("results", resultsJson(results))
-                       .addRaw("sponsors", sponsorsJson(sponsors))
-                       .add("failed", failedText)
-                       .str()
+  if (args.json) {
+    Json failedSources = Json::array();
+    for (const FailedSource& source : failed)
+      failedSources.push_back({{"id", utf8(source.instanceId)}, {"reason", source.reason}});
+    context.out << jsonText(Json{{"terms", terms},
+                                 {"category", shownCategory},
+                                 {"results", resultsJson(results)},
+                                 {"sponsors", sponsorsJson(sponsors)},
+                                 {"failed", failedSources}})
                 << "\n";
   } else {
     printText(results, sponsors, failed, context.out);
@@ -210,10 +205,28 @@ int runSearch(CommandContext& context) {
   return 0;
 }
 
-const CommandRegistration kSearch{
-    "search", "",
-    "[--library DIR] [--set FILE] [--category NAME | --all] [--max N] [--more K] [--timeout S] [--json] TERMS...",
-    "search the sources of a category and print the merged results, best first", &runSearch};
+const CommandRegistration kSearch([](CommandLine& line) {
+  auto args = std::make_shared<SearchArguments>();
+  CLI::App& search = line.command(line.program(), "search",
+                                  "search the sources of a category and print the merged results, best first",
+                                  [args](CommandContext& context) { return runSearch(*args, context); });
+  args->choice.addOptions(search);
+  CLI::Option* category =
+      search.add_option("--category", args->category, "the category to search (default: the first)")
+          ->type_name("NAME");
+  search.add_flag("--all", args->all, "search every category at once")->excludes(category);
+  search.add_option("--max", args->max, "results asked of each source (1 to 100000)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000));
+  search.add_option("--more", args->more, "ask for more results K times after the first round (at most 100)")
+      ->type_name("K")
+      ->check(CLI::Range(0, 100));
+  search.add_option("--timeout", args->timeout, "stop after S seconds, leaving out sources still running")
+      ->type_name("S")
+      ->check(nonNegativeNumber());
+  search.add_flag("--json", args->json, "print one JSON object instead of text");
+  search.add_option("TERMS", args->terms, "the search terms");
+});
 
 }  // namespace
 }  // namespace brambel::cli
