@@ -27,6 +27,7 @@ void appendWord(std::u16string& text, const std::u16string& word) {
 // every later request, as a browser would.
 class Conversation {
  public:
+  explicit Conversation(const SendContext& context) : context_(context) {}
   bool get(const std::u16string& url, std::string& page) { return request(url, nullptr, page); }
   bool post(const std::u16string& url, const std::u16string& body, std::string& reply) {
     return request(url, &body, reply);
@@ -35,18 +36,21 @@ class Conversation {
  private:
   bool request(const std::u16string& url, const std::u16string* body, std::string& page) {
     std::u16string cookies = jar_;
-    if (!fetchPage(url, page, 0, &cookies, body)) return false;
+    bool succeeded = fetchPage(url, page, 0, &cookies, body);
+    if (context_.requestDone) context_.requestDone(url, succeeded, succeeded ? page : std::string());
+    if (!succeeded) return false;
     mergeCookies(jar_, cookies);
     jar_ = cookies;
     return true;
   }
+  const SendContext& context_;
   std::u16string jar_;
 };
 
 class Send {
  public:
   Send(const Destination& destination, DestinationVariables variables, const SendContext& context)
-      : destination_(destination), variables_(percentEncoded(variables)), context_(context) {}
+      : destination_(destination), variables_(percentEncoded(variables)), context_(context), conversation_(context) {}
 
   void run(const std::vector<std::u16string>& urls) {
     std::string reply;

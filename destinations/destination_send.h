@@ -29,6 +29,9 @@ struct SendContext {
   std::function<void(const std::u16string& message)> report;
   // Opens a page in the web browser.
   std::function<void(const std::u16string& url)> openInBrowser;
+  // Hears of every request the send made: its URL, whether it succeeded and
+  // the reply's body. Optional.
+  std::function<void(const std::u16string& url, bool succeeded, const std::string& reply)> requestDone;
 };
 
 // The variables a send starts with: "username" and "password" of the
