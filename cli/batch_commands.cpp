@@ -7,7 +7,7 @@
 #include "cli/json_output.h"
 #include "cli/library_command_host.h"
 #include "cli/library_session.h"
-#include "cli/result_json.h"
+#include "cli/result_printing.h"
 #include "formats/raw_results_file.h"
 #include "toolkit/code_pages.h"
 
@@ -28,19 +28,6 @@ void addLibraryOptions(CLI::App& command, LibraryArguments& args) {
   command.add_option("--timeout", args.timeout, "stop the searches after S seconds (default 120)")
       ->type_name("S")
       ->check(nonNegativeNumber());
-}
-
-void printResults(const std::vector<SourceResult>& results, bool json, std::ostream& out) {
-  if (json) {
-    Json array = Json::array();
-    for (const SourceResult& result : results) array.push_back(resultJson(result));
-    out << jsonText(Json{{"results", array}}) << "\n";
-    return;
-  }
-  int rank = 0;
-  for (const SourceResult& result : results)
-    out << ++rank << ". " << utf8(result.title) << "\n   " << utf8(result.url) << "\n";
-  if (results.empty()) out << "No Results!\n";
 }
 
 // Opens the library, runs `work` with its commands, waits for the searches
