@@ -24,6 +24,5 @@ inline constexpr MessageText kNoUpdates{2049, u"No updates available."};
 inline constexpr MessageText kOverwriteBatch{2059, u"This will overwrite your previous batch load. Continue?"};
 inline constexpr MessageText kCreateShortcut{2064, u"Create a shortcut for this library on the desktop?"};
 inline constexpr MessageText kOpmlParseError{0, u"An error occurred while parsing the OPML file."};
-inline constexpr MessageText kFeedMessage{0, u""};
 
 }  // namespace brambel::messages

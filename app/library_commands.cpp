@@ -181,10 +181,9 @@ void LibraryCommands::ImportSourceFile(const std::filesystem::path& path) {
   SourceTable probe;
   std::u16string identity;
   probe.AddDefinition(*definition, &identity);
-  if (const SearchSource* existing = host_.sources().find(identity)) {
+  if (host_.sources().find(identity)) {
     std::u16string text = FormatMessage(messages::kSourceExists.text, host_.sources().nameOf(identity));
     if (prompter_.Ask(messages::kSourceExists, text, Prompter::Answer::Yes, {}) == Prompter::Answer::No) return;
-    (void)existing;
   }
   if (!host_.ImportSource(*definition)) prompter_.Tell(messages::kSourceImportFailed, messages::kSourceImportFailed.text);
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/exchange_messages.h"
 #include "cli/category_sources.h"
 #include "cli/command.h"
 #include "cli/json_output.h"
@@ -93,7 +94,7 @@ int runOpmlImport(const OpmlArguments& args, CommandContext& context) {
   if (!categories) return 1;
   size_t before = categories->table->userDefinitions().size();
   if (!readOpml(categories->set, *categories->table, wide(*text))) {
-    context.err << "brambel-cli: An error occurred while parsing the OPML file.\n";
+    context.err << "brambel-cli: " << utf8(std::u16string(messages::kOpmlParseError.text)) << "\n";
     return 1;
   }
   if (!saveLibraryCategories(categories->set, categories->libraryDirectory, *categories->table) ||

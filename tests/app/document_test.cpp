@@ -8,6 +8,7 @@
 #include <map>
 
 #include "index/index_query.h"
+#include "search/result_order.h"
 #include "store/content_file.h"
 #include "store/source_index_text.h"
 #include "store/source_result_record.h"
