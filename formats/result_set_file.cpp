@@ -13,9 +13,12 @@ constexpr std::string_view kRecordEnd = "-----";
 
 std::string firstLine(const std::u16string& text) {
   std::string utf8 = utf16ToUtf8(text).value_or("");
-  // A line break would end the line early and shift every later line of the record.
-  size_t cut = utf8.find_first_of("\r\n");
-  return cut == std::string::npos ? utf8 : utf8.substr(0, cut);
+  // A line feed would end the line early and shift every later line of the
+  // record; the carriage return of a CR LF goes with it.
+  size_t cut = utf8.find('\n');
+  if (cut == std::string::npos) return utf8;
+  if (cut > 0 && utf8[cut - 1] == '\r') --cut;
+  return utf8.substr(0, cut);
 }
 
 bool isNumber(std::string_view line) {
