@@ -16,7 +16,7 @@ constexpr char kDefaultsSection[] = "[Default Applications]";
 
 std::filesystem::path environmentPath(const char* name, const std::filesystem::path& fallback) {
   const char* value = std::getenv(name);
-  // The specification asks that relative values be ignored.
+  // The XDG base directory rules ignore relative values.
   if (value && *value == '/') return value;
   return fallback;
 }
