@@ -9,7 +9,7 @@
 #include "formats/source_table.h"
 #include "formats/text_lines.h"
 #include "sources/feed_source.h"
-#include "sources/page_walk.h"
+#include "sources/page_text.h"
 #include "toolkit/guarded_regex.h"
 #include "toolkit/fetch_page.h"
 

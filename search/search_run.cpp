@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "toolkit/utf8_conversion.h"
+
 namespace brambel {
 namespace {
 
@@ -276,7 +278,11 @@ void SearchRun::RunPages(SearchThreadParams& params, int resets) {
     groups.clear();
     listener_->ResultsChanged();
   }
-  if (cursor->errorFlag) AddFailedSource(instanceId, "a page could not be fetched", resets);
+  if (cursor->errorFlag) {
+    // The cursor's own reason (a status and where it pointed) lets the user mend the address.
+    std::string reason = cursor->errorText.empty() ? std::string() : utf16ToUtf8(cursor->errorText).value_or("");
+    AddFailedSource(instanceId, reason.empty() ? "a page could not be fetched" : reason, resets);
+  }
   source.EndSearch(std::move(cursor));
 }
 

@@ -347,6 +347,19 @@ TEST_F(SearchRunTest, FailedSourcesAreListedAndOthersRunOn) {
   EXPECT_TRUE(run->RawResults().empty());
 }
 
+TEST_F(SearchRunTest, AMovedSourceFailsWithItsStatusAndNewAddress) {
+  server.get("/old", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 301;
+    response.set_header("Location", "/new");
+  });
+  auto moved = addSource(u"/old");
+  auto run = makeRun();
+  run->RunSearch(u"x", true, 1, {moved->GetInstanceId()});
+  ASSERT_TRUE(run->WaitUntilIdle(20s));
+  ASSERT_EQ(run->FailedSources().size(), 1u);
+  EXPECT_EQ(run->FailedSources()[0].reason, "HTTP status 301, moved to http://lines.example.test/new");
+}
+
 TEST_F(SearchRunTest, EmptyTermsRunOnlySourcesThatAcceptThem) {
   server.serve("/open", "ITEM http://open.test/ Open\n", "text/plain");
   server.serve("/closed", "ITEM http://closed.test/ Closed\n", "text/plain");
