@@ -10,6 +10,8 @@
 #include "formats/result_import.h"
 #include "formats/result_set_file.h"
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/fetch_page.h"
 #include "toolkit/text_file.h"
@@ -37,7 +39,7 @@ LibraryCommands::LibraryCommands(CommandHost& host, ProgramSettings& settings, P
 }
 
 void LibraryCommands::RunStartupCommands(bool isDefault) {
-  std::u16string url(trimBoth(host_.startupUrl()));
+  std::u16string url(trimmed(host_.startupUrl()));
   if (url.empty()) {
     const std::vector<std::u16string>& lines = host_.categories().startupCommands;
     for (size_t i = 0; i < lines.size(); ++i) RunStartupLine(lines[i], static_cast<int>(i), isDefault);
@@ -66,10 +68,10 @@ void LibraryCommands::RunStartupLine(const std::u16string& line, int index, bool
       StartSourceCommand(u"url url=\"" + line + u"\"", index, false, false);
     }
   } else if (line.starts_with(u"//batchload")) {
-    BatchLoad(std::u16string(trimBoth(std::u16string_view(line).substr(11))));
+    BatchLoad(std::u16string(trimmed(std::u16string_view(line).substr(11))));
   } else if (line.starts_with(u"//restoreorload")) {
     if (HasRawResults(host_.libraryDirectory())) RestoreBatch();
-    else BatchLoad(std::u16string(trimBoth(std::u16string_view(line).substr(15))));
+    else BatchLoad(std::u16string(trimmed(std::u16string_view(line).substr(15))));
   } else if (line.starts_with(u"//restore")) {
     RestoreBatch();
   }
@@ -192,11 +194,11 @@ void LibraryCommands::OpenDocumentFile(const std::u16string& given) {
   if (given.starts_with(u"http://") || given.starts_with(u"feed://")) return host_.AddFeedFromOutside(given);
   std::filesystem::path path = pathOf(given);
   std::u16string extension = toWide(path.extension().string(), kCodePageUtf8);
-  if (equalsIgnoringCase(extension, u".zset")) {
+  if (equalsIgnoringAsciiCase(extension, u".zset")) {
     if (auto results = ReadResultSet(path, host_.sources())) host_.ShowResults(std::move(*results), true);
-  } else if (equalsIgnoringCase(extension, u".zcat")) {
+  } else if (equalsIgnoringAsciiCase(extension, u".zcat")) {
     LoadCategorySetFile(path);
-  } else if (equalsIgnoringCase(extension, u".zsrc")) {
+  } else if (equalsIgnoringAsciiCase(extension, u".zsrc")) {
     ImportSourceFile(path);
   } else {
     host_.OpenLibraryAt(path.parent_path());

@@ -4,6 +4,7 @@
 
 #include "app/settings_fields.h"
 #include "index/stop_words.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
@@ -30,12 +31,6 @@ const SettingField<LibrarySettings> kFields[] = {
 constexpr std::string_view kSourcePrefix = "source.";
 constexpr char kSection[] = "general";
 
-std::u16string trimmedText(const std::u16string& text) {
-  size_t first = text.find_first_not_of(u" \t");
-  if (first == std::u16string::npos) return u"";
-  return text.substr(first, text.find_last_not_of(u" \t") - first + 1);
-}
-
 }  // namespace
 
 LibrarySettings ReadLibrarySettings(const SettingsMap& map, bool fileFound) {
@@ -44,7 +39,7 @@ LibrarySettings ReadLibrarySettings(const SettingsMap& map, bool fileFound) {
   settings.generateAllPreviews = fileFound;
   settings.stopWords = std::u16string(kDefaultStopWords);
   readSettingFields(settings, map, kFields);
-  settings.categoryURL = trimmedText(settings.categoryURL);
+  settings.categoryURL = std::u16string(trimmed(settings.categoryURL));
 
   // "source.N" = KEY "=" NUMBER; the source key may itself hold "=".
   for (const auto& [key, value] : map) {

@@ -4,24 +4,12 @@
 #include <limits>
 
 #include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
 namespace brambel {
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-  auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; };
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string lowered(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = asciiLower(c);
-  return lower;
-}
 
 // The key of a key=value line, lower-cased and trimmed; nothing for a line
 // that is not one.
@@ -30,7 +18,7 @@ std::optional<std::string> lineKey(std::string_view line) {
   if (line.empty() || line.front() == '[') return std::nullopt;
   size_t equals = line.find('=');
   if (equals == std::string_view::npos) return std::nullopt;
-  return lowered(trimmed(line.substr(0, equals)));
+  return lowerAscii(trimmed(line.substr(0, equals)));
 }
 
 void addLine(SettingsMap& map, std::string_view line) {
@@ -50,7 +38,7 @@ SettingsMap parseSettingsLines(std::string_view text) {
 
 SettingsMap parseSettingsSection(std::string_view text, std::string_view section) {
   if (section.empty()) return parseSettingsLines(text);
-  std::string header = "[" + lowered(section) + "]";
+  std::string header = "[" + lowerAscii(section) + "]";
   SettingsMap map;
   bool inside = false;
   for (std::string_view line : splitLines(text)) {
@@ -73,7 +61,7 @@ std::string updateSettingsLines(std::string_view existing,
   std::vector<bool> written(values.size(), false);
   auto indexOf = [&](const std::string& key) -> std::optional<size_t> {
     for (size_t i = 0; i < values.size(); ++i)
-      if (lowered(values[i].first) == key) return i;
+      if (lowerAscii(values[i].first) == key) return i;
     return std::nullopt;
   };
   for (std::string_view line : splitLines(existing)) {
@@ -108,20 +96,20 @@ std::optional<long long> parseDecimal(std::string_view text) {
 }
 
 bool settingBool(const SettingsMap& map, std::string_view key, bool fallback) {
-  auto found = map.find(lowered(key));
+  auto found = map.find(lowerAscii(key));
   if (found == map.end()) return fallback;
   return parseDecimal(found->second).value_or(0) != 0;
 }
 
 uint32_t settingNumber(const SettingsMap& map, std::string_view key, uint32_t fallback) {
-  auto found = map.find(lowered(key));
+  auto found = map.find(lowerAscii(key));
   if (found == map.end()) return fallback;
   long long value = parseDecimal(found->second).value_or(0);
   return value < 0 || value > std::numeric_limits<uint32_t>::max() ? 0 : static_cast<uint32_t>(value);
 }
 
 std::u16string settingString(const SettingsMap& map, std::string_view key, std::u16string_view fallback) {
-  auto found = map.find(lowered(key));
+  auto found = map.find(lowerAscii(key));
   return found == map.end() ? std::u16string(fallback) : toWide(found->second, kCodePageUtf8);
 }
 

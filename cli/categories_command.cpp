@@ -15,8 +15,9 @@
 #include "formats/library_categories.h"
 #include "formats/source_table.h"
 #include "formats/text_lines.h"
-#include "toolkit/fetch_page.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
+#include "toolkit/fetch_page.h"
 
 namespace brambel::cli {
 namespace {
@@ -42,7 +43,7 @@ int runShow(const ShowArguments& args, CommandContext& context) {
   if (!loaded) return 1;
   std::u16string wanted = toWide(args.name, kCodePageUtf8);
   for (const Category& category : loaded->set.categories) {
-    if (!equalsIgnoringCase(category.name, wanted)) continue;
+    if (!equalsIgnoringAsciiCase(category.name, wanted)) continue;
     context.out << "category: " << utf8(category.name) << "\nview: " << viewName(category.viewMode) << '\n';
     for (const auto& reference : category.references) {
       bool known = loaded->table->find(reference) != nullptr;

@@ -9,6 +9,7 @@
 #include "formats/text_lines.h"
 #include "platform/directories.h"
 #include "sources/library_source.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
@@ -17,7 +18,7 @@ namespace brambel::cli {
 std::optional<size_t> LoadedCategories::find(const std::string& name) const {
   std::u16string wide = toWide(name, kCodePageUtf8);
   for (size_t i = 0; i < set.categories.size(); ++i)
-    if (equalsIgnoringCase(set.categories[i].name, wide)) return i;
+    if (equalsIgnoringAsciiCase(set.categories[i].name, wide)) return i;
   return std::nullopt;
 }
 

@@ -5,9 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
+
+#include "toolkit/ascii_case.h"
 
 namespace brambel::cli {
 namespace {
@@ -27,8 +28,7 @@ void drainRequest(int connection) {
     if (got <= 0) return;
     request.append(buffer, static_cast<size_t>(got));
     if (headEnd == std::string::npos && (headEnd = request.find("\r\n\r\n")) != std::string::npos) {
-      std::string head = request.substr(0, headEnd);
-      for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      std::string head = lowerAscii(std::string_view(request).substr(0, headEnd));
       if (size_t at = head.find("\ncontent-length:"); at != std::string::npos)
         wanted = std::strtoull(head.c_str() + at + 16, nullptr, 10);
     }

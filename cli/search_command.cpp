@@ -15,6 +15,7 @@
 #include "formats/category_set_file.h"
 #include "formats/text_lines.h"
 #include "search/result_order.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
@@ -106,7 +107,7 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
     const std::u16string wanted = toWide(*args.category, kCodePageUtf8);
     size_t found = categoryList.size();
     for (size_t i = 0; i < categoryList.size() && found == categoryList.size(); ++i)
-      if (equalsIgnoringCase(categoryList[i].name, wanted)) found = i;
+      if (equalsIgnoringAsciiCase(categoryList[i].name, wanted)) found = i;
     if (found == categoryList.size()) {
       context.err << "brambel-cli: no category \"" << *args.category << "\" in the set\n";
       return 1;

@@ -8,6 +8,7 @@
 #include "cli/library_session.h"
 #include "destinations/destination_send.h"
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 
 namespace brambel::cli {
@@ -41,7 +42,7 @@ int runSend(const SendArguments& args, CommandContext& context) {
   std::filesystem::path file = settingsFile();
   std::vector<Destination> destinations = LoadDestinations(file);
   auto found = std::find_if(destinations.begin(), destinations.end(),
-                            [&](const Destination& d) { return equalsIgnoringCase(d.name, wide(args.destination)); });
+                            [&](const Destination& d) { return equalsIgnoringAsciiCase(d.name, wide(args.destination)); });
   if (found == destinations.end()) {
     context.err << "brambel-cli: no destination \"" << args.destination << "\" (see brambel-cli destinations list)\n";
     return 1;

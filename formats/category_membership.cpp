@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
 
 namespace brambel {
 
 Category& findOrAddCategory(CategorySet& set, const std::u16string& name) {
   for (Category& category : set.categories)
-    if (equalsIgnoringCase(category.name, name)) return category;
+    if (equalsIgnoringAsciiCase(category.name, name)) return category;
   set.categories.push_back(Category{name});
   return set.categories.back();
 }

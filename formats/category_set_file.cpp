@@ -5,6 +5,8 @@
 
 #include "formats/source_table.h"
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
@@ -64,7 +66,7 @@ std::u16string joinBody(const std::vector<std::u16string_view>& body) {
 
 Category* findCategory(CategorySet& set, std::u16string_view name) {
   for (Category& category : set.categories)
-    if (equalsIgnoringCase(category.name, name)) return &category;
+    if (equalsIgnoringAsciiCase(category.name, name)) return &category;
   return nullptr;
 }
 
@@ -74,8 +76,8 @@ void readCategory(const Block& block, CategorySet& set) {
   size_t first = 0;
   if (!block.body.empty() && block.body[0].substr(0, 5) == u"view=") {
     std::u16string_view mode = trimEnd(block.body[0].substr(5));
-    if (equalsIgnoringCase(mode, u"tiled")) category.viewMode = 2;
-    if (equalsIgnoringCase(mode, u"list")) category.viewMode = 1;
+    if (equalsIgnoringAsciiCase(mode, u"tiled")) category.viewMode = 2;
+    if (equalsIgnoringAsciiCase(mode, u"list")) category.viewMode = 1;
     first = 1;
   }
   for (size_t i = first; i < block.body.size(); ++i) {
@@ -96,7 +98,7 @@ void readBlock(const Block& block, CategorySet& set, SourceDefinitions& definiti
       break;
     case BlockKind::Startup:
       for (std::u16string_view line : block.body) {
-        std::u16string_view command = trimBoth(line);
+        std::u16string_view command = trimmed(line);
         if (!command.empty() && command.front() != u'#') set.startupCommands.emplace_back(command);
       }
       break;
@@ -113,12 +115,6 @@ void readBlock(const Block& block, CategorySet& set, SourceDefinitions& definiti
     case BlockKind::None:
       break;
   }
-}
-
-std::u16string oneLine(std::u16string text) {
-  for (char16_t& c : text)
-    if (c == u'\r' || c == u'\n' || c == u'\0') c = u' ';
-  return text;
 }
 
 }  // namespace

@@ -10,8 +10,9 @@
 #include "formats/text_lines.h"
 #include "sources/feed_source.h"
 #include "sources/page_text.h"
-#include "toolkit/guarded_regex.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/fetch_page.h"
+#include "toolkit/guarded_regex.h"
 
 namespace brambel {
 namespace {
@@ -44,7 +45,7 @@ std::u16string feedSchemeToHttp(const std::u16string& url) {
 FeedAddOutcome addFeed(const std::u16string& givenUrl, SourceTable& table, CategorySet& set,
                        const FeedAddOptions& options) {
   FeedAddOutcome outcome;
-  std::u16string url = feedSchemeToHttp(std::u16string(trimBoth(givenUrl)));
+  std::u16string url = feedSchemeToHttp(std::u16string(trimmed(givenUrl)));
   if (url.empty()) return outcome;
 
   std::string head;
@@ -73,7 +74,7 @@ FeedAddOutcome addFeed(const std::u16string& givenUrl, SourceTable& table, Categ
   if (title.empty()) title = u"Unknown Feed";
 
   outcome.identity = feedIdentity(key, url);
-  if (SearchSource* existing = table.find(outcome.identity)) {
+  if (const SearchSource* existing = table.find(outcome.identity)) {
     outcome.status = FeedAddStatus::AlreadyExists;
     outcome.message = formatted(u"Feed already exists: %s", existing->GetInfo().displayName);
     return outcome;

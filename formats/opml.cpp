@@ -7,6 +7,7 @@
 #include "formats/source_naming.h"
 #include "formats/source_table.h"
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/character_references.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/entities.h"
@@ -96,7 +97,7 @@ class OutlineReader {
   void addFeed(const std::u16string& name, const std::u16string& url, const std::u16string& type,
                const std::u16string& target) {
     SourceDefinition definition;
-    definition.baseKey = equalsIgnoringCase(type, u"atom") ? u"atom" : u"rss";
+    definition.baseKey = equalsIgnoringAsciiCase(type, u"atom") ? u"atom" : u"rss";
     definition.parameters[u"url"] = url;
     if (!baseUrl_.empty())
       if (auto resolved = resolveUrl(baseUrl_, utf16ToUtf8(url).value_or(""))) definition.parameters[u"url"] = utf8ToUtf16(*resolved).value_or(url);
@@ -147,12 +148,12 @@ bool readOpml(CategorySet& set, SourceTable& table, const std::u16string& text, 
   if (body.empty() && rest.data() == utf8.data() && rest.size() == utf8.size()) return false;
 
   bool hadAll = std::any_of(set.categories.begin(), set.categories.end(),
-                            [](const Category& c) { return equalsIgnoringCase(c.name, kAllCategoryName); });
+                            [](const Category& c) { return equalsIgnoringAsciiCase(c.name, kAllCategoryName); });
   findOrAddCategory(set, kAllCategoryName);
   OutlineReader(set, table, utf16ToUtf8(baseUrl).value_or("")).read(body, kAllCategoryName, 0);
   if (!hadAll) {
     auto all = std::find_if(set.categories.begin(), set.categories.end(),
-                            [](const Category& c) { return equalsIgnoringCase(c.name, kAllCategoryName); });
+                            [](const Category& c) { return equalsIgnoringAsciiCase(c.name, kAllCategoryName); });
     if (all != set.categories.end() && all->references.empty()) set.categories.erase(all);
   }
   return true;

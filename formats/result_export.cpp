@@ -4,14 +4,15 @@
 
 #include "formats/result_set_file.h"
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 
 namespace brambel {
 
 ExportForm exportFormFor(const std::filesystem::path& path) {
   std::u16string extension = toWide(path.extension().string(), kCodePageUtf8);
-  if (equalsIgnoringCase(extension, u".zset")) return ExportForm::ResultSet;
-  if (equalsIgnoringCase(extension, u".html") || equalsIgnoringCase(extension, u".htm")) return ExportForm::Html;
+  if (equalsIgnoringAsciiCase(extension, u".zset")) return ExportForm::ResultSet;
+  if (equalsIgnoringAsciiCase(extension, u".html") || equalsIgnoringAsciiCase(extension, u".htm")) return ExportForm::Html;
   return ExportForm::Rss;
 }
 

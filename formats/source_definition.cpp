@@ -1,6 +1,7 @@
 #include "formats/source_definition.h"
 
 #include "formats/text_lines.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
@@ -10,7 +11,7 @@ SourceDefinition ReadSourceDefinition(const std::u16string& text, const std::u16
   SourceDefinition definition;
   definition.name = name;
   std::vector<std::u16string_view> lines = splitWideLines(text);
-  if (!lines.empty()) definition.baseKey = trimBoth(lines[0]);
+  if (!lines.empty()) definition.baseKey = trimmed(lines[0]);
   if (lines.size() > 1) definition.description = trimEnd(lines[1]);
   for (size_t i = 2; i < lines.size(); ++i) {
     std::u16string_view line = lines[i];
@@ -25,12 +26,6 @@ SourceDefinition ReadSourceDefinition(const std::u16string& text, const std::u16
 }
 
 std::u16string WriteSourceDefinition(const SourceDefinition& definition) {
-  // A line break inside a value would turn its rest into another parameter.
-  auto oneLine = [](std::u16string text) {
-    for (char16_t& c : text)
-      if (c == u'\r' || c == u'\n' || c == u'\0') c = u' ';
-    return text;
-  };
   std::u16string text = oneLine(definition.baseKey) + u"\r\n" + oneLine(definition.description) + u"\r\n";
   for (const auto& [name, value] : definition.parameters) text += oneLine(name) + u"=" + oneLine(value) + u"\r\n";
   return text;

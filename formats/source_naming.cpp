@@ -4,6 +4,8 @@
 
 #include "formats/source_table.h"
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 #include "toolkit/code_pages.h"
 
 namespace brambel {
@@ -19,7 +21,7 @@ bool isPunctuation(char16_t c) {
 
 bool nameTaken(const SourceTable& table, const std::u16string& name) {
   for (const std::u16string& identity : table.identities())
-    if (equalsIgnoringCase(table.find(identity)->displayName(), name)) return true;
+    if (equalsIgnoringAsciiCase(table.find(identity)->displayName(), name)) return true;
   return false;
 }
 
@@ -30,7 +32,7 @@ std::u16string uniqueSourceName(const std::u16string& proposed, const SourceTabl
   std::u16string kept;
   for (char16_t c : proposed)
     if (!isPunctuation(c)) kept += c;
-  std::u16string name(trimBoth(kept));
+  std::u16string name(trimmed(kept));
   if (name.empty()) name = defaultName.empty() ? u"Unknown Source" : defaultName;
   if (!nameTaken(table, name)) return name;
   for (int counter = 0;; ++counter) {

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "formats/text_lines.h"
+#include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 
@@ -42,7 +43,7 @@ void SourceTable::AddBuiltInSources() {
 
 bool SourceTable::nameInUse(const std::u16string& name) const {
   for (const auto& [identity, source] : sources_)
-    if (equalsIgnoringCase(source->displayName(), name)) return true;
+    if (equalsIgnoringAsciiCase(source->displayName(), name)) return true;
   return false;
 }
 

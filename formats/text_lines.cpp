@@ -1,13 +1,8 @@
 #include "formats/text_lines.h"
 
-#include "toolkit/ascii_case.h"
+#include "toolkit/blank_text.h"
 
 namespace brambel {
-namespace {
-
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
-}  // namespace
 
 std::vector<std::u16string_view> splitWideLines(std::u16string_view text) {
   std::vector<std::u16string_view> lines;
@@ -28,17 +23,10 @@ std::u16string_view trimEnd(std::u16string_view text) {
   return text;
 }
 
-std::u16string_view trimBoth(std::u16string_view text) {
-  text = trimEnd(text);
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+std::u16string oneLine(std::u16string text) {
+  for (char16_t& c : text)
+    if (c == u'\r' || c == u'\n' || c == u'\0') c = u' ';
   return text;
-}
-
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-  return true;
 }
 
 }  // namespace brambel

@@ -9,12 +9,11 @@ namespace brambel {
 // The lines of wide text split at LF, each without its LF and trailing CR.
 std::vector<std::u16string_view> splitWideLines(std::u16string_view text);
 
-// `text` without trailing blanks (space, tab, CR, LF).
+// `text` without trailing blanks.
 std::u16string_view trimEnd(std::u16string_view text);
-// `text` without leading and trailing blanks.
-std::u16string_view trimBoth(std::u16string_view text);
 
-// True when the two texts are equal ignoring ASCII case.
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
+// `text` with its line breaks and zeros made blanks, so that a value written
+// on one line of a text file cannot start another line.
+std::u16string oneLine(std::u16string text);
 
 }  // namespace brambel

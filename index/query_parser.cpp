@@ -7,7 +7,7 @@ namespace brambel {
 
 namespace {
 
-bool isBlank(char16_t unit) { return TermScanner::isSeparator(unit) || unit == 0x0B; }
+bool isQuerySeparator(char16_t unit) { return TermScanner::isSeparator(unit) || unit == 0x0B; }
 
 struct Piece {
   std::u16string_view text;
@@ -17,7 +17,7 @@ struct Piece {
 
 // Cuts off the next piece at `at`, or returns false at the end of the query.
 bool nextPiece(std::u16string_view query, size_t& at, Piece& piece) {
-  while (at < query.size() && isBlank(query[at])) ++at;
+  while (at < query.size() && isQuerySeparator(query[at])) ++at;
   if (at >= query.size()) return false;
   piece = Piece{};
   if (query[at] == u'-' || query[at] == u'+') {
@@ -31,7 +31,7 @@ bool nextPiece(std::u16string_view query, size_t& at, Piece& piece) {
     end = end == std::u16string_view::npos ? query.size() : end + 1;
   } else {
     end = at;
-    while (end < query.size() && !isBlank(query[end])) ++end;
+    while (end < query.size() && !isQuerySeparator(query[end])) ++end;
   }
   piece.text = query.substr(at, end - at);
   at = end;

@@ -46,5 +46,11 @@ bool equalsIgnoringAsciiCase(std::basic_string_view<Char> a, std::basic_string_v
     if (asciiLower(a[i]) != asciiLower(b[i])) return false;
   return true;
 }
+inline bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return equalsIgnoringAsciiCase<char>(a, b);
+}
+inline bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  return equalsIgnoringAsciiCase<char16_t>(a, b);
+}
 
 }  // namespace brambel
