@@ -80,11 +80,12 @@ void LibraryCommands::RunStartupLine(const std::u16string& line, int index, bool
 void LibraryCommands::StartSourceCommand(const std::u16string& rest, int index, bool skipKnown, bool unthrottled) {
   std::optional<SourceCommand> command = parseSourceCommand(tokenizeCommandLine(rest));
   if (!command) return;
-  SearchSource* source = host_.sources().find(command->source);
-  if (!source) return;
+  // The thread shares the source with the table, so replacing the categories cannot free it.
+  SourceMap sources = host_.sources().sources();
+  auto found = sources.find(command->source);
+  if (found == sources.end()) return;
   SearchThreadParams params;
-  // The table owns the source for as long as the library is open.
-  params.source = std::shared_ptr<SearchSource>(std::shared_ptr<SearchSource>(), source);
+  params.source = found->second;
   params.overrides = std::move(command->parameters);
   params.maxResults = static_cast<int>(host_.maxSourceResults());
   if (unthrottled && host_.maxSourceResults() <= kSeedAllResults) params.maxResults = kSeedAllResults;
@@ -146,7 +147,7 @@ void LibraryCommands::LoadCategorySetFile(const std::filesystem::path& path) {
   // An OPML outline names its feeds itself: they come in through a table of their own.
   SourceTable feeds;
   if (readOpml(set, feeds, wide)) {
-    for (const SourceDefinition& definition : feeds.userDefinitions()) definitions[definition.name] = definition;
+    for (const SourceDefinition& definition : feeds.userDefinitions()) definitions.push_back(definition);
   } else {
     ReadCategorySet(wide, set, definitions);
   }

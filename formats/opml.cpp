@@ -121,7 +121,7 @@ std::u16string writeOpml(const CategorySet& set, const SourceTable& table, const
   for (const Category& category : set.categories) {
     bool opened = false;
     for (const std::u16string& identity : category.references) {
-      SearchSource* source = table.find(identity);
+      const SearchSource* source = table.find(identity);
       if (!source) continue;
       std::u16string key = source->GetKey();
       auto url = source->parameters().find(u"url");

@@ -211,7 +211,7 @@ OptimiseResult Optimise(const std::filesystem::path& path, const IndexFileOption
 }
 
 std::optional<OptimiseResult> OptimiseWithPrompts(const std::filesystem::path& path, const IndexFileOptions& options,
-                                   const DocumentIdSet& removed, Prompter& prompter) {
+                                   const DocumentIdSet& removed, MaintenancePrompter& prompter) {
   OptimiseResult result = checkOptimisable(path, options);
   if (result.status == OptimiseStatus::Missing) {
     prompter.inform(kIndexMissingMessage);

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "index/index_query.h"
-#include "platform/prompter.h"
+#include "platform/maintenance_prompter.h"
 #include "store/index_file.h"
 
 namespace brambel {
@@ -47,7 +47,7 @@ OptimiseResult Optimise(const std::filesystem::path& path, const IndexFileOption
 // too full, asks before it starts, and shows progress while it runs.
 // Nothing when the user declined.
 std::optional<OptimiseResult> OptimiseWithPrompts(const std::filesystem::path& path, const IndexFileOptions& options,
-                                   const DocumentIdSet& removed, Prompter& prompter);
+                                   const DocumentIdSet& removed, MaintenancePrompter& prompter);
 
 // Puts right what an optimise cut short left behind: an index renamed away
 // without its copy taking its place comes back; a finished swap's second

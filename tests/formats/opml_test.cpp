@@ -36,7 +36,7 @@ std::vector<std::string> feedsOf(const CategorySet& set, const SourceTable& tabl
   std::vector<std::string> feeds;
   for (const Category& category : set.categories)
     for (const auto& identity : category.references) {
-      SearchSource* source = table.find(identity);
+      const SearchSource* source = table.find(identity);
       if (!source) continue;
       feeds.push_back(u8(category.name + u"|" + source->displayName() + u"|" + source->GetKey() + u"|" +
                          source->parameters().at(u"url")));

@@ -243,7 +243,7 @@ TEST_F(MainIndexTest, DocumentsAddedDuringAnOptimiseAreKept) {
 // The library command speaks through the prompter: a missing index is
 // reported, a declined question changes nothing, and progress is shown.
 TEST_F(MainIndexTest, OptimiseTellsAndAsksThroughThePrompter) {
-  struct Recorder : Prompter {
+  struct Recorder : MaintenancePrompter {
     bool answer = false;
     std::vector<std::string> said;
     void inform(std::string_view message) override { said.emplace_back(message); }

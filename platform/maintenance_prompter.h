@@ -4,13 +4,12 @@
 
 namespace brambel {
 
-// How core code talks to the user without knowing the front end: messages,
-// OK/Cancel questions and a progress window for long work. The desktop
-// program shows dialogs; the command line prints and answers from its
-// options. Texts are UTF-8.
-class Prompter {
+// How long maintenance work (an optimise) talks to the user without knowing
+// the front end: messages, OK/Cancel questions and a progress window. The
+// document bridges it to its own prompter. Texts are UTF-8.
+class MaintenancePrompter {
  public:
-  virtual ~Prompter() = default;
+  virtual ~MaintenancePrompter() = default;
 
   // A message the user acknowledges.
   virtual void inform(std::string_view message) = 0;
