@@ -42,8 +42,10 @@ tsan: tsan-build
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tsan.supp halt_on_error=1" \
 	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 
+# The desktop program on the default library; LIBRARY=DIR for another,
+# PORTABLE=1 for portable mode.
 run: build
-	$(BUILD)/cli/brambel-cli --help
+	$(BUILD)/ui/brambel $(if $(LIBRARY),--library "$(LIBRARY)") $(if $(PORTABLE),--portable)
 
 test: build fuzz-build tsan-build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
