@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "ui/bridge/library_session.h"
 #include "ui/bridge/prompter.h"
@@ -140,8 +141,8 @@ void MainWindow::buildMenus() {
     if (session_.isPortable()) arguments.append(QStringLiteral("--portable"));
     if (QProcess::startDetached(QApplication::applicationFilePath(), arguments)) close();
   };
-  file->addAction(tr("&New..."), QKeySequence::New, this, [openLibrary] { openLibrary(true); });
-  file->addAction(tr("&Open..."), QKeySequence::Open, this, [openLibrary] { openLibrary(false); });
+  file->addAction(tr("&New..."), QKeySequence(Qt::CTRL | Qt::Key_N), this, [openLibrary] { openLibrary(true); });
+  file->addAction(tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), this, [openLibrary] { openLibrary(false); });
   unavailable(file, tr("Optimize..."));
   file->addSeparator();
   unavailable(file, tr("&Batch Load"));
@@ -155,20 +156,20 @@ void MainWindow::buildMenus() {
   file->addSeparator();
   unavailable(file, tr("Prefe&rences..."));
   file->addSeparator();
-  QAction* exit = file->addAction(tr("E&xit"), QKeySequence::Quit, this, &QWidget::close);
+  QAction* exit = file->addAction(tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
   QLineEdit* box = searchBar_->termsBox()->lineEdit();
-  edit->addAction(tr("&Undo"), QKeySequence::Undo, box, &QLineEdit::undo);
+  edit->addAction(tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), box, &QLineEdit::undo);
   edit->addSeparator();
-  edit->addAction(tr("Cu&t"), QKeySequence::Cut, box, &QLineEdit::cut);
-  edit->addAction(tr("&Copy"), QKeySequence::Copy, this, [this, box] {
+  edit->addAction(tr("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X), box, &QLineEdit::cut);
+  edit->addAction(tr("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), this, [this, box] {
     if (results_->hasFocus()) results_->copySelection();
     else box->copy();
   });
-  edit->addAction(tr("&Paste"), QKeySequence::Paste, box, &QLineEdit::paste);
-  edit->addAction(tr("Select &All"), QKeySequence::SelectAll, this, [this, box] {
+  edit->addAction(tr("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), box, &QLineEdit::paste);
+  edit->addAction(tr("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A), this, [this, box] {
     if (results_->hasFocus()) results_->selectAllResults();
     else box->selectAll();
   });
@@ -212,7 +213,7 @@ void MainWindow::buildMenus() {
     session_.settings().showSponsors = on;
     session_.SaveSettings();
     sponsors_->setVisible(on);
-    applyFrameLayout();
+    QTimer::singleShot(0, this, &MainWindow::applyFrameLayout);
   });
 
   QMenu* resultsMenu = menuBar()->addMenu(tr("&Results"));
@@ -272,8 +273,13 @@ void MainWindow::placeWindow() {
 }
 
 void MainWindow::applyFrameLayout() {
-  const FrameRows rows = frameRows(splitter_->height(), sponsors_->isVisible());
-  splitter_->setSizes({rows.searchBar, rows.results, rows.sponsors});
+  // The last row shown takes what the rows above it leave.
+  const int height = splitter_->height() - splitter_->handleWidth() * (sponsors_->isVisible() ? 2 : 1);
+  const FrameRows rows = frameRows(height, sponsors_->isVisible());
+  if (sponsors_->isVisible())
+    splitter_->setSizes({rows.searchBar, rows.results, std::max(0, height - rows.searchBar - rows.results)});
+  else
+    splitter_->setSizes({rows.searchBar, std::max(0, height - rows.searchBar), 0});
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

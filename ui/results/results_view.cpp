@@ -45,8 +45,10 @@ ResultsView::ResultsView(LibrarySession& session, Prompter& prompter, QWidget* p
 
 ResultsView::~ResultsView() = default;
 
-void ResultsView::refresh() {
-  results_ = session_.displayedResults();
+void ResultsView::refresh() { setResults(session_.displayedResults()); }
+
+void ResultsView::setResults(std::vector<DisplayedResult> results) {
+  results_ = std::move(results);
   selection_.Retain(urls());
   updateScrollBars();
   viewport()->update();

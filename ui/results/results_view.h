@@ -33,6 +33,8 @@ class ResultsView : public QAbstractScrollArea {
 
   // Takes the session's displayed results again.
   void refresh();
+  // Shows these results (a snapshot; refresh() replaces them).
+  void setResults(std::vector<DisplayedResult> results);
   ViewMode viewMode() const { return mode_; }
   void setViewMode(ViewMode mode);
   // Settings that change the geometry (fonts, sizes, date line) changed.
