@@ -12,10 +12,19 @@ void ResultsSelection::Press(int index, Qt::KeyboardModifiers modifiers, const Q
     if (from < 0) from = index;
     for (int i = std::min(from, index); i <= std::max(from, index); ++i) selected_.insert(order[i]);
   } else if (modifiers & Qt::ControlModifier) {
-    if (!selected_.remove(url)) selected_.insert(url);
+    if (selected_.remove(url)) {
+      // The anchor goes back to the last result still selected.
+      pressed_.removeAll(url);
+      anchor_ = pressed_.isEmpty() ? QString() : pressed_.last();
+      return;
+    }
+    selected_.insert(url);
   } else {
     selected_ = {url};
+    pressed_.clear();
   }
+  pressed_.removeAll(url);
+  pressed_.append(url);
   anchor_ = url;
 }
 
@@ -25,12 +34,14 @@ void ResultsSelection::SelectAll(const QStringList& order) {
 
 void ResultsSelection::Clear() {
   selected_.clear();
+  pressed_.clear();
   anchor_.clear();
 }
 
 void ResultsSelection::Retain(const QStringList& order) {
   QSet<QString> shown(order.begin(), order.end());
   selected_.intersect(shown);
+  pressed_.removeIf([&](const QString& url) { return !shown.contains(url); });
   if (!shown.contains(anchor_)) anchor_.clear();
 }
 

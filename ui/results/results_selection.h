@@ -28,6 +28,7 @@ class ResultsSelection {
  private:
   QSet<QString> selected_;
   QString anchor_;
+  QStringList pressed_;  // results selected by presses, oldest first
 };
 
 }  // namespace brambel
