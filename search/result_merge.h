@@ -7,16 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "search/result_entry.h"
 #include "store/source_result.h"
 
 namespace brambel {
-
-// One element of a displayed result list: a result and its score. A negative
-// score means the result is not shown.
-struct ResultEntry {
-  SourceResult record;
-  int32_t score = 0;
-};
 
 // The dates the library keeps for a URL it has stored.
 struct StoredDates {

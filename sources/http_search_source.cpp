@@ -2,6 +2,7 @@
 
 #include <boost/regex.hpp>
 
+#include "toolkit/fetch_page.h"
 #include "toolkit/ascii_case.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/cookies.h"
@@ -32,7 +33,7 @@ bool isTextual(const std::string& contentType) {
 HttpRequest makeRequest(const HttpEndpoint& endpoint, const std::u16string& pathAndQuery) {
   HttpRequest request;
   request.url = utf8(endpoint.baseUrl() + pathAndQuery);
-  request.userAgent = HttpSearchSource::kUserAgent;
+  request.userAgent = fetchUserAgent();
   return request;
 }
 

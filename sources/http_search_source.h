@@ -16,7 +16,6 @@ namespace brambel {
 // request path and how to parse a page into groups.
 class HttpSearchSource : public SearchSource {
  public:
-  static constexpr char kUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
   static constexpr size_t kBodyLimit = 262144;
 
   HttpSearchSource(std::u16string defaultHost, int defaultPort = 80)

@@ -3,6 +3,7 @@
 #include "sources/http_search_source.h"
 #include "sources/page_walk.h"
 #include "sources/source_query.h"
+#include "toolkit/fetch_page.h"
 #include "toolkit/http_body.h"
 #include "toolkit/http_client.h"
 #include "toolkit/markup.h"
@@ -15,7 +16,7 @@ std::optional<EnginePage> fetchEnginePage(const HttpEndpoint& endpoint, const st
                                           const std::string& headers) {
   HttpRequest request;
   request.url = toUtf8(endpoint.baseUrl() + pathAndQuery);
-  request.userAgent = HttpSearchSource::kUserAgent;
+  request.userAgent = fetchUserAgent();
   request.headers = headers;
   std::unique_ptr<HttpResponse> response = sendHttpRequest(request);
   if (!response) return std::nullopt;

@@ -17,6 +17,7 @@ void setBit(uint8_t& byte, uint8_t bit, bool value) {
 void UrlMarks::setIgnored(bool value) { setBit(flags, kIgnoredBit, value); }
 void UrlMarks::setIndexed(bool value) { setBit(flags, kIndexedBit, value); }
 void UrlMarks::setPermanent(bool value) { setBit(permanentFlags, kPermanentBit, value); }
+void UrlMarks::setRead(bool value) { setBit(permanentFlags, kReadBit, value); }
 
 std::string UrlMarks::encode() const {
   std::string bytes(kSize, '\0');

@@ -16,12 +16,12 @@ std::string& userAgentSetting() {
   return userAgent;
 }
 
-std::string currentUserAgent() {
+}  // namespace
+
+std::string fetchUserAgent() {
   std::lock_guard lock(userAgentMutex);
   return userAgentSetting();
 }
-
-}  // namespace
 
 void setFetchUserAgent(const std::string& userAgent) {
   std::lock_guard lock(userAgentMutex);
@@ -32,7 +32,7 @@ bool fetchPage(const std::u16string& url, std::string& body, uint32_t maxBytes, 
                const std::u16string* postData, int* status) {
   HttpRequest request;
   request.url = toNarrow(url, kCodePageAnsi);
-  request.userAgent = currentUserAgent();
+  request.userAgent = fetchUserAgent();
   request.headers = "Accept-Encoding: gzip";
   if (cookies && !cookies->empty()) request.headers += "\r\nCookie:" + toNarrow(*cookies, kCodePageAnsi);
   if (postData) {

@@ -11,6 +11,9 @@ inline constexpr char kDefaultBrowserId[] = "Mozilla/4.0 (compatible; MSIE 6.0; 
 // The User-Agent that fetchPage sends (the application's "browserId").
 // Process-wide; safe to change while fetches run.
 void setFetchUserAgent(const std::string& userAgent);
+// The User-Agent every request of the program sends (fetches, sources, the
+// content loader): the application's "browserId". Empty sends none.
+std::string fetchUserAgent();
 
 // One HTTP GET, or a POST of `postData` (form-encoded, sent as UTF-8) when it
 // is given, with 30-second connect and receive time-outs.

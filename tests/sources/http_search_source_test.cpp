@@ -9,6 +9,7 @@
 #include "tests/support/loopback_server.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/connect_to.h"
+#include "toolkit/fetch_page.h"
 
 namespace brambel {
 namespace {
@@ -93,6 +94,8 @@ class HttpSearchSourceTest : public ::testing::Test {
 };
 
 TEST_F(HttpSearchSourceTest, FirstRequestPathHeadersAndCursorUrl) {
+  // The application's browserId goes out with every source request.
+  setFetchUserAgent("Probe-Agent/2.0 (brambel)");
   server.serve("/start", "http://r.test/1\nhttp://r.test/2\n", "text/html; charset=utf-8");
   auto cursor = runAll(u"big cat");
   ASSERT_TRUE(cursor);
@@ -102,7 +105,8 @@ TEST_F(HttpSearchSourceTest, FirstRequestPathHeadersAndCursorUrl) {
   EXPECT_EQ(request.method, "GET");
   EXPECT_EQ(request.query, "q=big+cat");
   EXPECT_EQ(request.header("Accept-Encoding"), "gzip");
-  EXPECT_EQ(request.header("User-Agent"), HttpSearchSource::kUserAgent);
+  EXPECT_EQ(request.header("User-Agent"), "Probe-Agent/2.0 (brambel)");
+  setFetchUserAgent(kDefaultBrowserId);
   EXPECT_EQ(request.header("Cookie"), "");
   EXPECT_EQ(request.header("Referer"), "");
   ASSERT_EQ(source.contentTypes.size(), 1u);

@@ -1,0 +1,33 @@
+#include "search/search_history.h"
+
+#include "search/item_to_result.h"
+#include "toolkit/code_pages.h"
+#include "toolkit/text_file.h"
+
+namespace brambel {
+
+bool SearchHistory::Add(std::u16string_view text) {
+  std::u16string entry = trimWhiteSpace(std::u16string(text));
+  if (entry.empty() || entry.starts_with(u"//")) return false;
+  if (!entries_.empty() && entries_.back() == entry) return false;
+  entries_.push_back(std::move(entry));
+  if (entries_.size() > kLimit) entries_.erase(entries_.begin());
+  return true;
+}
+
+void SearchHistory::Load(const std::filesystem::path& directory) {
+  entries_.clear();
+  std::optional<std::string> text = readTextFile(directory / kFileName);
+  if (!text) return;
+  for (std::string_view line : splitLines(*text)) Add(toWide(std::string(line), kCodePageUtf8));
+}
+
+bool SearchHistory::Save(const std::filesystem::path& directory) const {
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  std::string text;
+  for (const std::u16string& entry : entries_) text += toNarrow(entry, kCodePageUtf8) + "\r\n";
+  return writeTextFile(directory / kFileName, text);
+}
+
+}  // namespace brambel

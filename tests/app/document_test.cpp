@@ -1,0 +1,216 @@
+// The document over real library directories: creating and opening a
+// library, the lock and read-only mode, the result modes over stored pages,
+// marks, pinning, history.
+#include "app/document.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "index/index_query.h"
+#include "store/content_file.h"
+#include "store/source_index_text.h"
+#include "store/source_result_record.h"
+#include "store/source_stats.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/fetch_page.h"
+#include "toolkit/text_file.h"
+
+namespace brambel {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::TempDir;
+using testing::readFileBytes;
+
+// Remembers what the document asked and told.
+class RecordingPrompter : public DefaultAnswers {
+ public:
+  using DefaultAnswers::DefaultAnswers;
+  Answer Ask(const MessageText& message, std::u16string_view text, Answer suggested, std::string_view key) override {
+    asked.push_back(message.id);
+    return DefaultAnswers::Ask(message, text, suggested, key);
+  }
+  void Tell(const MessageText& message, std::u16string_view) override { told.push_back(message.id); }
+  std::vector<int> asked, told;
+};
+
+// Every file of a directory with its bytes.
+std::map<std::string, std::string> snapshot(const std::filesystem::path& directory) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
+    files[std::filesystem::relative(entry.path(), directory).string()] =
+        entry.is_regular_file() ? readFileBytes(entry.path()) : "<dir>";
+  return files;
+}
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  DocumentTest() {
+    setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+    setenv("TMPDIR", home.path().c_str(), 1);
+  }
+
+  // Stores a page as the save step does: result record, index text, counts, marks.
+  void storePage(CTesserin2Doc& document, const std::u16string& url, const std::u16string& text, uint32_t loadDate) {
+    LibraryStore& store = *document.library();
+    std::optional<uint32_t> id = store.recordIdFor(url);
+    ASSERT_TRUE(id);
+    ContentFile file = ContentFile::openForWriting(*store.prepareContentPath(*id));
+    SourceResult record;
+    record.url = url;
+    record.title = u"Title of " + url;
+    record.loadDate = loadDate;
+    ASSERT_TRUE(SourceResultRecord(record).WriteTo(file));
+    ASSERT_TRUE(SourceIndexText(text).WriteTo(file));
+    SourceStats stats;
+    stats.w = 10;
+    stats.t = 40;
+    stats.l = static_cast<uint32_t>(text.size());
+    ASSERT_TRUE(stats.WriteTo(file));
+  }
+
+  std::vector<std::u16string> urls(CTesserin2Doc& document) {
+    EXPECT_TRUE(document.WaitForResults(10s));
+    std::vector<std::u16string> list;
+    for (const ResultEntry& entry : document.DisplayedResults()) list.push_back(entry.record.url);
+    return list;
+  }
+
+  TempDir home;
+  DocumentListener listener;
+};
+
+TEST_F(DocumentTest, NewLibraryComesFromTheChooserAndCancelCreatesNothing) {
+  Application application({home.path() / "bin"});
+  struct Cancelling : RecordingPrompter {
+    std::optional<NewLibraryChoice> ChooseCategorySet(const std::vector<std::filesystem::path>& offered) override {
+      offeredCount = offered.size();
+      return std::nullopt;
+    }
+    size_t offeredCount = 0;
+  } cancelling;
+  {
+    CTesserin2Doc document(application, listener, cancelling);
+    EXPECT_FALSE(document.OpenLibrary(home.path() / "Lib", true));
+    EXPECT_TRUE(document.exitRequested());
+  }
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "Lib"));
+  EXPECT_EQ(cancelling.offeredCount, 5u) << "the built-in sets are installed before the chooser opens";
+
+  // A set with a settings section makes the library's settings.
+  const auto setFile = home.write("mine.zcat",
+                                  "[settings]\r\nmaxSourceResults=7\r\nnoExpire=0\r\n[category]=Feeds\r\nfeed\r\n");
+  RecordingPrompter chooser(false, {NewLibraryChoice::Kind::SetFile, setFile});
+  CTesserin2Doc document(application, listener, chooser);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  EXPECT_FALSE(document.isReadOnly());
+  EXPECT_EQ(document.Title(), u"Lib");
+  ASSERT_EQ(document.categories().categories.size(), 1u);
+  EXPECT_EQ(document.categories().categories[0].name, u"Feeds");
+  EXPECT_EQ(document.librarySettings().maxSourceResults, 7u);
+  EXPECT_FALSE(document.librarySettings().noExpire);
+  EXPECT_NE(readTextFile(home.path() / "Lib" / "settings.dat").value_or("").find("maxSourceResults=7"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(home.path() / "Lib" / LibraryLock::kLockFileName));
+  document.CloseLibrary();
+  EXPECT_FALSE(std::filesystem::exists(home.path() / "Lib" / LibraryLock::kLockFileName));
+}
+
+TEST_F(DocumentTest, StartUpAppliesTheBrowserIdEverywhere) {
+  std::filesystem::create_directories(home.path() / "config" / "Brambel");
+  home.write("config/Brambel/prefs.ini", "browserId=Agent/9\r\n");
+  Application application({home.path() / "bin"});
+  EXPECT_FALSE(application.portable());
+  EXPECT_EQ(fetchUserAgent(), "Agent/9");
+  EXPECT_EQ(application.startupLibrary(), home.path() / "data" / "Brambel" / "Default Library" / "");
+}
+
+TEST_F(DocumentTest, ASecondDocumentOnALockedLibraryIsReadOnlyAndWritesNothing) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc writer(application, listener, prompter);
+  ASSERT_TRUE(writer.OpenLibrary(home.path() / "Lib", true));
+  storePage(writer, u"http://kept.test/", u"alpha beta", 1000);
+  writer.AddHistory(u"alpha");
+  const auto before = snapshot(home.path() / "Lib");
+
+  RecordingPrompter second;
+  {
+    CTesserin2Doc reader(application, listener, second);
+    ASSERT_TRUE(reader.OpenLibrary(home.path() / "Lib", false));
+    EXPECT_TRUE(reader.isReadOnly());
+    EXPECT_EQ(reader.Title(), u"Lib (Read Only)");
+    // The other instance runs here under this user: offer to switch (No: read-only).
+    EXPECT_EQ(second.asked, std::vector<int>{2051});
+    EXPECT_EQ(reader.history(), std::vector<std::u16string>{u"alpha"});
+    EXPECT_FALSE(reader.SetPermanent(u"http://kept.test/", true));
+    reader.AddHistory(u"gamma");
+    reader.SetPinned(u"http://kept.test/", true);
+    EXPECT_EQ(urls(reader), std::vector<std::u16string>{u"http://kept.test/"});
+  }
+  EXPECT_EQ(snapshot(home.path() / "Lib"), before);
+}
+
+TEST_F(DocumentTest, ModesFindStoredPagesScoredPinnedFirstIgnoredNever) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  storePage(document, u"http://one.test/", u"the zebra grazes near the river", 2000000000);
+  storePage(document, u"http://two.test/", u"a zebra and a lion by the river bank", 1900000000);
+  storePage(document, u"http://three.test/", u"nothing striped here", 1950000000);
+
+  // Marking permanent indexes the page now.
+  for (const char16_t* url : {u"http://one.test/", u"http://two.test/", u"http://three.test/"})
+    ASSERT_TRUE(document.SetPermanent(url, true));
+  ASSERT_TRUE(document.WaitForContent(30s));
+  EXPECT_TRUE(document.Marks(u"http://one.test/").isIndexed());
+  std::vector<ScoredHit> hits;
+  std::vector<std::u16string> zebra{u"zebra"};
+  ASSERT_TRUE(QueryIndex(*document.mainIndex(), zebra, hits, 10));
+  EXPECT_EQ(hits.size(), 2u);
+
+  document.SetResultMode(SearchMode::kPermanent, u"zebra river");
+  std::vector<std::u16string> found = urls(document);
+  EXPECT_EQ(std::set<std::u16string>(found.begin(), found.end()),
+            (std::set<std::u16string>{u"http://one.test/", u"http://two.test/"}));
+  for (const ResultEntry& entry : document.DisplayedResults()) {
+    EXPECT_GE(entry.score, 300) << "the permanent bonus";
+    EXPECT_NE(entry.record.description.find(u"zebra"), std::u16string::npos) << "the summary shows the terms";
+  }
+
+  // Recent: later loads first.
+  document.SetResultMode(SearchMode::kRecent);
+  EXPECT_EQ(urls(document),
+            (std::vector<std::u16string>{u"http://one.test/", u"http://three.test/", u"http://two.test/"}));
+
+  // Pinned lead in pinned order; an unknown pinned URL still shows.
+  document.SetPinned(u"http://two.test/", true);
+  document.SetPinned(u"http://elsewhere.test/", true);
+  EXPECT_EQ(urls(document), (std::vector<std::u16string>{u"http://two.test/", u"http://elsewhere.test/",
+                                                         u"http://one.test/", u"http://three.test/"}));
+  document.SortResults(static_cast<int>(SortOrder::kByLoadDate));
+  EXPECT_EQ(urls(document)[0], u"http://two.test/");
+  document.SetPinned(u"http://two.test/", true, true);
+  document.SetPinned(u"http://elsewhere.test/", false);
+  EXPECT_EQ(urls(document).size(), 3u);
+
+  // Ignoring asks first; an ignored URL never appears.
+  EXPECT_TRUE(document.SetIgnored(u"http://three.test/", true));
+  EXPECT_EQ(prompter.asked, std::vector<int>{1009});
+  EXPECT_EQ(urls(document), (std::vector<std::u16string>{u"http://one.test/", u"http://two.test/"}));
+
+  // Clicking marks read and dates the click; unread order puts the unviewed first.
+  ASSERT_TRUE(document.RecordClick(u"http://one.test/", 1234));
+  EXPECT_TRUE(document.Marks(u"http://one.test/").isRead());
+  EXPECT_EQ(document.Marks(u"http://one.test/").clickDate, 1234u);
+  document.SortResults(static_cast<int>(SortOrder::kByLastViewedUnread));
+  EXPECT_EQ(urls(document), (std::vector<std::u16string>{u"http://two.test/", u"http://one.test/"}));
+  EXPECT_TRUE(document.SetRead(u"http://one.test/", false));
+  EXPECT_FALSE(document.Marks(u"http://one.test/").isRead());
+}
+
+}  // namespace
+}  // namespace brambel
