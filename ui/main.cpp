@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <fstream>
+
+#include "app/application.h"
 #include "app/program_settings.h"
 #include "platform/directories.h"
 #include "ui/bridge/library_session.h"
@@ -18,21 +21,12 @@ namespace {
 
 using namespace brambel;
 
-constexpr char kAlreadyOpen[] =
-    "It looks like you already have the library open. Would you like to bring that instance to the front? If you "
-    "click 'No', a read-only version will be opened.";
-constexpr char kLockedElsewhere[] =
-    "Another process is writing to this data library. The library will be opened in read only mode.";
-
-// Portable mode: asked for, or a readable "prefs.ini" beside the executable.
-bool portableMode(bool asked) {
-  if (asked) return true;
+// Portable mode lives in a "prefs.ini" beside the program: asking for it
+// makes that file when it is missing.
+void requestPortableMode() {
   const std::filesystem::path prefs = executableDirectory() / kProgramSettingsFileName;
-  return QFileInfo(QString::fromStdString(prefs.string())).isReadable();
-}
-
-std::filesystem::path defaultLibrary(bool portable) {
-  return (portable ? executableDirectory() : dataDirectory()) / "Default Library";
+  std::error_code error;
+  if (!std::filesystem::exists(prefs, error)) std::ofstream(prefs, std::ios::binary).flush();
 }
 
 }  // namespace
@@ -58,36 +52,35 @@ int main(int argc, char** argv) {
   if (!parser.positionalArguments().isEmpty())
     QTextStream(stderr) << "brambel: opening files and URLs from the command line is not supported yet; ignored\n";
 
-  const bool isPortable = portableMode(parser.isSet(portable));
-  const ProgramSettingsFile settingsFile = programSettingsFile(isPortable);
-  const std::u16string defaultDirectory = defaultLibrary(isPortable).u16string() + u"/";
-  ProgramSettings settings = ReadProgramSettings(settingsFile, defaultDirectory);
-  std::filesystem::path directory = parser.isSet(library) ? std::filesystem::path(parser.value(library).toStdString())
-                                    : settings.defaultCachePath.empty() ? defaultLibrary(isPortable)
-                                                                        : std::filesystem::path(settings.defaultCachePath);
-  directory = std::filesystem::absolute(directory).lexically_normal();
-
+  if (parser.isSet(portable)) requestPortableMode();
+  Application application;
+  DesktopPrompter prompter(programSettingsFile(application.portable()).path);
   SessionEvents events;
-  LibrarySession session({settingsFile, directory}, settings, &events);
-  if (!session.Open()) {
-    QTextStream(stderr) << "brambel: cannot create the library directory " << QString::fromStdString(directory.string())
-                        << "\n";
+  LibrarySession session(application, events, prompter);
+  std::filesystem::path directory = parser.isSet(library) ? std::filesystem::path(parser.value(library).toStdString())
+                                                          : application.startupLibrary();
+  directory = std::filesystem::absolute(directory).lexically_normal();
+  // A library that does not exist yet is created through the category-set
+  // chooser, the start-up library's and a named one's alike.
+  std::error_code error;
+  const bool isDefault = !parser.isSet(library) || !std::filesystem::exists(directory, error);
+
+  InstanceChannel channel(directory);
+  if (!session.Open(directory, isDefault)) {
+    // The new library was cancelled, or the user chose to switch to the
+    // instance that holds the library.
+    if (session.exitRequested()) {
+      channel.askToRaise();
+      return 0;
+    }
+    QTextStream(stderr) << "brambel: cannot open the library " << QString::fromStdString(directory.string()) << "\n";
     return 1;
   }
-  MessageBoxPrompter prompter(session);
-  InstanceChannel channel(directory);
-  if (session.isReadOnly()) {
-    if (channel.instanceRunning()) {
-      if (prompter.Ask(nullptr, QStringLiteral("readonly"), QString::fromLatin1(kAlreadyOpen)) && channel.askToRaise())
-        return 0;
-    } else {
-      prompter.Notify(nullptr, QString(), QString::fromLatin1(kLockedElsewhere));
-    }
-  } else if (!channel.listen()) {
+  if (!session.isReadOnly() && !channel.listen())
     QTextStream(stderr) << "brambel: cannot answer other instances on " << channel.name() << "\n";
-  }
 
   MainWindow window(session, events, prompter);
+  prompter.setParentWindow(&window);
   QObject::connect(&channel, &InstanceChannel::raiseRequested, &window, [&window] {
     window.showNormal();
     window.raise();
@@ -100,7 +93,7 @@ int main(int argc, char** argv) {
   window.applyFrameLayout();
   const int status = app.exec();
   // The search stops and the window's rectangle is kept; the session then
-  // releases the library lock as it goes.
+  // stops the pools and releases the library lock as it goes.
   window.saveWindowState();
   return status;
 }

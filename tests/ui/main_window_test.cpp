@@ -77,14 +77,21 @@ class MainWindowTest : public QObject {
 
   void titleNamesTheLibraryAndItsModes() {
     UiTestHome home;
-    SessionEvents events;
-    auto writable = home.open(&events);
-    QCOMPARE(QString::fromStdU16String(writable->title()), QStringLiteral("Library"));
-    // The lock is held: a second session on the library is read-only.
-    SessionEvents otherEvents;
-    auto second = home.open(&otherEvents);
-    QVERIFY(second->isReadOnly());
-    QCOMPARE(QString::fromStdU16String(second->title()), QStringLiteral("Library (Read Only)"));
+    auto writable = home.open();
+    QVERIFY(writable);
+    QVERIFY2(!writable->session.isReadOnly(), qPrintable(QString::fromStdU16String(writable->session.document().readOnlyReason())));
+    QCOMPARE(QString::fromStdU16String(writable->session.title()), QStringLiteral("Library"));
+    // The lock is held: a second program on the library is asked whether to
+    // switch; No opens it read-only.
+    auto second = home.make();
+    second->prompter.answer = false;
+    QVERIFY(second->session.Open(home.library(), false));
+    QCOMPARE(second->prompter.asked, QStringList{QStringLiteral("readonly")});
+    QVERIFY(second->session.isReadOnly());
+    QCOMPARE(QString::fromStdU16String(second->session.title()), QStringLiteral("Library (Read Only)"));
+    auto third = home.make();
+    QVERIFY(!third->session.Open(home.library(), false));  // Yes: this program ends
+    QVERIFY(third->session.exitRequested());
     second.reset();
     writable.reset();
     QVERIFY(!std::filesystem::exists(home.library() / "main__index.lock"));
@@ -92,10 +99,9 @@ class MainWindowTest : public QObject {
 
   void splitterAndAcceleratorsDriveTheWindow() {
     UiTestHome home;
-    SessionEvents events;
-    auto session = home.open(&events);
-    FakePrompter prompter;
-    MainWindow window(*session, events, prompter);
+    auto opened = home.open();
+    LibrarySession* session = &opened->session;
+    MainWindow window(*session, opened->events, opened->prompter);
     window.resize(700, 900);
     window.show();
     window.activateWindow();
@@ -134,12 +140,12 @@ class MainWindowTest : public QObject {
 
   void clearingTheHistoryAsksFirst() {
     UiTestHome home;
-    SessionEvents events;
-    auto session = home.open(&events);
+    auto opened = home.open();
+    LibrarySession* session = &opened->session;
+    FakePrompter& prompter = opened->prompter;
     session->SetMode(SearchMode::kFilter);  // filters only: no source is asked
     session->RunSearch(u"first");
     session->RunSearch(u"second");
-    FakePrompter prompter;
     SearchBar bar(*session, prompter);
     QComboBox* terms = bar.termsBox();
     QCOMPARE(terms->count(), 3);
@@ -163,11 +169,9 @@ class MainWindowTest : public QObject {
 
   void exitStoresTheWindowRectangle() {
     UiTestHome home;
-    SessionEvents events;
-    auto session = home.open(&events);
-    FakePrompter prompter;
+    auto opened = home.open();
     {
-      MainWindow window(*session, events, prompter);
+      MainWindow window(opened->session, opened->events, opened->prompter);
       window.setGeometry(30, 40, 500, 400);
       window.show();
       window.activateWindow();

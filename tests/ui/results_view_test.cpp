@@ -45,12 +45,12 @@ class ResultsViewTest : public QObject {
   Q_OBJECT
 
   UiTestHome home_;
-  SessionEvents events_;
-  std::unique_ptr<LibrarySession> session_;
-  FakePrompter prompter_;
+  std::unique_ptr<brambel::testing::UiTestLibrary> library_;
+  LibrarySession* session_ = nullptr;
+  FakePrompter* prompter_ = nullptr;
 
   std::unique_ptr<ResultsView> shownView(ViewMode mode) {
-    auto view = std::make_unique<ResultsView>(*session_, prompter_);
+    auto view = std::make_unique<ResultsView>(*session_, *prompter_);
     view->setViewMode(mode);
     view->resize(900, 700);
     view->setResults({result("http://a.test/1", "First"), result("http://a.test/2", "Second"),
@@ -63,10 +63,13 @@ class ResultsViewTest : public QObject {
 
  private slots:
   void initTestCase() {
-    ProgramSettings settings;
-    settings.previewAnimate = false;
-    session_ = home_.open(&events_, settings);
-    QVERIFY(session_);
+    library_ = home_.open([](ProgramSettings& settings) { settings.previewAnimate = false; });
+    QVERIFY(library_);
+    session_ = &library_->session;
+    prompter_ = &library_->prompter;
+    // Marks belong to URLs the library knows.
+    for (const char16_t* url : {u"http://a.test/1", u"http://a.test/2", u"http://a.test/3", u"http://a.test/4"})
+      QVERIFY(session_->document().library()->recordIdFor(url));
   }
 
   void aLineIsCutOnlyWhenWiderThanSevenEighths() {

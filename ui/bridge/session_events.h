@@ -3,16 +3,17 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 
-#include "search/search_listener.h"
+#include "app/document_listener.h"
 
 namespace brambel {
 
-// Hears the search run on its source threads and repeats each event as a
-// signal on the GUI thread. Every call is posted with this object as its
-// context, so nothing arrives after it is deleted; bursts of result events
-// are gathered into one signal per interval.
-class SessionEvents : public QObject, public SearchListener {
+// Hears the document on whatever thread it reports from and repeats each
+// event as a signal on the GUI thread. Every call is posted with this object
+// as its context, so nothing arrives after it is deleted; bursts of result
+// and content events are gathered into one signal per interval.
+class SessionEvents : public QObject, public DocumentListener {
   Q_OBJECT
 
  public:
@@ -25,18 +26,38 @@ class SessionEvents : public QObject, public SearchListener {
   void SponsorsChanged() override;
   void ResultListChanged() override;
   void CategorySwitched() override;
+  void LibraryChanged() override;
+  void CategoriesChanged() override;
+  void ResultModeChanged() override;
+  void DisplayedResultsChanged(bool scoresPresent) override;
+  void MarksChanged(const std::u16string& url) override;
+  void HistoryChanged() override;
+  void ResultUpdated(const std::u16string& url) override;
+  void ItemIndexed(const std::u16string& url) override;
+  void QueueDrained() override;
 
  signals:
   void resultsChanged();
   void sourceFinished(const QString& instanceId);
   void sponsorsChanged();
-  void resultListChanged();
-  void categorySwitched();
+  void categoriesChanged();
+  void libraryChanged();
+  void resultModeChanged();
+  void displayedResultsChanged();
+  void marksChanged(const QString& url);
+  void historyChanged();
+  // A content stage finished for these URLs (gathered).
+  void resultsUpdated(const QStringList& urls);
+  void contentProgress();
 
  private:
   void post(std::function<void()> call);
+  void batch(QTimer& timer);
 
   QTimer resultsBatch_;
+  QTimer displayedBatch_;
+  QTimer updatedBatch_;
+  QStringList updated_;
 };
 
 }  // namespace brambel

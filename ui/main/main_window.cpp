@@ -47,7 +47,7 @@ constexpr SortItem kSortItems[] = {{"By Score", 0},
 
 }  // namespace
 
-MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, Prompter& prompter, QWidget* parent)
+MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPrompter& prompter, QWidget* parent)
     : QMainWindow(parent), session_(session), events_(events), prompter_(prompter) {
   setObjectName(QStringLiteral("mainWindow"));
   splitter_ = new QSplitter(Qt::Vertical, this);
@@ -84,11 +84,20 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, Prompter&
   connect(&events_, &SessionEvents::resultsChanged, this, &MainWindow::resultsArrived);
   connect(&events_, &SessionEvents::sourceFinished, this, &MainWindow::updateStatus);
   connect(&events_, &SessionEvents::sponsorsChanged, this, &MainWindow::refreshSponsors);
-  connect(&events_, &SessionEvents::resultListChanged, this, &MainWindow::resultsArrived);
-  connect(&events_, &SessionEvents::categorySwitched, this, [this] {
-    session_.SelectCategory(0);
-    notifyViews(ViewHint::ModeOrResults);
+  connect(&events_, &SessionEvents::displayedResultsChanged, this, [this] {
+    results_->refresh();
+    updateStatus();
   });
+  connect(&events_, &SessionEvents::marksChanged, results_, &ResultsView::refresh);
+  connect(&events_, &SessionEvents::resultsUpdated, this, [this](const QStringList& urls) {
+    results_->thumbnailsChanged(urls);
+    updateStatus();
+  });
+  connect(&events_, &SessionEvents::contentProgress, this, &MainWindow::updateStatus);
+  connect(&events_, &SessionEvents::historyChanged, searchBar_, &SearchBar::refresh);
+  connect(&events_, &SessionEvents::categoriesChanged, searchBar_, &SearchBar::refresh);
+  connect(&events_, &SessionEvents::resultModeChanged, searchBar_, &SearchBar::refresh);
+  connect(&events_, &SessionEvents::libraryChanged, this, &MainWindow::updateTitle);
   connect(searchBar_, &SearchBar::searchRequested, this, [this](const QString& terms) { startSearch(terms); });
   connect(searchBar_, &SearchBar::modeSelected, this, &MainWindow::setSearchMode);
   connect(searchBar_, &SearchBar::categorySelected, this, [this](int index) {
@@ -315,7 +324,6 @@ void MainWindow::startSearch(const QString& terms) {
 
 void MainWindow::setSearchMode(int mode) {
   session_.SetMode(static_cast<SearchMode>(mode));
-  if (mode == 1) session_.RebuildResults();
   notifyViews(ViewHint::ModeOrResults);
 }
 
@@ -349,8 +357,6 @@ void MainWindow::stepThumbnailSize(bool larger) {
 }
 
 void MainWindow::resultsArrived() {
-  session_.RebuildResults();
-  results_->refresh();
   searchBar_->refreshCounts();
   refreshSponsors();
   updateStatus();
@@ -363,8 +369,18 @@ void MainWindow::updateStatus() {
   if (running > 0) text += QStringLiteral(" · ") + tr("%n source(s) searching", nullptr, running);
   const size_t failed = session_.searchRun().FailedSources().size();
   if (failed > 0) text += QStringLiteral(" · ") + tr("%n source(s) failed", nullptr, static_cast<int>(failed));
+  bool contentBusy = false;
+  if (ContentPipeline* pipeline = session_.document().pipeline()) {
+    QStringList pools;
+    for (const PoolStatistics& pool : pipeline->statistics()) {
+      if (pool.queued == 0 && pool.processing == 0) continue;
+      pools.append(tr("%1 %2/%3").arg(QString::fromStdString(pool.name)).arg(pool.processing).arg(pool.queued));
+      contentBusy = true;
+    }
+    if (!pools.isEmpty()) text += QStringLiteral(" · ") + tr("pages (working/queued): ") + pools.join(QStringLiteral(", "));
+  }
   statusText_->setText(text);
-  progress_->setVisible(running > 0);
+  progress_->setVisible(running > 0 || contentBusy);
   searchBar_->setMoreResultsShown(running == 0 && shown > 0 && session_.mode() == SearchMode::kLoad &&
                                   !session_.terms().empty());
 }

@@ -13,7 +13,7 @@ namespace brambel {
 
 class LibrarySession;
 class PreviewWindow;
-class Prompter;
+class DesktopPrompter;
 class ResultsCommands;
 class ResultsView;
 class SearchBar;
@@ -28,7 +28,7 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  MainWindow(LibrarySession& session, SessionEvents& events, Prompter& prompter, QWidget* parent = nullptr);
+  MainWindow(LibrarySession& session, SessionEvents& events, DesktopPrompter& prompter, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // Places the window from `mainPosition` (or the default, at most 800 wide).
@@ -74,7 +74,7 @@ class MainWindow : public QMainWindow {
 
   LibrarySession& session_;
   SessionEvents& events_;
-  Prompter& prompter_;
+  DesktopPrompter& prompter_;
   QSplitter* splitter_;
   SearchBar* searchBar_;
   ResultsView* results_;

@@ -23,7 +23,7 @@ const QString kClearHistory = QStringLiteral("<Clear History>");
 
 }  // namespace
 
-SearchBar::SearchBar(LibrarySession& session, Prompter& prompter, QWidget* parent)
+SearchBar::SearchBar(LibrarySession& session, DesktopPrompter& prompter, QWidget* parent)
     : QWidget(parent), session_(session), prompter_(prompter) {
   setObjectName(QStringLiteral("searchBar"));
   tabs_ = new QTabBar(this);
@@ -138,7 +138,10 @@ void SearchBar::refresh() {
   terms_->blockSignals(true);
   terms_->clear();
   terms_->addItem(kClearHistory);
-  for (const std::u16string& entry : session_.history()) terms_->addItem(QString::fromStdU16String(entry));
+  // Newest first.
+  const auto& history = session_.history();
+  for (auto entry = history.rbegin(); entry != history.rend(); ++entry)
+    terms_->addItem(QString::fromStdU16String(*entry));
   terms_->setCurrentIndex(-1);
   terms_->setEditText(text);
   terms_->blockSignals(false);
@@ -161,7 +164,7 @@ void SearchBar::historyChosen(int index) {
     previousText_ = terms_->itemText(index);
     return;
   }
-  if (prompter_.Ask(this, QString(), tr("Are you sure you want to clear the history?"))) {
+  if (prompter_.Confirm(this, QString(), tr("Are you sure you want to clear the history?"))) {
     session_.ClearHistory();
     refresh();
     terms_->setEditText(QString());

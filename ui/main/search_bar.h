@@ -11,7 +11,7 @@ class QTabBar;
 namespace brambel {
 
 class LibrarySession;
-class Prompter;
+class DesktopPrompter;
 
 // The band above the results: category tabs (with result counts and a menu
 // each), the terms box with its history, Load, the three mode buttons,
@@ -20,7 +20,7 @@ class SearchBar : public QWidget {
   Q_OBJECT
 
  public:
-  SearchBar(LibrarySession& session, Prompter& prompter, QWidget* parent = nullptr);
+  SearchBar(LibrarySession& session, DesktopPrompter& prompter, QWidget* parent = nullptr);
 
   // Tabs, counts, history, mode buttons and labels again from the session.
   void refresh();
@@ -43,7 +43,7 @@ class SearchBar : public QWidget {
   void rebuildTabs();
 
   LibrarySession& session_;
-  Prompter& prompter_;
+  DesktopPrompter& prompter_;
   QTabBar* tabs_;
   QComboBox* terms_;
   QPushButton* load_;

@@ -41,7 +41,7 @@ QByteArray withBaseAddress(const std::string& page, const QString& url) {
 
 }  // namespace
 
-PreviewWindow::PreviewWindow(LibrarySession& session, Prompter& prompter, QWidget* parent)
+PreviewWindow::PreviewWindow(LibrarySession& session, DesktopPrompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), prompter_(prompter) {
   setObjectName(QStringLiteral("previewWindow"));
   setWindowTitle(tr("Preview"));
@@ -82,7 +82,7 @@ PreviewWindow::PreviewWindow(LibrarySession& session, Prompter& prompter, QWidge
   connect(page_, &PreviewPage::libraryCopyRequested, this,
           [this](const QUrl& url) { showResult(url.toString(), terms_, true); });
   connect(page_, &PreviewPage::pinRequested, this, [this](const QUrl& url) {
-    if (prompter_.Ask(this, QStringLiteral("minibrowserPin"), tr("Are you sure you want to pin this url?")) &&
+    if (prompter_.Confirm(this, QStringLiteral("minibrowserPin"), tr("Are you sure you want to pin this url?")) &&
         !session_.isPinned(url.toString().toStdU16String()))
       session_.TogglePinned(url.toString().toStdU16String());
   });

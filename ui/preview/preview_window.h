@@ -14,7 +14,7 @@ namespace brambel {
 
 class LibrarySession;
 class PreviewPage;
-class Prompter;
+class DesktopPrompter;
 class RequestInterceptor;
 
 // The preview window and its mini-browser: shows one result's page, the
@@ -24,7 +24,7 @@ class PreviewWindow : public QWidget {
   Q_OBJECT
 
  public:
-  PreviewWindow(LibrarySession& session, Prompter& prompter, QWidget* parent = nullptr);
+  PreviewWindow(LibrarySession& session, DesktopPrompter& prompter, QWidget* parent = nullptr);
   ~PreviewWindow() override;
 
   // Shows a result: the saved copy when the library holds it, else (unless
@@ -56,7 +56,7 @@ class PreviewWindow : public QWidget {
   void removeTemporaryFile();
 
   LibrarySession& session_;
-  Prompter& prompter_;
+  DesktopPrompter& prompter_;
   QWebEngineProfile* profile_;
   RequestInterceptor* interceptor_;
   PreviewPage* page_;

@@ -30,7 +30,7 @@ QString iconLetter(RegionKind kind, const QString& tip) {
 
 }  // namespace
 
-ResultsView::ResultsView(LibrarySession& session, Prompter& prompter, QWidget* parent)
+ResultsView::ResultsView(LibrarySession& session, DesktopPrompter& prompter, QWidget* parent)
     : QAbstractScrollArea(parent), session_(session), prompter_(prompter) {
   setObjectName(QStringLiteral("resultsView"));
   thumbnails_ = new ThumbnailCache(static_cast<int>(session.settings().thumbCacheSize), this);
@@ -49,9 +49,19 @@ void ResultsView::refresh() { setResults(session_.displayedResults()); }
 
 void ResultsView::setResults(std::vector<DisplayedResult> results) {
   results_ = std::move(results);
+  pageHeld_.assign(results_.size(), false);
+  for (size_t i = 0; i < results_.size(); ++i) pageHeld_[i] = session_.holdsPage(results_[i].record.url);
   selection_.Retain(urls());
   updateScrollBars();
   viewport()->update();
+}
+
+void ResultsView::thumbnailsChanged(const QStringList& changed) {
+  for (const QString& url : changed) {
+    const QString path = thumbnailOf_ ? thumbnailOf_(url) : QString();
+    if (!path.isEmpty()) thumbnails_->forget(path);
+  }
+  refresh();
 }
 
 void ResultsView::setViewMode(ViewMode mode) {
@@ -100,7 +110,7 @@ ItemFacts ResultsView::factsOf(int index) const {
   facts.ignored = result.marks.isIgnored();
   facts.viewed = result.marks.clickDate != 0 || result.marks.hoverDate != 0;
   facts.pinned = result.pinned;
-  facts.minibrowser = result.marks.recordId != 0;
+  facts.minibrowser = pageHeld_[index];
   return facts;
 }
 
@@ -229,7 +239,9 @@ void ResultsView::paintPicture(QPainter& painter, int index, const QRect& rect) 
     return;
   }
   PlaceholderFacts facts;
-  facts.minibrowserCan = results_[index].marks.recordId != 0;
+  facts.minibrowserCan = pageHeld_[index];
+  if (ContentPipeline* pipeline = session_.document().pipeline())
+    facts.unsupportedType = pipeline->isUnsupported(results_[index].record.url);
   Placeholder placeholder = choosePlaceholder(facts);
   const QPalette& colours = palette();
   painter.setPen(QPen(colours.color(QPalette::Mid), 1, Qt::DashLine));

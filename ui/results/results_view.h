@@ -13,7 +13,7 @@
 
 namespace brambel {
 
-class Prompter;
+class DesktopPrompter;
 class ResultsCommands;
 class ThumbnailCache;
 
@@ -24,7 +24,7 @@ class ResultsView : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  ResultsView(LibrarySession& session, Prompter& prompter, QWidget* parent = nullptr);
+  ResultsView(LibrarySession& session, DesktopPrompter& prompter, QWidget* parent = nullptr);
   ~ResultsView() override;
 
   void setCommands(ResultsCommands* commands) { commands_ = commands; }
@@ -35,6 +35,9 @@ class ResultsView : public QAbstractScrollArea {
   void refresh();
   // Shows these results (a snapshot; refresh() replaces them).
   void setResults(std::vector<DisplayedResult> results);
+  // New thumbnails or content for these URLs: decoded copies are dropped
+  // and the results drawn again.
+  void thumbnailsChanged(const QStringList& urls);
   ViewMode viewMode() const { return mode_; }
   void setViewMode(ViewMode mode);
   // Settings that change the geometry (fonts, sizes, date line) changed.
@@ -95,11 +98,12 @@ class ResultsView : public QAbstractScrollArea {
   int contentTop() const;
 
   LibrarySession& session_;
-  Prompter& prompter_;
+  DesktopPrompter& prompter_;
   ResultsCommands* commands_ = nullptr;
   ThumbnailCache* thumbnails_;
   std::function<QString(const QString&)> thumbnailOf_;
   std::vector<DisplayedResult> results_;
+  std::vector<bool> pageHeld_;  // the library holds the result's page
   ViewMode mode_ = ViewMode::Tiles;
   ResultsSelection selection_;
   QString hoveredUrl_;
