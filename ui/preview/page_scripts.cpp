@@ -69,7 +69,7 @@ QString highlightScript(const QStringList& terms) {
     }
   }
   return made;
-})()JS");
+}))JS");
   script += QStringLiteral("(%1, %2, %3);")
                 .arg(QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact)))
                 .arg(kHighlightsPerTerm)
