@@ -16,6 +16,7 @@
 #include "ui/main/instance_channel.h"
 #include "ui/main/main_window.h"
 #include "ui/main/termination_watcher.h"
+#include "ui/render/preview_steps.h"
 
 namespace {
 
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
   DesktopPrompter prompter(programSettingsFile(application.portable()).path);
   SessionEvents events;
   LibrarySession session(application, events, prompter);
+  QtPreviewSteps previews(session, static_cast<int>(application.settings().imageThreads));
+  session.document().SetPreviewSteps(&previews);
   std::filesystem::path directory = parser.isSet(library) ? std::filesystem::path(parser.value(library).toStdString())
                                                           : application.startupLibrary();
   directory = std::filesystem::absolute(directory).lexically_normal();
@@ -92,8 +95,11 @@ int main(int argc, char** argv) {
   window.show();
   window.applyFrameLayout();
   const int status = app.exec();
-  // The search stops and the window's rectangle is kept; the session then
-  // stops the pools and releases the library lock as it goes.
+  // Shutdown: the search stops and the window's rectangle is kept, render
+  // workers waiting for a page are let go, then the library closes (pools
+  // stopped, lock and PID file removed).
   window.saveWindowState();
+  previews.shutdown();
+  session.Close();
   return status;
 }

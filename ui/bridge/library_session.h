@@ -32,6 +32,8 @@ class LibrarySession {
   // library was cancelled or the user switched to the other instance
   // (exitRequested()).
   bool Open(const std::filesystem::path& directory, bool isDefault, bool readOnly = false);
+  // Closes the library now (the destructor closes it otherwise).
+  void Close() { document_->CloseLibrary(); }
   bool exitRequested() const { return document_->exitRequested(); }
 
   CTesserin2Doc& document() { return *document_; }

@@ -73,6 +73,8 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   });
   results_->setViewMode(ViewMode::Tiles);
 
+  // The window opens ready to load from the internet.
+  if (session_.mode() != SearchMode::kLoad) session_.SetMode(SearchMode::kLoad);
   buildMenus();
   buildStatusBar();
   updateTitle();

@@ -197,13 +197,10 @@ void ResultsView::paintItem(QPainter& painter, int index, const ItemGeometry& g)
 
   if (!g.picture.isEmpty()) paintPicture(painter, index, g.picture);
 
-  QFont bold = painter.font();
-  bold.setBold(true);
+  // The title is fitted with the view's font, so it is drawn in it too.
   QFont regular = painter.font();
-  painter.setFont(bold);
   painter.setPen(link);
   painter.drawText(g.title.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, g.title.text);
-  painter.setFont(regular);
   painter.setPen(text);
   if (!g.snippet.text.isEmpty()) painter.drawText(g.snippet.rect, Qt::AlignLeft | Qt::TextSingleLine, g.snippet.text);
   painter.setPen(faint);
