@@ -73,6 +73,7 @@ class ResultsLayout {
     QSize thumb{256, 256};
     bool dateLine = true;
     bool sources = true;
+    bool operator==(const Config&) const = default;
   };
 
   ResultsLayout(Config config, const QFontMetrics& metrics);

@@ -49,6 +49,7 @@ void ResultsView::refresh() { setResults(session_.displayedResults()); }
 
 void ResultsView::setResults(std::vector<DisplayedResult> results) {
   results_ = std::move(results);
+  forgetGeometry();
   pageHeld_.assign(results_.size(), false);
   for (size_t i = 0; i < results_.size(); ++i) pageHeld_[i] = session_.holdsPage(results_[i].record.url);
   selection_.Retain(urls());
@@ -70,6 +71,7 @@ void ResultsView::setViewMode(ViewMode mode) {
 }
 
 void ResultsView::relayout() {
+  forgetGeometry();
   updateScrollBars();
   viewport()->update();
 }
@@ -116,9 +118,37 @@ ItemFacts ResultsView::factsOf(int index) const {
 
 int ResultsView::contentTop() const { return verticalScrollBar()->value(); }
 
+void ResultsView::forgetGeometry(int index) {
+  if (index < 0) {
+    geometries_.clear();
+    geometryConfig_.reset();
+  } else if (index < static_cast<int>(geometries_.size())) {
+    geometries_[index].reset();
+  }
+}
+
+const ItemGeometry& ResultsView::cachedGeometry(int index) const {
+  return cachedGeometry(index, currentLayout(), scaledFont());
+}
+
+const ItemGeometry& ResultsView::cachedGeometry(int index, const ResultsLayout& layout, const QFont& font) const {
+  if (!geometryConfig_ || !(*geometryConfig_ == layout.config()) || geometryFont_ != font ||
+      geometries_.size() != results_.size()) {
+    geometries_.assign(results_.size(), std::nullopt);
+    geometryConfig_ = layout.config();
+    geometryFont_ = font;
+  }
+  std::optional<ItemGeometry>& cached = geometries_[index];
+  if (!cached) cached = layout.geometry(index, factsOf(index));
+  return *cached;
+}
+
 ItemGeometry ResultsView::geometryInViewport(int index) const {
-  ItemGeometry g = currentLayout().geometry(index, factsOf(index));
-  const QPoint shift(0, -contentTop());
+  return shifted(cachedGeometry(index), -contentTop());
+}
+
+ItemGeometry ResultsView::shifted(ItemGeometry g, int dy) {
+  const QPoint shift(0, dy);
   g.item.translate(shift);
   g.picture.translate(shift);
   g.title.rect.translate(shift);
@@ -165,13 +195,14 @@ void ResultsView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const QPalette& colours = palette();
   painter.fillRect(event->rect(), colours.base());
-  painter.setFont(scaledFont());
+  const QFont font = scaledFont();
+  painter.setFont(font);
   ResultsLayout layout = currentLayout();
   const QRect exposed = event->rect().translated(0, contentTop());
   auto [first, last] = layout.visibleRange(exposed.top(), exposed.height(), count());
   for (int i = first; i < last; ++i) {
     if (!layout.itemRect(i).intersects(exposed)) continue;
-    paintItem(painter, i, geometryInViewport(i));
+    paintItem(painter, i, shifted(cachedGeometry(i, layout, font), -contentTop()));
   }
   if (count() == 0) {
     painter.setPen(colours.color(QPalette::PlaceholderText));
@@ -209,6 +240,8 @@ void ResultsView::paintItem(QPainter& painter, int index, const ItemGeometry& g)
   painter.setPen(link);
   for (const auto& source : g.sources) painter.drawText(source.rect, Qt::AlignLeft | Qt::TextSingleLine, source.text);
 
+  QFont small = regular;
+  small.setPixelSize(10);
   for (const HotRegion& region : g.regions) {
     if (region.kind != RegionKind::Permanent && region.kind != RegionKind::Info && region.kind != RegionKind::Minibrowser)
       continue;
@@ -216,8 +249,6 @@ void ResultsView::paintItem(QPainter& painter, int index, const ItemGeometry& g)
     painter.setPen(on ? text : faint);
     painter.setBrush(on && region.kind == RegionKind::Permanent ? colours.brush(QPalette::Link) : Qt::NoBrush);
     painter.drawRoundedRect(region.rect.adjusted(0, 0, -1, -1), 3, 3);
-    QFont small = regular;
-    small.setPixelSize(10);
     painter.setFont(small);
     painter.setPen(on && region.kind == RegionKind::Permanent ? colours.color(QPalette::Base) : text);
     painter.drawText(region.rect, Qt::AlignCenter, iconLetter(region.kind, region.tip));
@@ -253,8 +284,7 @@ std::optional<ResultsView::Hit> ResultsView::hitAt(QPoint viewportPoint) const {
   const QPoint content = viewportPoint + QPoint(0, contentTop());
   const int index = layout.itemAt(content, count());
   if (index < 0) return std::nullopt;
-  ItemGeometry g = layout.geometry(index, factsOf(index));
-  const HotRegion* region = ResultsLayout::hit(g, content);
+  const HotRegion* region = ResultsLayout::hit(cachedGeometry(index), content);
   if (!region) return std::nullopt;
   Hit hit{index, *region};
   hit.region.rect.translate(0, -contentTop());
@@ -303,6 +333,7 @@ void ResultsView::hoverTimeout() {
   if (url != hoveredUrl_) return;
   session_.RecordHover(url.toStdU16String());
   results_[hit->index].marks = session_.marksOf(url.toStdU16String());
+  forgetGeometry(hit->index);
   viewport()->update();
   emit hoverPreviewRequested(url);
 }
@@ -329,6 +360,7 @@ void ResultsView::pressRegion(const Hit& hit, Qt::KeyboardModifiers modifiers) {
   auto recordClick = [&] {
     session_.RecordClick(result.record.url);
     result.marks = session_.marksOf(result.record.url);
+    forgetGeometry(hit.index);
   };
   switch (hit.region.kind) {
     case RegionKind::Preview:
@@ -356,6 +388,7 @@ void ResultsView::pressRegion(const Hit& hit, Qt::KeyboardModifiers modifiers) {
     case RegionKind::Permanent:
       session_.SetPermanent(result.record.url, !result.marks.isPermanent());
       result.marks = session_.marksOf(result.record.url);
+      forgetGeometry(hit.index);
       break;
     case RegionKind::Item:
     case RegionKind::Info:

@@ -96,6 +96,12 @@ class ResultsView : public QAbstractScrollArea {
   void hoverTimeout();
   int hoverDelay() const;
   int contentTop() const;
+  // The geometry of a result in content coordinates, kept until the layout
+  // or the result changes.
+  const ItemGeometry& cachedGeometry(int index) const;
+  const ItemGeometry& cachedGeometry(int index, const ResultsLayout& layout, const QFont& font) const;
+  static ItemGeometry shifted(ItemGeometry geometry, int dy);
+  void forgetGeometry(int index = -1);
 
   LibrarySession& session_;
   DesktopPrompter& prompter_;
@@ -104,6 +110,9 @@ class ResultsView : public QAbstractScrollArea {
   std::function<QString(const QString&)> thumbnailOf_;
   std::vector<DisplayedResult> results_;
   std::vector<bool> pageHeld_;  // the library holds the result's page
+  mutable std::vector<std::optional<ItemGeometry>> geometries_;
+  mutable std::optional<ResultsLayout::Config> geometryConfig_;
+  mutable QFont geometryFont_;
   ViewMode mode_ = ViewMode::Tiles;
   ResultsSelection selection_;
   QString hoveredUrl_;
