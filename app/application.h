@@ -22,7 +22,7 @@ struct ApplicationPaths {
 // The application object: the program settings, portable mode and the
 // program's directories, and the one start-up both programs go through.
 // Start reads the settings, applies those that act process-wide (the
-// User-Agent of every request), creates the program data directory in
+// User-Agent of every request), registers the built-in source types, creates the program data directory in
 // settings-file mode and the temporary folder, and chooses the library
 // directory. The document takes the rest of the settings from here when it
 // opens a library.

@@ -120,13 +120,13 @@ CTesserin2Doc::~CTesserin2Doc() {
 
 bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefault, Access access) {
   CloseLibrary();
-  StopResultJobs();
+  StopResultJobs(false);
   mode_ = SearchMode::kPermanent;
   exitRequested_ = false;
   createdFromSet_ = false;
   std::error_code error;
   std::filesystem::path directory = path;
-  if (directory.has_filename() == false) directory = directory.parent_path();
+  if (!directory.has_filename()) directory = directory.parent_path();
   if (!std::filesystem::is_directory(directory, error)) {
     // A file inside a library opens that library.
     if (!isDefault && std::filesystem::is_regular_file(directory, error)) {
@@ -150,15 +150,13 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
     ApplyNewSetSettings(set.settingsText);
   }
 
-  SearchRunOptions options;
-  options.maxSourceResults = static_cast<int>(librarySettings_.maxSourceResults);
-  options.portable = application_.portable();
-  options.readOnly = readOnly_;
-  searchRun_ = std::make_unique<SearchRun>(options, searchEvents_.get());
+  CreateSearchRun();
   LoadCategoriesAndSources();
-  std::shared_ptr<const LibraryStore> store = library_;
-  searchRun_->SetKnownUrlCheck([store](const std::u16string& url) { return store->readMarks(url) != UrlMarks{}; });
   if (!readOnly_) StartPipeline();
+  {
+    std::lock_guard lock(jobMutex_);
+    acceptingJobs_ = true;
+  }
 
   currentCategory_ = 0;
   listener_.LibraryChanged();
@@ -273,6 +271,8 @@ void CTesserin2Doc::LoadCategoriesAndSources() {
 }
 
 void CTesserin2Doc::BuildSources(SourceDefinitions definitions) {
+  // A source thread that outlived the wait for it still uses the old table.
+  if (sourceTable_ && searchRun_->runningSourceCount() > 0) retiredTables_.push_back(std::move(sourceTable_));
   sourceTable_ = std::make_unique<SourceTable>();
   const std::filesystem::path sourcesDirectory = application_.paths().programData / kSourcesDirectoryName;
   if (readOnly_) {
@@ -284,10 +284,15 @@ void CTesserin2Doc::BuildSources(SourceDefinitions definitions) {
   for (auto& [name, definition] : definitions) sourceTable_->AddDefinition(std::move(definition));
   for (const std::u16string& id : sourceTable_->identities())
     if (auto* source = dynamic_cast<LibrarySource*>(sourceTable_->find(id))) source->attachLibrary(library_);
+  searchRun_->SetSources(tableSources());
+}
+
+SourceMap CTesserin2Doc::tableSources() const {
+  // The table owns the sources and outlives every search of the run.
   SourceMap sources;
   for (const std::u16string& id : sourceTable_->identities())
     sources[id] = std::shared_ptr<SearchSource>(std::shared_ptr<SearchSource>(), sourceTable_->find(id));
-  searchRun_->SetSources(std::move(sources));
+  return sources;
 }
 
 void CTesserin2Doc::SetCategories(CategorySet set, SourceDefinitions definitions, bool save) {
@@ -318,6 +323,30 @@ void CTesserin2Doc::ApplyLibrarySettings() {
   termFilter_ = std::make_unique<TermFilter>(filterOptions);
 }
 
+void CTesserin2Doc::CreateSearchRun() {
+  SearchRunOptions options;
+  options.maxSourceResults = static_cast<int>(librarySettings_.maxSourceResults);
+  options.portable = application_.portable();
+  options.readOnly = readOnly_;
+  searchRun_ = std::make_unique<SearchRun>(options, searchEvents_.get());
+  std::shared_ptr<const LibraryStore> store = library_;
+  searchRun_->SetKnownUrlCheck([store](const std::u16string& url) { return store->readMarks(url) != UrlMarks{}; });
+}
+
+void CTesserin2Doc::SetMaxSourceResults(uint32_t count) {
+  searchRun_->StopSearch();
+  searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  StopResultJobs();
+  // The pipeline asks the run for the current search number: it stops
+  // while the run is replaced.
+  const bool restart = pipeline_ != nullptr;
+  StopPipeline();
+  librarySettings_.maxSourceResults = count;
+  CreateSearchRun();
+  searchRun_->SetSources(tableSources());
+  if (restart) StartPipeline();
+}
+
 void CTesserin2Doc::StartPipeline() {
   PipelineLibrary library;
   library.store = library_.get();
@@ -346,6 +375,26 @@ void CTesserin2Doc::StopPipeline() {
   pipeline_.reset();
 }
 
+OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
+  if (!library_ || readOnly_ || !mainIndex_) return {};
+  searchRun_->StopSearch();
+  searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  StopResultJobs();
+  DocumentIdSet removed;
+  if (pipeline_) {
+    for (uint32_t id : pipeline_->removalLog().pending()) removed.insert(id);
+    StopPipeline();
+  }
+  const uint32_t cacheKb = application_.settings().indexCacheSize;
+  mainIndex_.reset();
+  OptimiseResult result =
+      Optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed, progress);
+  OpenedMainIndex reopened = OpenMainIndex(directory_, false, cacheKb);
+  if (reopened.index && reopened.index->isValid() && !reopened.invalidHeader) mainIndex_ = std::move(reopened.index);
+  StartPipeline();
+  return result;
+}
+
 bool CTesserin2Doc::WaitForContent(std::chrono::milliseconds timeout) {
   return !pipeline_ || pipeline_->waitUntilIdle(timeout);
 }
@@ -356,7 +405,7 @@ void CTesserin2Doc::CloseLibrary() {
   // Source threads end at their next page; one stuck on the network is
   // left to its time-out rather than holding the program.
   searchRun_->WaitUntilIdle(std::chrono::seconds(35));
-  StopResultJobs();
+  StopResultJobs(false);
   StopPipeline();
   if (!readOnly_) {
     SaveHistory();
@@ -468,6 +517,9 @@ void CTesserin2Doc::RebuildResults() {
   spec.sortOrder = sortOrder_;
   {
     std::lock_guard lock(jobMutex_);
+    // A source thread that outlived the close must not start a job on a
+    // library that is going away.
+    if (!acceptingJobs_) return;
     pendingJob_ = std::move(job);
     ++jobGeneration_;  // the running job stops at its next entry
   }
@@ -498,8 +550,9 @@ void CTesserin2Doc::ResultJobThread() {
   }
 }
 
-void CTesserin2Doc::StopResultJobs() {
+void CTesserin2Doc::StopResultJobs(bool acceptMore) {
   std::unique_lock lock(jobMutex_);
+  acceptingJobs_ = acceptMore;
   pendingJob_.reset();
   ++jobGeneration_;
   jobDone_.wait(lock, [this] { return !jobRunning_; });

@@ -20,6 +20,7 @@
 #include "app/prompter.h"
 #include "formats/category_set.h"
 #include "formats/source_table.h"
+#include "index/index_optimiser.h"
 #include "index/term_filter.h"
 #include "pipeline/content_pipeline.h"
 #include "platform/library_lock.h"
@@ -103,6 +104,9 @@ class CTesserin2Doc {
   // Searches every category's sources once, recording into "raw_results.zset".
   void SearchAllCategories(const std::u16string& terms);
   void StopSearch();
+  // Asks each source for `count` results from now on instead of the
+  // library's "maxSourceResults" (not stored). Stops a running search.
+  void SetMaxSourceResults(uint32_t count);
   // Waits until no source thread runs; false when `timeout` passed first.
   bool WaitForSearch(std::chrono::milliseconds timeout);
   const SearchRun& searchRun() const { return *searchRun_; }
@@ -129,7 +133,8 @@ class CTesserin2Doc {
 
   UrlMarks Marks(const std::u16string& url) const;
   // Sets or toggles the permanent mark; a page not yet in the main index is
-  // indexed now. False when read-only or the library has no such URL.
+  // indexed now. A URL the library has not stored yet keeps the mark for
+  // when it is. False when read-only.
   bool SetPermanent(const std::u16string& url, bool value, bool toggle = false);
   // Pins, unpins or toggles; pinned URLs lead every list while the library
   // stays open. Works in read-only mode too (nothing is written).
@@ -166,6 +171,11 @@ class CTesserin2Doc {
   // once without a pipeline, false when `timeout` passed first.
   bool WaitForContent(std::chrono::milliseconds timeout);
 
+  // Rewrites the main index into a compact copy without the postings of
+  // documents removed from the library. The pipeline stops meanwhile and
+  // starts again. Failed with nothing changed when read-only.
+  OptimiseResult OptimizeIndex(const std::function<void(int percent)>& progress = {});
+
   // ---- what the content pipeline and the tools share ----------------------
 
   std::shared_ptr<LibraryStore> library() const { return library_; }
@@ -187,13 +197,16 @@ class CTesserin2Doc {
   void BuildSources(SourceDefinitions definitions);
   void ApplyNewSetSettings(const std::u16string& settingsText);
   void ApplyLibrarySettings();
+  void CreateSearchRun();
+  SourceMap tableSources() const;
   void MarkReadOnly(std::u16string reason);
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
   void StopPipeline();
   void SaveHistory() const;
   void ResultJobThread();
-  void StopResultJobs();
+  // Waits for the running job; `acceptMore` false refuses new ones until a library opens.
+  void StopResultJobs(bool acceptMore = true);
 
   Application& application_;
   DocumentListener& listener_;
@@ -216,6 +229,7 @@ class CTesserin2Doc {
 
   CategorySet categories_;
   std::unique_ptr<SourceTable> sourceTable_;
+  std::vector<std::unique_ptr<SourceTable>> retiredTables_;
   std::atomic<size_t> currentCategory_{0};
   std::unique_ptr<SearchRun> searchRun_;
   std::unique_ptr<ContentPipeline> pipeline_;
@@ -244,6 +258,7 @@ class CTesserin2Doc {
   std::optional<PendingJob> pendingJob_;     // guarded by jobMutex_
   bool jobRunning_ = false;                  // guarded by jobMutex_
   bool jobThreadEnding_ = false;             // guarded by jobMutex_
+  bool acceptingJobs_ = true;                // guarded by jobMutex_; false while (re)opening or closed
   std::atomic<int> jobGeneration_{0};
   std::thread jobThread_;
 };

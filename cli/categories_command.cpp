@@ -8,6 +8,7 @@
 
 #include "cli/category_sources.h"
 #include "cli/command.h"
+#include "cli/json_output.h"
 #include "cli/source_catalog.h"
 #include "formats/builtin_category_sets.h"
 #include "formats/category_set_file.h"
@@ -20,22 +21,10 @@
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kList;
-extern const CommandRegistration kShow;
-extern const CommandRegistration kBuiltin;
-extern const CommandRegistration kLoad;
-extern const CommandRegistration kSave;
-
-const char kOptionsUsage[] = "[--library DIR] [--set FILE]";
-
-std::string utf8(const std::u16string& text) { return toNarrow(text, kCodePageUtf8); }
-
 const char* viewName(int mode) { return mode == 1 ? "list" : mode == 2 ? "tiled" : "default"; }
 
-int runList(CommandContext& context) {
-  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
-  if (!context.args.error().empty()) return usageError(kList, context.err, context.args.error());
-  if (!context.args.positionals().empty()) return usageError(kList, context.err, "no arguments expected");
+int runList(const CategorySetChoice& choice, CommandContext& context) {
+  std::optional<LoadedCategories> loaded = loadCategories(choice, context.err);
   if (!loaded) return 1;
   for (const Category& category : loaded->set.categories)
     context.out << utf8(category.name) << '\t' << category.references.size() << " sources\t"
@@ -43,13 +32,15 @@ int runList(CommandContext& context) {
   return 0;
 }
 
-int runShow(CommandContext& context) {
-  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
-  std::vector<std::string> names = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kShow, context.err, context.args.error());
-  if (names.size() != 1) return usageError(kShow, context.err, "expected one category name");
+struct ShowArguments {
+  CategorySetChoice choice;
+  std::string name;
+};
+
+int runShow(const ShowArguments& args, CommandContext& context) {
+  std::optional<LoadedCategories> loaded = loadCategories(args.choice, context.err);
   if (!loaded) return 1;
-  std::u16string wanted = toWide(names[0], kCodePageUtf8);
+  std::u16string wanted = toWide(args.name, kCodePageUtf8);
   for (const Category& category : loaded->set.categories) {
     if (!equalsIgnoringCase(category.name, wanted)) continue;
     context.out << "category: " << utf8(category.name) << "\nview: " << viewName(category.viewMode) << '\n';
@@ -60,21 +51,14 @@ int runShow(CommandContext& context) {
     }
     return 0;
   }
-  context.err << "brambel-cli: no category named \"" << names[0] << "\"\n";
+  context.err << "brambel-cli: no category named \"" << args.name << "\"\n";
   return 1;
 }
 
-int runBuiltin(CommandContext& context) {
-  std::vector<std::string> words = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kBuiltin, context.err, context.args.error());
-  if (words.size() != 1) return usageError(kBuiltin, context.err, "expected one resource number");
-  std::optional<BuiltInSet> set;
-  try {
-    set = findBuiltInSet(std::stoi(words[0]));
-  } catch (const std::exception&) {
-  }
+int runBuiltin(int resource, CommandContext& context) {
+  std::optional<BuiltInSet> set = findBuiltInSet(resource);
   if (!set) {
-    context.err << "brambel-cli: no built-in set " << words[0] << " (there are";
+    context.err << "brambel-cli: no built-in set " << resource << " (there are";
     for (const BuiltInSet& each : builtInSets()) context.err << ' ' << each.resourceId;
     context.err << ")\n";
     return 1;
@@ -83,18 +67,19 @@ int runBuiltin(CommandContext& context) {
   return 0;
 }
 
-int runLoad(CommandContext& context) {
-  std::optional<std::string> library = context.args.option("library");
-  std::vector<std::string> files = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kLoad, context.err, context.args.error());
-  if (files.size() != 1) return usageError(kLoad, context.err, "expected one category set FILE");
+struct LoadArguments {
+  std::optional<std::string> library;
+  std::string source;
+};
+
+int runLoad(const LoadArguments& args, CommandContext& context) {
   std::optional<std::string> text;
-  if (files[0].rfind("http://", 0) == 0 || files[0].rfind("https://", 0) == 0) {
+  if (args.source.rfind("http://", 0) == 0 || args.source.rfind("https://", 0) == 0) {
     std::string body;
-    if (fetchPage(toWide(files[0], kCodePageUtf8), body) && !body.empty()) text = std::move(body);
-    else context.err << "brambel-cli: Error fetching categories from url: " << files[0] << "\n";
+    if (fetchPage(toWide(args.source, kCodePageUtf8), body) && !body.empty()) text = std::move(body);
+    else context.err << "brambel-cli: Error fetching categories from url: " << args.source << "\n";
   } else {
-    text = readInput(files[0], context.err);
+    text = readInput(args.source, context.err);
   }
   if (!text) return 1;
 
@@ -104,7 +89,7 @@ int runLoad(CommandContext& context) {
   SourceTable table(sourceRegistry());
   table.BuildSourceTable(sourcesDirectory());
   for (auto& [name, definition] : definitions) table.AddDefinition(definition);
-  std::filesystem::path directory = libraryDirectoryOf(library);
+  std::filesystem::path directory = libraryDirectoryOf(args.library);
   if (!table.SaveSourceDirectory(sourcesDirectory()) || !saveLibraryCategories(set, directory, table)) {
     context.err << "brambel-cli: cannot write the categories of " << directory.string() << "\n";
     return 1;
@@ -113,36 +98,60 @@ int runLoad(CommandContext& context) {
   return 0;
 }
 
-int runSave(CommandContext& context) {
-  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
-  std::vector<std::string> files = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kSave, context.err, context.args.error());
-  if (files.size() != 1) return usageError(kSave, context.err, "expected one output FILE");
+struct SaveArguments {
+  CategorySetChoice choice;
+  std::string file;
+};
+
+int runSave(const SaveArguments& args, CommandContext& context) {
+  std::optional<LoadedCategories> loaded = loadCategories(args.choice, context.err);
   if (!loaded) return 1;
-  if (files[0] == "-") {
+  if (args.file == "-") {
     context.out << utf8(FormatCategorySet(loaded->set, *loaded->table));
     return 0;
   }
-  if (!WriteCategorySet(loaded->set, files[0], *loaded->table)) {
-    context.err << "brambel-cli: cannot write " << files[0] << "\n";
+  if (!WriteCategorySet(loaded->set, args.file, *loaded->table)) {
+    context.err << "brambel-cli: cannot write " << args.file << "\n";
     return 1;
   }
   return 0;
 }
 
-const CommandRegistration kList{"categories", "list", kOptionsUsage,
-                                "list the categories of a library's category set (or of --set FILE)", &runList};
-const CommandRegistration kShow{"categories", "show", std::string("NAME ") + kOptionsUsage,
-                                "show one category's sources and the names they resolve to", &runShow};
-const CommandRegistration kBuiltin{"categories", "builtin", "RESOURCE",
-                                   "print a built-in category set (2, 6, 114, 115 or 116)", &runBuiltin};
-const CommandRegistration kLoad{"categories", "load", "FILE|URL [--library DIR]",
-                                "replace a library's categories with a set file or URL, keeping its sources",
-                                &runLoad};
-const CommandRegistration kSave{"categories", "save", std::string("FILE ") + kOptionsUsage,
-                                "write a library's category set with its user-defined sources to FILE (- for "
-                                "standard output)",
-                                &runSave};
+const CommandRegistration kCategories([](CommandLine& line) {
+  CLI::App& group = line.group("categories", "the category set of a library (or of --set FILE)");
+
+  auto list = std::make_shared<CategorySetChoice>();
+  list->addOptions(line.command(group, "list", "list the categories of a library's category set (or of --set FILE)",
+                                [list](CommandContext& context) { return runList(*list, context); }));
+
+  auto show = std::make_shared<ShowArguments>();
+  CLI::App& showCommand = line.command(group, "show", "show one category's sources and the names they resolve to",
+                                       [show](CommandContext& context) { return runShow(*show, context); });
+  show->choice.addOptions(showCommand);
+  showCommand.add_option("NAME", show->name, "the category, case ignored")->required();
+
+  auto resource = std::make_shared<int>();
+  line.command(group, "builtin", "print a built-in category set (2, 6, 114, 115 or 116)",
+               [resource](CommandContext& context) { return runBuiltin(*resource, context); })
+      .add_option("RESOURCE", *resource, "the number of the built-in set")
+      ->required();
+
+  auto load = std::make_shared<LoadArguments>();
+  CLI::App& loadCommand =
+      line.command(group, "load", "replace a library's categories with a set file or URL, keeping its sources",
+                   [load](CommandContext& context) { return runLoad(*load, context); });
+  loadCommand.add_option("--library", load->library, "the library folder (default: the default library)")
+      ->type_name("DIR");
+  loadCommand.add_option("SET", load->source, "the category set: a FILE or an http(s) URL")->required();
+
+  auto save = std::make_shared<SaveArguments>();
+  CLI::App& saveCommand =
+      line.command(group, "save",
+                   "write a library's category set with its user-defined sources to FILE (- for standard output)",
+                   [save](CommandContext& context) { return runSave(*save, context); });
+  save->choice.addOptions(saveCommand);
+  saveCommand.add_option("FILE", save->file, "where to write the set")->required();
+});
 
 }  // namespace
 }  // namespace brambel::cli

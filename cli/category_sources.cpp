@@ -34,9 +34,15 @@ std::filesystem::path libraryDirectoryOf(const std::optional<std::string>& libra
   return library ? std::filesystem::path(*library) : dataDirectory() / "Default Library";
 }
 
-std::optional<LoadedCategories> loadCategories(ArgumentList& args, std::ostream& err) {
-  std::optional<std::string> library = args.option("library");
-  std::optional<std::string> setFile = args.option("set");
+void CategorySetChoice::addOptions(CLI::App& command) {
+  command.add_option("--library", library, "the library folder (default: the default library)")->type_name("DIR");
+  command.add_option("--set", setFile, "a category set file instead of the library's (- for standard input)")
+      ->type_name("FILE");
+}
+
+std::optional<LoadedCategories> loadCategories(const CategorySetChoice& choice, std::ostream& err) {
+  const std::optional<std::string>& library = choice.library;
+  const std::optional<std::string>& setFile = choice.setFile;
   LoadedCategories loaded;
   loaded.libraryDirectory = libraryDirectoryOf(library);
   if (library && !setFile && !std::filesystem::is_directory(loaded.libraryDirectory))

@@ -35,11 +35,20 @@ std::filesystem::path sourcesDirectory();
 // The library `--library` names, else the default library.
 std::filesystem::path libraryDirectoryOf(const std::optional<std::string>& library);
 
-// Takes --library and --set from `args` and reads the set: the FILE of --set,
+// Which category set a command works on: --library DIR and --set FILE.
+struct CategorySetChoice {
+  std::optional<std::string> library;
+  std::optional<std::string> setFile;
+
+  // Declares --library and --set on `command`.
+  void addOptions(CLI::App& command);
+};
+
+// Reads the set `choice` names: the FILE of --set,
 // else the library's "categories.zcat", the program data directory's, or the
 // default built-in set (a library directory that does not exist yet reads as
 // an empty library). Reads only: nothing is created. Writes a one-line
 // message to `err` and returns nothing when the set cannot be had.
-std::optional<LoadedCategories> loadCategories(ArgumentList& args, std::ostream& err);
+std::optional<LoadedCategories> loadCategories(const CategorySetChoice& choice, std::ostream& err);
 
 }  // namespace brambel::cli

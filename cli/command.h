@@ -1,77 +1,103 @@
 #pragma once
 
+#include <CLI/CLI.hpp>
+
+#include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
+
+// brambel-cli's commands, on CLI11.
+//
+// Every command file adds its commands itself, from a static registration in
+// that file, so a new command is a new file and touches no other:
+//
+//   namespace {
+//   struct FetchArguments {
+//     std::string url;
+//     std::optional<uint32_t> maxBytes;
+//   };
+//
+//   int runFetch(const FetchArguments& args, CommandContext& context) {
+//     ...                      // writes to context.out / context.err
+//     return 0;                // exit status: 0 done, 1 failed, 2 usage error
+//   }
+//
+//   const CommandRegistration kFetch([](CommandLine& line) {
+//     auto args = std::make_shared<FetchArguments>();
+//     CLI::App& fetch = line.command(line.program(), "fetch", "fetch a page ...",
+//                                    [args](CommandContext& context) { return runFetch(*args, context); });
+//     fetch.add_option("URL", args->url, "the page")->required();
+//     fetch.add_option("--max-bytes", args->maxBytes, "stop after N bytes");
+//   });
+//   }  // namespace
+//
+// A command of a group ("index add") is added under `line.group("index", ...)`;
+// any file may add to any group. Options are parsed into the arguments object
+// before the action runs; an action reports a usage error it finds itself
+// with `context.usageError(...)`. `--help` is generated for the program, every
+// group and every command from the options as declared, so every option
+// needs a description and every value a type name (`->type_name("DIR")`, or
+// the positional's own name).
 
 namespace brambel::cli {
 
-// The words of one command after its name, taken apart as the command asks
-// for its options. Options are written "--name VALUE" or "--name=VALUE";
-// whatever is not taken as an option is a positional argument.
-class ArgumentList {
+// What a running command writes to, and its place on the command line.
+struct CommandContext {
+  const CLI::App& command;
+  std::ostream& out;
+  std::ostream& err;
+
+  // Writes the message and the command's usage to `err`; returns the exit
+  // status of a usage error.
+  int usageError(std::string_view message) const;
+};
+
+// What a command does once its whole line is parsed; answers the exit status.
+using CommandAction = std::function<int(CommandContext&)>;
+
+// The program's command tree with every registered command on it.
+class CommandLine {
  public:
-  explicit ArgumentList(std::vector<std::string> words);
+  CommandLine();
+  CommandLine(const CommandLine&) = delete;
+  CommandLine& operator=(const CommandLine&) = delete;
 
-  // Takes "--name" if present.
-  bool flag(std::string_view name);
-  // Takes the last "--name VALUE"; records an error when the value is missing.
-  std::optional<std::string> option(std::string_view name);
-  // Takes every "--name VALUE", in order.
-  std::vector<std::string> options(std::string_view name);
-  // Takes "--name N" as a non-negative integer; records an error when it is not one.
-  std::optional<long long> number(std::string_view name);
+  // `brambel-cli` itself: single commands ("fetch") and groups hang below it.
+  CLI::App& program() { return program_; }
+  // The group `name` below the program, made on first use (a later non-empty
+  // description replaces an empty one).
+  CLI::App& group(const std::string& name, const std::string& description);
+  // Adds the command `name` below `parent` ("inspect" or the program).
+  CLI::App& command(CLI::App& parent, const std::string& name, const std::string& description,
+                    CommandAction action);
 
-  // The remaining words. Any word left that looks like an option ("--x")
-  // is recorded as an unknown option.
-  std::vector<std::string> positionals();
-
-  // Empty when every option was understood, else a one-line message.
-  const std::string& error() const { return error_; }
+  // Parses `argv` and runs the chosen command: its exit status, 0 after
+  // help, 2 for a usage error. Only the global options are applied here.
+  int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
  private:
-  std::vector<std::string> words_;
-  std::string error_;
+  CLI::App program_;
+  std::vector<std::string> connectTo_;
+  std::map<const CLI::App*, CommandAction> actions_;
 };
+
+// A file's commands, added to every CommandLine that is made.
+struct CommandRegistration {
+  explicit CommandRegistration(std::function<void(CommandLine&)> add);
+};
+
+// "brambel-cli inspect path [--nested] ... PATH [FILE]": how `command` is
+// written, made from its declared options.
+std::string usageOf(const CLI::App& command);
+
+// Accepts a whole number of 0 or more (shown as N).
+const CLI::Validator& nonNegativeNumber();
 
 // The bytes of FILE, or of standard input when `path` is empty or "-".
 // Returns nothing and writes a one-line message to `err` when it cannot be read.
 std::optional<std::string> readInput(const std::optional<std::string>& path, std::ostream& err);
-
-struct CommandContext {
-  ArgumentList& args;
-  std::ostream& out;
-  std::ostream& err;
-};
-
-using CommandFunction = int (*)(CommandContext&);
-
-// A command makes itself known from its own file:
-//   static const CommandRegistration kFetch{"fetch", "", "URL [--max-bytes N]", "...", &runFetch};
-// `name` is empty for a command that is its group ("fetch"), else the second
-// word ("inspect text").
-struct CommandRegistration {
-  CommandRegistration(std::string group, std::string name, std::string usage, std::string summary,
-                      CommandFunction run);
-  std::string group;
-  std::string name;
-  std::string usage;
-  std::string summary;
-  CommandFunction run;
-};
-
-const std::vector<const CommandRegistration*>& registeredCommands();
-
-// Writes "usage: brambel-cli ..." for `command` and returns the exit status
-// for a usage error.
-int usageError(const CommandRegistration& command, std::ostream& err, std::string_view message);
-
-// The positional words, between `least` and `most` of them; nothing (with
-// `status` set to the usage error's) when an option was not understood or
-// the count is wrong.
-std::optional<std::vector<std::string>> takeWords(CommandContext& context, const CommandRegistration& command,
-                                                  size_t least, size_t most, int& status);
 
 }  // namespace brambel::cli

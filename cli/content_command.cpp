@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/json_output.h"
 #include "store/content_file.h"
 #include "store/index_file.h"
 #include "store/source_index_text.h"
@@ -12,93 +13,68 @@
 #include "store/source_stats.h"
 #include "store/source_text.h"
 #include "store/term_offsets.h"
-#include "toolkit/json_writer.h"
 
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kDump;
-
 using Field = ContentFile::Field;
 
-std::string headerJson(const ContentFile& file) {
-  return JsonObjectWriter()
-      .add("version", file.u32(static_cast<Field>(0)))
-      .add("resultOffset", file.offset(Field::ResultOffset))
-      .add("resultTrailingStrings", file.u32(Field::ResultTrailingStrings))
-      .add("pageOffset", file.offset(Field::PageOffset))
-      .add("pageLength", file.u32(Field::PageLength))
-      .add("termsOffset", file.offset(Field::TermsOffset))
-      .add("statsFlag", file.u32(Field::StatsFlag))
-      .add("statsOffset", file.offset(Field::StatsOffset))
-      .add("indexTextSize", file.u32(Field::IndexTextSize))
-      .add("indexTextOffset", file.offset(Field::IndexTextOffset))
-      .add("linksOffset", file.offset(Field::LinksOffset))
-      .str();
+Json headerJson(const ContentFile& file) {
+  return {{"version", file.u32(static_cast<Field>(0))},
+          {"resultOffset", file.offset(Field::ResultOffset)},
+          {"resultTrailingStrings", file.u32(Field::ResultTrailingStrings)},
+          {"pageOffset", file.offset(Field::PageOffset)},
+          {"pageLength", file.u32(Field::PageLength)},
+          {"termsOffset", file.offset(Field::TermsOffset)},
+          {"statsFlag", file.u32(Field::StatsFlag)},
+          {"statsOffset", file.offset(Field::StatsOffset)},
+          {"indexTextSize", file.u32(Field::IndexTextSize)},
+          {"indexTextOffset", file.offset(Field::IndexTextOffset)},
+          {"linksOffset", file.offset(Field::LinksOffset)}};
 }
 
-std::string resultJson(const SourceResult& result) {
-  return JsonObjectWriter()
-      .add("url", result.url)
-      .add("title", result.title)
-      .add("description", result.description)
-      .add("text4", result.text4)
-      .add("contentDate", result.contentDate)
-      .add("loadDate", result.loadDate)
-      .add("number3", result.number3)
-      .add("text1", result.text1)
-      .add("imageUrl", result.imageUrl)
-      .add("text7", result.text7)
-      .str();
+Json storedResultJson(const SourceResult& result) {
+  return {{"url", utf8(result.url)},         {"title", utf8(result.title)},
+          {"description", utf8(result.description)}, {"text4", utf8(result.text4)},
+          {"contentDate", result.contentDate},   {"loadDate", result.loadDate},
+          {"number3", result.number3},           {"text1", utf8(result.text1)},
+          {"imageUrl", utf8(result.imageUrl)},   {"text7", utf8(result.text7)}};
 }
 
-std::string linksJson(const SourceLinks& links) {
-  std::string array = "[";
-  for (const auto& [url, text] : links.links) {
-    if (array.size() > 1) array += ",";
-    array += JsonObjectWriter().add("url", url).add("text", text).str();
-  }
-  return array + "]";
+Json linksJson(const SourceLinks& links) {
+  Json array = Json::array();
+  for (const auto& [url, text] : links.links) array.push_back({{"url", utf8(url)}, {"text", utf8(text)}});
+  return array;
 }
 
-std::string termsJson(const TermOffsets& offsets) {
-  std::string object = "{";
-  for (const auto& [term, positions] : offsets.terms()) {
-    if (object.size() > 1) object += ",";
-    appendJsonString(object, term);
-    object += ":[";
-    for (size_t i = 0; i < positions.size(); ++i) object += (i ? "," : "") + std::to_string(positions[i]);
-    object += "]";
-  }
-  return object + "}";
+Json termsJson(const TermOffsets& offsets) {
+  Json object = Json::object();
+  for (const auto& [term, positions] : offsets.terms()) object[utf8(term)] = positions;
+  return object;
 }
+
+const Json kUnreadable{{"error", "unreadable"}};
 
 // The term section holds either a per-document index section or a term
 // offsets list; an index section is recognised by a valid header.
-std::string termSectionJson(const std::string& path, const ContentFile& file, bool& damaged) {
+Json termSectionJson(const std::string& path, const ContentFile& file, bool& damaged) {
   const uint64_t offset = file.offset(Field::TermsOffset);
   IndexFileOptions options;
   options.readOnly = true;
   IndexFile table(path, offset, options);
   if (table.isValid()) {
-    return JsonObjectWriter()
-        .add("kind", "table")
-        .add("prefixLength", table.prefixLength())
-        .add("minimumDegree", table.geometry().minDegree)
-        .add("empty", table.isEmpty())
-        .str();
+    return {{"kind", "table"},
+            {"prefixLength", table.prefixLength()},
+            {"minimumDegree", table.geometry().minDegree},
+            {"empty", table.isEmpty()}};
   }
   TermOffsets offsets;
-  if (offsets.ReadFrom(file)) return JsonObjectWriter().add("kind", "offsets").addRaw("terms", termsJson(offsets)).str();
+  if (offsets.ReadFrom(file)) return {{"kind", "offsets"}, {"terms", termsJson(offsets)}};
   damaged = true;
-  return R"({"error":"unreadable"})";
+  return kUnreadable;
 }
 
-int runDump(CommandContext& context) {
-  auto words = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kDump, context.err, context.args.error());
-  if (words.size() != 1) return usageError(kDump, context.err, "expected one FILE");
-  const std::string& path = words[0];
+int runDump(const std::string& path, CommandContext& context) {
   if (!std::filesystem::is_regular_file(path)) {
     context.err << "brambel-cli: " << path << ": no such file\n";
     return 1;
@@ -109,42 +85,44 @@ int runDump(CommandContext& context) {
     return 1;
   }
   bool damaged = false;
-  JsonObjectWriter dump;
-  dump.add("size", file.size()).addRaw("header", headerJson(file));
+  Json dump{{"size", file.size()}, {"header", headerJson(file)}};
   // Each present section is decoded; one that cannot be is reported as such.
   auto section = [&](std::string_view name, Field offsetField, auto&& describe) {
     if (file.offset(offsetField) == 0) return;
-    std::string json = describe();
-    if (json.empty()) {
+    std::optional<Json> json = describe();
+    if (!json) {
       damaged = true;
-      json = R"({"error":"unreadable"})";
+      json = kUnreadable;
     }
-    dump.addRaw(name, json);
+    dump[name] = std::move(*json);
   };
-  section("result", Field::ResultOffset, [&] {
+  section("result", Field::ResultOffset, [&]() -> std::optional<Json> {
     SourceResultRecord record;
-    return record.ReadFrom(file) ? resultJson(record.result) : std::string();
+    if (!record.ReadFrom(file)) return std::nullopt;
+    return storedResultJson(record.result);
   });
-  section("page", Field::PageOffset, [&] {
+  section("page", Field::PageOffset, [&]() -> std::optional<Json> {
     SourceText text;
-    if (!text.ReadFrom(file)) return std::string();
-    return JsonObjectWriter().add("size", text.bytes.size()).add("text", text.bytes).str();
+    if (!text.ReadFrom(file)) return std::nullopt;
+    return Json{{"size", text.bytes.size()}, {"text", text.bytes}};
   });
-  section("terms", Field::TermsOffset, [&] { return termSectionJson(path, file, damaged); });
-  section("stats", Field::StatsOffset, [&] {
+  section("terms", Field::TermsOffset, [&]() -> std::optional<Json> { return termSectionJson(path, file, damaged); });
+  section("stats", Field::StatsOffset, [&]() -> std::optional<Json> {
     SourceStats stats;
-    if (!stats.ReadFrom(file)) return std::string();
-    return JsonObjectWriter().add("w", stats.w).add("t", stats.t).add("l", stats.l).str();
+    if (!stats.ReadFrom(file)) return std::nullopt;
+    return Json{{"w", stats.w}, {"t", stats.t}, {"l", stats.l}};
   });
-  section("indexText", Field::IndexTextOffset, [&] {
+  section("indexText", Field::IndexTextOffset, [&]() -> std::optional<Json> {
     SourceIndexText text;
-    return text.ReadFrom(file) ? JsonObjectWriter().add("text", text.text).str() : std::string();
+    if (!text.ReadFrom(file)) return std::nullopt;
+    return Json{{"text", utf8(text.text)}};
   });
-  section("links", Field::LinksOffset, [&] {
+  section("links", Field::LinksOffset, [&]() -> std::optional<Json> {
     SourceLinks links;
-    return links.ReadFrom(file) ? linksJson(links) : std::string();
+    if (!links.ReadFrom(file)) return std::nullopt;
+    return linksJson(links);
   });
-  context.out << dump.str() << "\n";
+  context.out << jsonText(dump) << "\n";
   if (damaged) {
     context.err << "brambel-cli: " << path << ": some sections are damaged\n";
     return 1;
@@ -152,9 +130,14 @@ int runDump(CommandContext& context) {
   return 0;
 }
 
-const CommandRegistration kDump{"content", "dump", "FILE",
-                                "the header and every section of a library content file, as one JSON object",
-                                &runDump};
+const CommandRegistration kDump([](CommandLine& line) {
+  auto path = std::make_shared<std::string>();
+  line.command(line.group("content", "the library's content files"), "dump",
+               "the header and every section of a library content file, as one JSON object",
+               [path](CommandContext& context) { return runDump(*path, context); })
+      .add_option("FILE", *path, "the content file")
+      ->required();
+});
 
 }  // namespace
 }  // namespace brambel::cli

@@ -1,7 +1,6 @@
 // brambel-cli fetch: one GET or POST as the program's one-shot page fetch
 // makes it (gzip undone, cookies collected, redirects reported, not followed).
 #include <iostream>
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -12,41 +11,42 @@
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kFetch;
+struct FetchArguments {
+  std::string url;
+  uint32_t maxBytes = 0;
+  std::optional<std::string> post;
+  std::optional<std::string> cookie;
+};
 
-int runFetch(CommandContext& context) {
-  ArgumentList& args = context.args;
-  std::optional<long long> maxBytes = args.number("max-bytes");
-  std::optional<std::string> post = args.option("post");
-  std::optional<std::string> cookie = args.option("cookie");
-  std::vector<std::string> positionals = args.positionals();
-  if (!args.error().empty()) return usageError(kFetch, context.err, args.error());
-  if (positionals.size() != 1) return usageError(kFetch, context.err, "expected one URL");
-  if (maxBytes && *maxBytes > std::numeric_limits<uint32_t>::max())
-    return usageError(kFetch, context.err, "--max-bytes is at most 4294967295");
-
-  std::u16string url = toWide(positionals[0], kCodePageUtf8);
-  std::u16string cookies = cookie ? toWide(*cookie, kCodePageUtf8) : u"";
-  std::u16string postData = post ? toWide(*post, kCodePageUtf8) : u"";
+int runFetch(const FetchArguments& args, CommandContext& context) {
+  std::u16string url = toWide(args.url, kCodePageUtf8);
+  std::u16string cookies = args.cookie ? toWide(*args.cookie, kCodePageUtf8) : u"";
+  std::u16string postData = args.post ? toWide(*args.post, kCodePageUtf8) : u"";
   std::string body;
   int status = 0;
-  bool fetched = fetchPage(url, body, static_cast<uint32_t>(maxBytes.value_or(0)), &cookies,
-                           post ? &postData : nullptr, &status);
+  bool fetched = fetchPage(url, body, args.maxBytes, &cookies, args.post ? &postData : nullptr, &status);
   context.out << body;
   context.out.flush();
   if (status != 0) context.err << "status: " << status << "\n";
   context.err << "cookies: " << toNarrow(cookies, kCodePageUtf8) << "\n";
   if (!fetched) {
-    context.err << "brambel-cli: fetch failed: " << positionals[0] << "\n";
+    context.err << "brambel-cli: fetch failed: " << args.url << "\n";
     return 1;
   }
   return 0;
 }
 
-const CommandRegistration kFetch{"fetch", "", "URL [--max-bytes N] [--post BODY] [--cookie STRING]",
-                                 "fetch a page (gzip decoded, redirects not followed); the body goes to "
-                                 "standard output, the status and the cookies it set to standard error",
-                                 &runFetch};
+const CommandRegistration kFetch([](CommandLine& line) {
+  auto args = std::make_shared<FetchArguments>();
+  CLI::App& fetch = line.command(line.program(), "fetch",
+                                 "fetch a page (gzip decoded, redirects not followed); the body goes to standard "
+                                 "output, the status and the cookies it set to standard error",
+                                 [args](CommandContext& context) { return runFetch(*args, context); });
+  fetch.add_option("--max-bytes", args->maxBytes, "stop reading after N bytes (0: no limit)")->type_name("N");
+  fetch.add_option("--post", args->post, "send BODY as a form POST instead of a GET")->type_name("BODY");
+  fetch.add_option("--cookie", args->cookie, "the Cookie header to send")->type_name("STRING");
+  fetch.add_option("URL", args->url, "the page to fetch")->required();
+});
 
 }  // namespace
 }  // namespace brambel::cli

@@ -29,14 +29,20 @@
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kAdd;
-extern const CommandRegistration kAddBatch;
-extern const CommandRegistration kQuery;
-extern const CommandRegistration kTerms;
-extern const CommandRegistration kPostings;
-extern const CommandRegistration kCheck;
-extern const CommandRegistration kOptimize;
-extern const CommandRegistration kRemove;
+// The words and options of every index command; each command declares the ones it takes.
+struct IndexArguments {
+  std::string index;
+  std::optional<std::string> file;
+  std::vector<std::string> words;
+  std::string term;
+  std::optional<uint32_t> id;
+  std::optional<size_t> max;
+  bool complete = false;
+  bool counts = false;
+  std::optional<std::string> batch;
+  std::optional<std::string> prefix;
+  std::string ids;
+};
 
 using Clock = std::chrono::steady_clock;
 
@@ -113,31 +119,22 @@ std::vector<WeightedTerm> termsOfText(const TermFilter& filter, const std::strin
   return DocumentTermTable(extracted.terms).WeightedTerms();
 }
 
-int runAdd(CommandContext& context) {
-  std::optional<long long> id = context.args.number("id");
-  int status = 0;
-  auto words = takeWords(context, kAdd, 1, 2, status);
-  if (!words) return status;
-  if (!id || !documentId(*id)) return usageError(kAdd, context.err, "--id must be a document id from 1 to 4294967295");
-  std::optional<std::string> text =
-      readInput(words->size() == 2 ? std::optional<std::string>((*words)[1]) : std::nullopt, context.err);
+int runAdd(const IndexArguments& args, CommandContext& context) {
+  std::optional<std::string> text = readInput(args.file, context.err);
   if (!text) return 1;
-  auto index = openForAdding(context, (*words)[0]);
+  auto index = openForAdding(context, args.index);
   if (!index) return 1;
-  if (!AddDocument(*index, termsOfText(TermFilter(), *text), *documentId(*id))) {
-    context.err << "brambel-cli: " << (*words)[0] << ": the document could not be added\n";
+  if (!AddDocument(*index, termsOfText(TermFilter(), *text), *args.id)) {
+    context.err << "brambel-cli: " << args.index << ": the document could not be added\n";
     return 1;
   }
   return 0;
 }
 
-int runAddBatch(CommandContext& context) {
-  int status = 0;
-  auto words = takeWords(context, kAddBatch, 2, 2, status);
-  if (!words) return status;
-  std::optional<std::string> list = readInput((*words)[1], context.err);
+int runAddBatch(const IndexArguments& args, CommandContext& context) {
+  std::optional<std::string> list = readInput(args.file, context.err);
   if (!list) return 1;
-  auto index = openForAdding(context, (*words)[0]);
+  auto index = openForAdding(context, args.index);
   if (!index) return 1;
 
   const TermFilter filter;
@@ -171,7 +168,7 @@ int runAddBatch(CommandContext& context) {
     long long value = 0;
     auto [end, error] = std::from_chars(line.data(), line.data() + std::min(tab, line.size()), value);
     if (tab == std::string::npos || error != std::errc() || end != line.data() + tab || !documentId(value)) {
-      context.err << "brambel-cli: " << (*words)[1] << ":" << lineNumber << ": expected ID<TAB>PATH\n";
+      context.err << "brambel-cli: " << *args.file << ":" << lineNumber << ": expected ID<TAB>PATH\n";
       return 1;
     }
     std::ifstream in(line.substr(tab + 1), std::ios::binary);
@@ -184,12 +181,12 @@ int runAddBatch(CommandContext& context) {
     batch.push_back({*documentId(value), termsOfText(filter, text)});
     batchBytes += text.size();
     if ((batch.size() >= kBatchDocuments || batchBytes >= kBatchBytes) && !flush()) {
-      context.err << "brambel-cli: " << (*words)[0] << ": documents could not be added\n";
+      context.err << "brambel-cli: " << args.index << ": documents could not be added\n";
       return 1;
     }
   }
   if (!flush()) {
-    context.err << "brambel-cli: " << (*words)[0] << ": documents could not be added\n";
+    context.err << "brambel-cli: " << args.index << ": documents could not be added\n";
     return 1;
   }
   const double seconds = std::max(std::chrono::duration<double>(Clock::now() - start).count(), 1e-9);
@@ -205,9 +202,9 @@ int runAddBatch(CommandContext& context) {
   return 0;
 }
 
-std::u16string joinWords(const std::vector<std::string>& words, size_t first) {
+std::u16string joinWords(const std::vector<std::string>& words) {
   std::string joined;
-  for (size_t i = first; i < words.size(); ++i) joined += (i > first ? " " : "") + words[i];
+  for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
   return toWide(joined, kCodePageUtf8);
 }
 
@@ -249,23 +246,19 @@ int runQueryBatch(CommandContext& context, IndexFile& index, const std::string& 
   return 0;
 }
 
-int runQuery(CommandContext& context) {
-  std::optional<long long> maximum = context.args.number("max");
-  const bool complete = context.args.flag("complete");
-  std::optional<std::string> batch = context.args.option("batch");
-  int status = 0;
-  auto words = takeWords(context, kQuery, batch ? 1 : 2, batch ? 1 : SIZE_MAX, status);
-  if (!words) return status;
-  auto index = openExisting(context, (*words)[0], false);
+int runQuery(const IndexArguments& args, CommandContext& context) {
+  if (args.batch.has_value() == !args.words.empty()) return context.usageError("give TERMS or --batch FILE");
+  auto index = openExisting(context, args.index, false);
   if (!index) return 1;
-  const size_t limit = maximum ? static_cast<size_t>(*maximum) : 5000;
-  if (batch) return runQueryBatch(context, *index, *batch, limit, complete);
+  const bool complete = args.complete;
+  const size_t limit = args.max.value_or(5000);
+  if (args.batch) return runQueryBatch(context, *index, *args.batch, limit, complete);
 
-  std::vector<std::u16string> terms = ParseQuery(joinWords(*words, 1), TermFilter());
+  std::vector<std::u16string> terms = ParseQuery(joinWords(args.words), TermFilter());
   std::vector<ScoredHit> hits;
   std::u16string completed;
   if (!QueryIndex(*index, terms, hits, limit, complete ? &completed : nullptr)) {
-    context.err << "brambel-cli: " << (*words)[0] << ": the index cannot be read\n";
+    context.err << "brambel-cli: " << args.index << ": the index cannot be read\n";
     return 1;
   }
   if (complete) {
@@ -278,17 +271,12 @@ int runQuery(CommandContext& context) {
   return 0;
 }
 
-int runTerms(CommandContext& context) {
-  std::optional<std::string> prefix = context.args.option("prefix");
-  std::optional<long long> maximum = context.args.number("max");
-  const bool counts = context.args.flag("counts");
-  int status = 0;
-  auto words = takeWords(context, kTerms, 1, 1, status);
-  if (!words) return status;
-  auto index = openExisting(context, (*words)[0], false);
+int runTerms(const IndexArguments& args, CommandContext& context) {
+  auto index = openExisting(context, args.index, false);
   if (!index) return 1;
-  const std::u16string start = prefix ? toWide(*prefix, kCodePageUtf8) : u"";
-  const size_t limit = maximum ? static_cast<size_t>(*maximum) : SIZE_MAX;
+  const bool counts = args.counts;
+  const std::u16string start = args.prefix ? toWide(*args.prefix, kCodePageUtf8) : u"";
+  const size_t limit = args.max.value_or(SIZE_MAX);
   for (const StoredTerm& term : ListStoredTerms(*index, start, limit, counts)) {
     context.out << utf8(term.term);
     if (counts) context.out << "\t" << term.count;
@@ -297,27 +285,21 @@ int runTerms(CommandContext& context) {
   return 0;
 }
 
-int runPostings(CommandContext& context) {
-  int status = 0;
-  auto words = takeWords(context, kPostings, 2, 2, status);
-  if (!words) return status;
-  auto index = openExisting(context, (*words)[0], false);
+int runPostings(const IndexArguments& args, CommandContext& context) {
+  auto index = openExisting(context, args.index, false);
   if (!index) return 1;
-  for (const Posting& posting : PostingsOf(*index, toWide((*words)[1], kCodePageUtf8)))
+  for (const Posting& posting : PostingsOf(*index, toWide(args.term, kCodePageUtf8)))
     context.out << posting.id << "\t" << formatFloat(posting.weight) << "\n";
   return 0;
 }
 
-int runCheck(CommandContext& context) {
-  int status = 0;
-  auto words = takeWords(context, kCheck, 1, 1, status);
-  if (!words) return status;
+int runCheck(const IndexArguments& args, CommandContext& context) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file((*words)[0], error)) {
-    context.err << "brambel-cli: " << (*words)[0] << ": no such index file\n";
+  if (!std::filesystem::is_regular_file(args.index, error)) {
+    context.err << "brambel-cli: " << args.index << ": no such index file\n";
     return 1;
   }
-  IndexCheckReport report = checkIndexFile((*words)[0], 0, true);
+  IndexCheckReport report = checkIndexFile(args.index, 0, true);
   context.out << "valid\t" << (report.valid ? "yes" : "no") << "\n"
               << "nodes\t" << report.nodes << "\n"
               << "keys\t" << report.keys << "\n"
@@ -329,21 +311,17 @@ int runCheck(CommandContext& context) {
   for (const std::string& note : report.notes) context.out << "note\t" << note << "\n";
   for (const std::string& damage : report.damage) context.out << "damage\t" << damage << "\n";
   if (!report.sound()) {
-    context.err << "brambel-cli: " << (*words)[0] << ": "
+    context.err << "brambel-cli: " << args.index << ": "
                 << (report.valid ? "the index is damaged" : "not a valid index file") << "\n";
     return 1;
   }
   return 0;
 }
 
-int runOptimize(CommandContext& context) {
-  std::optional<std::string> removedList = context.args.option("removed");
-  int status = 0;
-  auto words = takeWords(context, kOptimize, 1, 1, status);
-  if (!words) return status;
-  std::optional<DocumentIdSet> removed = parseIdList(removedList.value_or(""));
-  if (!removed) return usageError(kOptimize, context.err, "--removed takes document ids separated by commas");
-  OptimiseResult result = Optimise((*words)[0], mainIndexOptions(false, 0), *removed);
+int runOptimize(const IndexArguments& args, CommandContext& context) {
+  std::optional<DocumentIdSet> removed = parseIdList(args.ids);
+  if (!removed) return context.usageError("--removed takes document ids separated by commas");
+  OptimiseResult result = Optimise(args.index, mainIndexOptions(false, 0), *removed);
   switch (result.status) {
     case OptimiseStatus::Done:
       context.out << "terms\t" << result.termsCopied << "\n"
@@ -351,66 +329,94 @@ int runOptimize(CommandContext& context) {
                   << "postings_dropped\t" << result.postingsDropped << "\n";
       return 0;
     case OptimiseStatus::Missing:
-      context.err << "brambel-cli: " << (*words)[0] << ": no valid index file to optimise\n";
+      context.err << "brambel-cli: " << args.index << ": no valid index file to optimise\n";
       return 1;
     case OptimiseStatus::NoSpace:
-      context.err << "brambel-cli: " << (*words)[0] << ": " << result.shortfallBytes / 1048576
+      context.err << "brambel-cli: " << args.index << ": " << result.shortfallBytes / 1048576
                   << "MB more free space is needed to optimise\n";
       return 1;
     case OptimiseStatus::Failed:
       break;
   }
-  context.err << "brambel-cli: " << (*words)[0] << ": the optimised copy could not be made; index unchanged\n";
+  context.err << "brambel-cli: " << args.index << ": the optimised copy could not be made; index unchanged\n";
   return 1;
 }
 
-int runRemove(CommandContext& context) {
-  std::optional<std::string> idList = context.args.option("ids");
-  int status = 0;
-  auto words = takeWords(context, kRemove, 1, 1, status);
-  if (!words) return status;
-  std::optional<DocumentIdSet> ids = parseIdList(idList.value_or(""));
-  if (!ids || ids->empty()) return usageError(kRemove, context.err, "--ids takes document ids separated by commas");
-  auto index = openExisting(context, (*words)[0], true);
+int runRemove(const IndexArguments& args, CommandContext& context) {
+  std::optional<DocumentIdSet> ids = parseIdList(args.ids);
+  if (!ids || ids->empty()) return context.usageError("--ids takes document ids separated by commas");
+  auto index = openExisting(context, args.index, true);
   if (!index) return 1;
   std::optional<uint64_t> cleared = RemoveDocuments(*index, *ids);
   if (!cleared) {
-    context.err << "brambel-cli: " << (*words)[0] << ": the documents could not be removed\n";
+    context.err << "brambel-cli: " << args.index << ": the documents could not be removed\n";
     return 1;
   }
   context.out << "postings_cleared\t" << *cleared << "\n";
   return 0;
 }
 
-const CommandRegistration kAdd{"index", "add", "INDEX --id N [FILE]",
-                               "adds the terms of a UTF-8 text (FILE or standard input) as document N, "
-                               "creating the index if needed",
-                               &runAdd};
-const CommandRegistration kAddBatch{"index", "add-batch", "INDEX LIST",
-                                    "adds every document of LIST (lines ID<TAB>PATH) in batches of 2048; prints "
-                                    "documents per second and the three rate figures (mean over the batches)",
-                                    &runAddBatch};
-const CommandRegistration kQuery{"index", "query", "INDEX [--max N] [--complete] (TERMS... | --batch FILE)",
-                                 "documents holding the terms, best first, as ID<TAB>SCORE lines (the "
-                                 "completed last term first with --complete); --batch runs one query per "
-                                 "line and prints the median and 95th-percentile latency",
-                                 &runQuery};
-const CommandRegistration kTerms{"index", "terms", "INDEX [--prefix P] [--max N] [--counts]",
-                                 "stored terms in key order (with --counts only those with documents, and "
-                                 "how many)",
-                                 &runTerms};
-const CommandRegistration kPostings{"index", "postings", "INDEX TERM", "the postings of TERM as ID<TAB>WEIGHT lines",
-                                    &runPostings};
-const CommandRegistration kCheck{"index", "check", "INDEX",
-                                 "checks the structure of the index and prints its totals; fails on damage",
-                                 &runCheck};
-const CommandRegistration kOptimize{"index", "optimize", "INDEX [--removed ID,ID...]",
-                                    "rewrites the index compactly, dropping removed documents",
-                                    &runOptimize};
-const CommandRegistration kRemove{"index", "remove", "INDEX --ids ID,ID...",
-                                  "takes documents out of the index in place (their postings are skipped "
-                                  "until the next optimize drops them)",
-                                  &runRemove};
+// Adds the command `name` of the index group, on arguments of its own, with INDEX declared.
+std::pair<CLI::App*, std::shared_ptr<IndexArguments>> addIndexCommand(
+    CommandLine& line, const std::string& name, const std::string& description,
+    int (*run)(const IndexArguments&, CommandContext&)) {
+  auto args = std::make_shared<IndexArguments>();
+  CLI::App& command = line.command(line.group("index", "full-text index files"), name, description,
+                                   [args, run](CommandContext& context) { return run(*args, context); });
+  command.add_option("INDEX", args->index, "the index file")->required();
+  return {&command, args};
+}
+
+const CommandRegistration kIndex([](CommandLine& line) {
+  auto [add, addArgs] = addIndexCommand(
+      line, "add",
+      "adds the terms of a UTF-8 text (FILE or standard input) as document N, creating the index if needed", &runAdd);
+  add->add_option("--id", addArgs->id, "the document id, 1 to 4294967295")
+      ->type_name("N")
+      ->required()
+      ->check(CLI::Range(1u, UINT32_MAX));
+  add->add_option("FILE", addArgs->file, "the text (default: standard input)");
+
+  auto [batch, batchArgs] = addIndexCommand(
+      line, "add-batch",
+      "adds every document of LIST (lines of ID, a tab and PATH) in batches of 2048; prints documents per second and the "
+      "three rate figures (mean over the batches)",
+      &runAddBatch);
+  batch->add_option("LIST", batchArgs->file, "the list of documents")->required();
+
+  auto [query, queryArgs] = addIndexCommand(
+      line, "query",
+      "documents holding the terms, best first, as lines of ID, a tab and SCORE (the completed last term first with "
+      "--complete); --batch runs one query per line and prints the median and 95th-percentile latency",
+      &runQuery);
+  query->add_option("--max", queryArgs->max, "at most N documents (default 5000)")->type_name("N");
+  query->add_flag("--complete", queryArgs->complete, "complete the last term as typed");
+  query->add_option("--batch", queryArgs->batch, "one query per line of FILE, timed")->type_name("FILE");
+  query->add_option("TERMS", queryArgs->words, "the query");
+
+  auto [terms, termsArgs] = addIndexCommand(
+      line, "terms", "stored terms in key order (with --counts only those with documents, and how many)", &runTerms);
+  terms->add_option("--prefix", termsArgs->prefix, "start at P")->type_name("P");
+  terms->add_option("--max", termsArgs->max, "at most N terms")->type_name("N");
+  terms->add_flag("--counts", termsArgs->counts, "print how many documents hold each term");
+
+  auto [postings, postingsArgs] =
+      addIndexCommand(line, "postings", "the postings of TERM as lines of ID, a tab and WEIGHT", &runPostings);
+  postings->add_option("TERM", postingsArgs->term, "the term")->required();
+
+  addIndexCommand(line, "check", "checks the structure of the index and prints its totals; fails on damage",
+                  &runCheck);
+
+  auto [optimize, optimizeArgs] =
+      addIndexCommand(line, "optimize", "rewrites the index compactly, dropping removed documents", &runOptimize);
+  optimize->add_option("--removed", optimizeArgs->ids, "the removed documents")->type_name("ID,ID...");
+
+  auto [remove, removeArgs] = addIndexCommand(
+      line, "remove",
+      "takes documents out of the index in place (their postings are skipped until the next optimize drops them)",
+      &runRemove);
+  remove->add_option("--ids", removeArgs->ids, "the documents to remove")->type_name("ID,ID...")->required();
+});
 
 }  // namespace
 }  // namespace brambel::cli

@@ -11,28 +11,28 @@
 #include "sources/http_search_source.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/connect_to.h"
-#include "toolkit/json_writer.h"
 
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kInspectSource;
+struct InspectSourceArguments {
+  std::string key;
+  std::vector<std::string> parameters;
+  std::optional<std::string> contentType;
+  std::optional<std::string> pageUrl;
+  std::optional<std::string> file;
+};
 
-std::string itemJson(const std::u16string& groupName, const ResultItem& item, int position) {
-  std::string attributes = "[";
+Json itemJson(const std::u16string& groupName, const ResultItem& item, int position) {
+  Json attributes = Json::array();
   for (const ResultAttribute& attribute : item.attributes) {
-    if (attributes.size() > 1) attributes += ',';
-    JsonObjectWriter writer;
-    writer.add("name", std::u16string_view(attribute.name)).add("value", std::u16string_view(attribute.value));
-    if (!attribute.data.empty()) writer.add("dataBytes", attribute.data.size());
-    attributes += writer.str();
+    Json object{{"name", utf8(attribute.name)}, {"value", utf8(attribute.value)}};
+    if (!attribute.data.empty()) object["dataBytes"] = attribute.data.size();
+    attributes.push_back(std::move(object));
   }
-  attributes += "]";
-  return JsonObjectWriter()
-      .add("group", std::u16string_view(groupName))
-      .addRaw("attributes", attributes)
-      .addRaw("result", resultJson(ItemToResult(item, position)))
-      .str();
+  return {{"group", utf8(groupName)},
+          {"attributes", std::move(attributes)},
+          {"result", resultJson(ItemToResult(item, position))}};
 }
 
 // One page of `source` read from `server`: an HTTP source takes the server's
@@ -53,41 +53,33 @@ bool readPage(SearchSource& source, SearchCursor& cursor, const SavedPageServer&
   return cursor.errorFlag == 0;
 }
 
-int runInspectSource(CommandContext& context) {
-  std::vector<std::string> parameterWords = context.args.options("param");
-  std::optional<std::string> contentType = context.args.option("content-type");
-  std::optional<std::string> pageUrl = context.args.option("url");
-  std::vector<std::string> words = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kInspectSource, context.err, context.args.error());
-  if (words.empty() || words.size() > 2)
-    return usageError(kInspectSource, context.err, "expected KEY and at most one FILE");
-
+int runInspectSource(const InspectSourceArguments& args, CommandContext& context) {
   ParameterMap parameters;
-  for (const std::string& word : parameterWords) {
+  for (const std::string& word : args.parameters) {
     size_t equals = word.find('=');
     if (equals == std::string::npos || equals == 0)
-      return usageError(kInspectSource, context.err, "--param needs NAME=VALUE, got \"" + word + "\"");
+      return context.usageError("--param needs NAME=VALUE, got \"" + word + "\"");
     parameters[toWide(word.substr(0, equals), kCodePageUtf8)] = toWide(word.substr(equals + 1), kCodePageUtf8);
   }
-  if (pageUrl) parameters.try_emplace(u"url", toWide(*pageUrl, kCodePageUtf8));
+  if (args.pageUrl) parameters.try_emplace(u"url", toWide(*args.pageUrl, kCodePageUtf8));
 
-  std::unique_ptr<SearchSource> source = sourceRegistry().Create(toWide(words[0], kCodePageUtf8));
+  std::unique_ptr<SearchSource> source = sourceRegistry().Create(toWide(args.key, kCodePageUtf8));
   if (!source) {
-    context.err << "brambel-cli: no source type \"" << words[0] << "\" (see brambel-cli sources list)\n";
+    context.err << "brambel-cli: no source type \"" << args.key << "\" (see brambel-cli sources list)\n";
     return 1;
   }
   source->parameters() = parameters;
-  std::optional<std::string> page = readInput(words.size() == 2 ? std::optional(words[1]) : std::nullopt, context.err);
+  std::optional<std::string> page = readInput(args.file, context.err);
   if (!page) return 1;
 
-  SavedPageServer server(*page, contentType.value_or(""));
+  SavedPageServer server(*page, args.contentType.value_or(""));
   if (!server.listening()) {
     context.err << "brambel-cli: cannot open a loopback port to serve the page\n";
     return 1;
   }
   std::unique_ptr<SearchCursor> cursor = source->BeginSearch(u"", 1 << 30, {}, false);
   if (!cursor) {
-    context.err << "brambel-cli: source \"" << words[0] << "\" cannot start (missing --param or --url?)\n";
+    context.err << "brambel-cli: source \"" << args.key << "\" cannot start (missing --param or --url?)\n";
     return 1;
   }
   ResultGroups groups;
@@ -101,16 +93,26 @@ int runInspectSource(CommandContext& context) {
   }
   for (const ResultGroup& group : groups) {
     int position = 0;
-    for (const ResultItem& item : group.items) context.out << itemJson(group.name, item, position++) << "\n";
+    for (const ResultItem& item : group.items) context.out << jsonText(itemJson(group.name, item, position++)) << "\n";
   }
-  context.out << JsonObjectWriter().add("nextLink", std::u16string_view(nextLink)).str() << "\n";
+  context.out << jsonText(Json{{"nextLink", utf8(nextLink)}}) << "\n";
   return 0;
 }
 
-const CommandRegistration kInspectSource{
-    "inspect", "source", "KEY [--param NAME=VALUE ...] [--content-type TYPE] [--url URL] [FILE]",
-    "parse a saved page with one source type: one JSON line per item, then the next link",
-    &runInspectSource};
+const CommandRegistration kInspectSource([](CommandLine& line) {
+  auto args = std::make_shared<InspectSourceArguments>();
+  CLI::App& command =
+      line.command(line.group("inspect", ""), "source",
+                   "parse a saved page with one source type: one JSON line per item, then the next link",
+                   [args](CommandContext& context) { return runInspectSource(*args, context); });
+  command.add_option("--param", args->parameters, "a parameter of the source (repeatable)")->type_name("NAME=VALUE");
+  command.add_option("--content-type", args->contentType, "the Content-Type the page is served with")
+      ->type_name("TYPE");
+  command.add_option("--url", args->pageUrl, "the source's url parameter, when --param does not give it")
+      ->type_name("URL");
+  command.add_option("KEY", args->key, "the source type (see sources list)")->required();
+  command.add_option("FILE", args->file, "the saved page (default: standard input)");
+});
 
 }  // namespace
 }  // namespace brambel::cli

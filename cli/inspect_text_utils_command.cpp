@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <iostream>
 #include <optional>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "cli/command.h"
@@ -13,94 +15,87 @@
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kEntities;
-extern const CommandRegistration kStrip;
-extern const CommandRegistration kNormalize;
-extern const CommandRegistration kEncodeUrl;
-extern const CommandRegistration kDecodeUrl;
-extern const CommandRegistration kCharset;
-extern const CommandRegistration kDate;
+struct TextArguments {
+  std::optional<std::string> text;
+  bool quotesSeparate = false;
+  std::optional<long long> codePage;
+};
 
-// Takes the one TEXT argument, or standard input when it is left out, and
-// prints what `transform` makes of it. Call after the command's own options
-// are taken. `transform` answers nothing after writing its own message.
-template <typename Transform>
-int printTransformed(CommandContext& context, const CommandRegistration& command, Transform transform) {
-  auto words = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(command, context.err, context.args.error());
-  if (words.size() > 1) {
-    return usageError(command, context.err, "expected one TEXT argument, got " + std::to_string(words.size()));
-  }
-  auto text = words.size() == 1 ? std::optional<std::string>(words[0]) : readInput(std::nullopt, context.err);
+std::u16string fromUtf8(const std::string& text) { return toWide(text, kCodePageUtf8); }
+std::string toUtf8(const std::u16string& text) { return toNarrow(text, kCodePageUtf8); }
+
+// Turns the argument text, or standard input when it is left out, into what
+// the command prints; answers nothing after writing its own message.
+using Transform = std::function<std::optional<std::string>(const TextArguments&, const std::string&, std::ostream&)>;
+
+int printTransformed(const TextArguments& args, const Transform& transform, CommandContext& context) {
+  std::optional<std::string> text = args.text ? args.text : readInput(std::nullopt, context.err);
   if (!text) return 1;
-  std::optional<std::string> result = transform(*text);
+  std::optional<std::string> result = transform(args, *text, context.err);
   if (!result) return 1;
   context.out << *result << "\n";
   return 0;
 }
 
-std::u16string fromUtf8(const std::string& text) { return toWide(text, kCodePageUtf8); }
-std::string toUtf8(const std::u16string& text) { return toNarrow(text, kCodePageUtf8); }
-
-int runEntities(CommandContext& context) {
-  return printTransformed(context, kEntities, [](const std::string& text) { return decodeEntities(text); });
+std::optional<std::string> encodeUrlText(const TextArguments& args, const std::string& text, std::ostream& err) {
+  const long long codePage = args.codePage.value_or(kCodePageUtf8);
+  if (codePage > INT32_MAX || !CodePageConverter(static_cast<int>(codePage)).valid()) {
+    err << "brambel-cli: no converter for code page " << codePage << "\n";
+    return std::nullopt;
+  }
+  return toUtf8(encodeUrl(fromUtf8(text), static_cast<int>(codePage)));
 }
 
-int runStrip(CommandContext& context) {
-  return printTransformed(context, kStrip,
-                          [](const std::string& text) { return toUtf8(stripMarkup(fromUtf8(text))); });
+// A command of one text helper: its arguments and the command, for its own options.
+struct TextCommand {
+  std::shared_ptr<TextArguments> args;
+  CLI::App& command;
+};
+
+TextCommand addTextCommand(CommandLine& line, const std::string& name, const std::string& argument,
+                           const std::string& description, Transform transform) {
+  auto args = std::make_shared<TextArguments>();
+  CLI::App& command = line.command(line.group("inspect", ""), name, description,
+                                   [args, transform = std::move(transform)](CommandContext& context) {
+                                     return printTransformed(*args, transform, context);
+                                   });
+  command.add_option(argument, args->text, "the text (default: standard input)");
+  return {args, command};
 }
 
-int runNormalize(CommandContext& context) {
-  bool quotesSeparate = context.args.flag("quotes-separate");
-  return printTransformed(context, kNormalize, [quotesSeparate](const std::string& text) {
-    return toUtf8(normalizeText(fromUtf8(text), quotesSeparate));
-  });
-}
-
-int runEncodeUrl(CommandContext& context) {
-  auto codePage = context.args.number("codepage");
-  return printTransformed(context, kEncodeUrl, [&](const std::string& text) -> std::optional<std::string> {
-    if (codePage && (*codePage > INT32_MAX || !CodePageConverter(static_cast<int>(*codePage)).valid())) {
-      context.err << "brambel-cli: no converter for code page " << *codePage << "\n";
-      return std::nullopt;
-    }
-    return toUtf8(encodeUrl(fromUtf8(text), static_cast<int>(codePage.value_or(kCodePageUtf8))));
-  });
-}
-
-int runDecodeUrl(CommandContext& context) {
-  return printTransformed(context, kDecodeUrl,
-                          [](const std::string& text) { return toUtf8(decodeUrl(fromUtf8(text))); });
-}
-
-int runCharset(CommandContext& context) {
-  return printTransformed(context, kCharset,
-                          [](const std::string& name) { return std::to_string(codePageForCharset(name)); });
-}
-
-int runDate(CommandContext& context) {
-  return printTransformed(context, kDate,
-                          [](const std::string& text) { return std::to_string(parseHttpDate(fromUtf8(text))); });
-}
-
-const CommandRegistration kEntities{"inspect", "entities", "[TEXT]",
-                                    "decode character references in byte text (TEXT or standard input)",
-                                    &runEntities};
-const CommandRegistration kStrip{"inspect", "strip", "[TEXT]",
-                                 "plain text of UTF-8 markup: scripts, styles, comments and tags removed",
-                                 &runStrip};
-const CommandRegistration kNormalize{"inspect", "normalize", "[TEXT] [--quotes-separate]",
-                                     "fold separators as for indexing (apostrophes dropped)", &runNormalize};
-const CommandRegistration kEncodeUrl{"inspect", "encode-url", "[TEXT] [--codepage N]",
-                                     "form-encode a query value, bytes in code page N (default 65001)",
-                                     &runEncodeUrl};
-const CommandRegistration kDecodeUrl{"inspect", "decode-url", "[TEXT]", "undo percent and plus encoding",
-                                     &runDecodeUrl};
-const CommandRegistration kCharset{"inspect", "charset", "[NAME]",
-                                   "the code page of a charset name, -1 when unknown", &runCharset};
-const CommandRegistration kDate{"inspect", "date", "[TEXT]",
-                                "seconds since 1970 of an HTTP date, 0 when none is found", &runDate};
+const CommandRegistration kTextUtilities([](CommandLine& line) {
+  auto add = [&line](const std::string& name, const std::string& argument, const std::string& description,
+                     Transform transform) {
+    return addTextCommand(line, name, argument, description, std::move(transform));
+  };
+  add("entities", "TEXT", "decode character references in byte text (TEXT or standard input)",
+      [](const TextArguments&, const std::string& text, std::ostream&) { return decodeEntities(text); });
+  add("strip", "TEXT", "plain text of UTF-8 markup: scripts, styles, comments and tags removed",
+      [](const TextArguments&, const std::string& text, std::ostream&) {
+        return toUtf8(stripMarkup(fromUtf8(text)));
+      });
+  TextCommand normalize =
+      add("normalize", "TEXT", "fold separators as for indexing (apostrophes dropped)",
+          [](const TextArguments& args, const std::string& text, std::ostream&) {
+            return toUtf8(normalizeText(fromUtf8(text), args.quotesSeparate));
+          });
+  normalize.command.add_flag("--quotes-separate", normalize.args->quotesSeparate, "treat double quotes as separators, dropping them");
+  TextCommand encode =
+      add("encode-url", "TEXT", "form-encode a query value, bytes in code page N (default 65001)", &encodeUrlText);
+  encode.command.add_option("--codepage", encode.args->codePage, "the code page of the encoded bytes")
+      ->type_name("N")
+      ->check(nonNegativeNumber());
+  add("decode-url", "TEXT", "undo percent and plus encoding",
+      [](const TextArguments&, const std::string& text, std::ostream&) { return toUtf8(decodeUrl(fromUtf8(text))); });
+  add("charset", "NAME", "the code page of a charset name, -1 when unknown",
+      [](const TextArguments&, const std::string& name, std::ostream&) {
+        return std::to_string(codePageForCharset(name));
+      });
+  add("date", "TEXT", "seconds since 1970 of an HTTP date, 0 when none is found",
+      [](const TextArguments&, const std::string& text, std::ostream&) {
+        return std::to_string(parseHttpDate(fromUtf8(text)));
+      });
+});
 
 }  // namespace
 }  // namespace brambel::cli

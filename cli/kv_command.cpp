@@ -7,17 +7,25 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/json_output.h"
 #include "store/key_value_file.h"
 #include "store/library_store.h"
 #include "store/url_marks.h"
-#include "toolkit/json_writer.h"
 
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kWalk;
-extern const CommandRegistration kGet;
-extern const CommandRegistration kPut;
+struct KeyValueArguments {
+  std::string file;
+  std::string key;
+  std::optional<std::string> value;
+  bool text = false;
+  bool marks = false;
+  bool hex = false;
+  std::optional<int32_t> keyLength;
+  std::optional<int32_t> degree;
+  bool compress = false;
+};
 
 std::string hex(std::string_view bytes) {
   static const char digits[] = "0123456789abcdef";
@@ -30,17 +38,12 @@ std::string hex(std::string_view bytes) {
   return out;
 }
 
-std::string marksJson(std::string_view value) {
+Json marksJson(std::string_view value) {
   auto marks = UrlMarks::decode(value);
-  if (!marks) return "null";
-  return JsonObjectWriter()
-      .add("recordId", marks->recordId)
-      .add("clickDate", marks->clickDate)
-      .add("hoverDate", marks->hoverDate)
-      .add("ignored", marks->isIgnored())
-      .add("indexed", marks->isIndexed())
-      .add("permanent", marks->isPermanent())
-      .str();
+  if (!marks) return nullptr;
+  return {{"recordId", marks->recordId},         {"clickDate", marks->clickDate},
+          {"hoverDate", marks->hoverDate},       {"ignored", marks->isIgnored()},
+          {"indexed", marks->isIndexed()},       {"permanent", marks->isPermanent()}};
 }
 
 std::unique_ptr<KeyValueFile> openForReading(CommandContext& context, const std::string& path) {
@@ -54,84 +57,99 @@ std::unique_ptr<KeyValueFile> openForReading(CommandContext& context, const std:
   return file;
 }
 
-int runWalk(CommandContext& context) {
-  const bool asText = context.args.flag("text");
-  const bool asMarks = context.args.flag("marks");
-  int status = 0;
-  auto words = takeWords(context, kWalk, 1, 1, status);
-  if (!words) return status;
-  auto file = openForReading(context, (*words)[0]);
+int runWalk(const KeyValueArguments& args, CommandContext& context) {
+  auto file = openForReading(context, args.file);
   if (!file) return 1;
   const bool walked = file->Walk([&](std::string_view key, std::string_view value) {
-    JsonObjectWriter line;
-    line.add("key", key).add("size", value.size());
-    if (asMarks) line.add("url", LibraryStore::urlOfMarkKey(key)).addRaw("marks", marksJson(value));
-    if (asText) line.add("value", value);
-    else line.add("hex", hex(value));
-    context.out << line.str() << "\n";
+    Json line{{"key", key}, {"size", value.size()}};
+    if (args.marks) {
+      line["url"] = utf8(LibraryStore::urlOfMarkKey(key));
+      line["marks"] = marksJson(value);
+    }
+    if (args.text) line["value"] = value;
+    else line["hex"] = hex(value);
+    context.out << jsonText(line) << "\n";
     return true;
   });
   if (!walked) {
-    context.err << "brambel-cli: " << (*words)[0] << ": the tree cannot be read\n";
+    context.err << "brambel-cli: " << args.file << ": the tree cannot be read\n";
     return 1;
   }
   return 0;
 }
 
-int runGet(CommandContext& context) {
-  const bool asHex = context.args.flag("hex");
-  int status = 0;
-  auto words = takeWords(context, kGet, 2, 2, status);
-  if (!words) return status;
-  auto file = openForReading(context, (*words)[0]);
+int runGet(const KeyValueArguments& args, CommandContext& context) {
+  auto file = openForReading(context, args.file);
   if (!file) return 1;
-  auto value = file->Get((*words)[1]);
+  auto value = file->Get(args.key);
   if (!value) {
-    context.err << "brambel-cli: no value for key \"" << (*words)[1] << "\"\n";
+    context.err << "brambel-cli: no value for key \"" << args.key << "\"\n";
     return 1;
   }
-  if (asHex) context.out << hex(*value) << "\n";
+  if (args.hex) context.out << hex(*value) << "\n";
   else context.out << *value;
   return 0;
 }
 
-int runPut(CommandContext& context) {
+int runPut(const KeyValueArguments& args, CommandContext& context) {
   KeyValueFile::Options options;
-  options.keyLength = LibraryStore::kMarksKeyLength;
-  options.minimumDegree = LibraryStore::kMarksMinimumDegree;
-  auto keyLength = context.args.number("key-length");
-  auto degree = context.args.number("degree");
-  options.compress = context.args.flag("compress");
-  int status = 0;
-  auto words = takeWords(context, kPut, 2, 3, status);
-  if (!words) return status;
-  if (keyLength) options.keyLength = static_cast<int32_t>(std::min<long long>(*keyLength, INT32_MAX));
-  if (degree) options.minimumDegree = static_cast<int32_t>(std::min<long long>(*degree, INT32_MAX));
-  std::optional<std::string> value;
-  if (words->size() == 3) value = (*words)[2];
-  else value = readInput(std::nullopt, context.err);
+  options.keyLength = args.keyLength.value_or(LibraryStore::kMarksKeyLength);
+  options.minimumDegree = args.degree.value_or(LibraryStore::kMarksMinimumDegree);
+  options.compress = args.compress;
+  std::optional<std::string> value = args.value ? args.value : readInput(std::nullopt, context.err);
   if (!value) return 1;
-  KeyValueFile file((*words)[0], options);
+  KeyValueFile file(args.file, options);
   if (!file.isValid()) {
-    context.err << "brambel-cli: " << (*words)[0] << ": cannot open or create the key-value file\n";
+    context.err << "brambel-cli: " << args.file << ": cannot open or create the key-value file\n";
     return 1;
   }
-  if (!file.Put((*words)[1], *value)) {
-    context.err << "brambel-cli: cannot store key \"" << (*words)[1] << "\" (empty key, 0 byte, or write failed)\n";
+  if (!file.Put(args.key, *value)) {
+    context.err << "brambel-cli: cannot store key \"" << args.key << "\" (empty key, 0 byte, or write failed)\n";
     return 1;
   }
   return 0;
 }
 
-const CommandRegistration kWalk{"kv", "walk", "FILE [--text] [--marks]",
-                                "every key and value in key order, one JSON object per line (value in hex "
-                                "unless --text; --marks decodes per-URL marks)",
-                                &runWalk};
-const CommandRegistration kGet{"kv", "get", "FILE KEY [--hex]", "the value of KEY as stored (or in hex)", &runGet};
-const CommandRegistration kPut{"kv", "put", "FILE KEY [VALUE] [--key-length K] [--degree T] [--compress]",
-                               "stores VALUE (or standard input) under KEY, creating the file if needed "
-                               "(new files: k = 32, t = 10 unless given)",
-                               &runPut};
+// Adds the command `name` of the kv group, on arguments of its own, with FILE declared.
+std::pair<CLI::App*, std::shared_ptr<KeyValueArguments>> addKeyValueCommand(
+    CommandLine& line, const std::string& name, const std::string& description,
+    int (*run)(const KeyValueArguments&, CommandContext&)) {
+  auto args = std::make_shared<KeyValueArguments>();
+  CLI::App& command =
+      line.command(line.group("kv", "the library's key-value files"), name, description,
+                   [args, run](CommandContext& context) { return run(*args, context); });
+  command.add_option("FILE", args->file, "the key-value file")->required();
+  return {&command, args};
+}
+
+const CommandRegistration kKeyValue([](CommandLine& line) {
+  auto [walk, walkArgs] = addKeyValueCommand(
+      line, "walk",
+      "every key and value in key order, one JSON object per line (value in hex unless --text; --marks decodes "
+      "per-URL marks)",
+      &runWalk);
+  walk->add_flag("--text", walkArgs->text, "print values as text instead of hex");
+  walk->add_flag("--marks", walkArgs->marks, "decode values as per-URL marks");
+
+  auto [get, getArgs] = addKeyValueCommand(line, "get", "the value of KEY as stored (or in hex)", &runGet);
+  get->add_option("KEY", getArgs->key, "the key")->required();
+  get->add_flag("--hex", getArgs->hex, "print the value in hex");
+
+  auto [put, putArgs] = addKeyValueCommand(
+      line, "put",
+      "stores VALUE (or standard input) under KEY, creating the file if needed (new files: k = 32, t = 10 unless "
+      "given)",
+      &runPut);
+  put->add_option("KEY", putArgs->key, "the key")->required();
+  put->add_option("VALUE", putArgs->value, "the value (default: standard input)");
+  put->add_option("--key-length", putArgs->keyLength, "key length of a new file (0: the default of 9)")
+      ->type_name("K")
+      ->check(CLI::Range(0, INT32_MAX));
+  put->add_option("--degree", putArgs->degree, "minimum degree of a new file (0: chosen from the key length)")
+      ->type_name("T")
+      ->check(CLI::Range(0, INT32_MAX));
+  put->add_flag("--compress", putArgs->compress, "compress the values of a new file");
+});
 
 }  // namespace
 }  // namespace brambel::cli

@@ -1,30 +1,20 @@
 #include "cli/result_json.h"
 
-#include "toolkit/code_pages.h"
-#include "toolkit/json_writer.h"
-
 namespace brambel::cli {
 
-std::string utf8(const std::u16string& text) { return toNarrow(text, kCodePageUtf8); }
-
-std::string jsonArray(const std::vector<std::u16string>& values) {
-  std::string json = "[";
-  for (const std::u16string& value : values) {
-    if (json.size() > 1) json += ',';
-    appendJsonString(json, value);
-  }
-  return json + "]";
+Json jsonStrings(const std::vector<std::u16string>& values) {
+  Json array = Json::array();
+  for (const std::u16string& value : values) array.push_back(utf8(value));
+  return array;
 }
 
-std::string resultJson(const SourceResult& result) {
-  return JsonObjectWriter()
-      .add("url", std::u16string_view(result.url))
-      .add("title", std::u16string_view(result.title))
-      .add("description", std::u16string_view(result.description))
-      .add("imageUrl", std::u16string_view(result.imageUrl))
-      .add("contentDate", result.contentDate)
-      .addRaw("sources", jsonArray(result.sources))
-      .str();
+Json resultJson(const SourceResult& result) {
+  return {{"url", utf8(result.url)},
+          {"title", utf8(result.title)},
+          {"description", utf8(result.description)},
+          {"imageUrl", utf8(result.imageUrl)},
+          {"contentDate", result.contentDate},
+          {"sources", jsonStrings(result.sources)}};
 }
 
 }  // namespace brambel::cli

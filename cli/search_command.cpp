@@ -1,75 +1,57 @@
-// brambel-cli search: runs a search over the sources of a category set and
-// prints the merged results, best first, with sponsored results and failed
-// sources after them.
-#include <unistd.h>
-
+// brambel-cli search: runs a search over the sources of a category of the
+// library, as the desktop does: every result page is handed to the content
+// pipeline and saved into the library (unless --no-save), and the results
+// are printed merged and scored, with sponsored results and failed sources
+// after them.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <mutex>
 
 #include "cli/category_sources.h"
 #include "cli/command.h"
+#include "cli/entry_json.h"
+#include "cli/library_session.h"
 #include "cli/result_json.h"
-#include "search/result_merge.h"
-#include "search/search_run.h"
+#include "formats/category_set_file.h"
+#include "formats/text_lines.h"
+#include "search/result_order.h"
 #include "toolkit/code_pages.h"
-#include "toolkit/http_date.h"
-#include "toolkit/json_writer.h"
+#include "toolkit/text_file.h"
 
 namespace brambel::cli {
 namespace {
 
-extern const CommandRegistration kSearch;
-
 using namespace std::chrono_literals;
 
-// The live progress line on a terminal.
-class ProgressLine : public SearchListener {
- public:
-  explicit ProgressLine(std::ostream& err) : err_(err), enabled_(isatty(STDERR_FILENO)) {}
-  void attach(const SearchRun* run) { run_ = run; }
-  void ResultsChanged() override { show(); }
-  void SourceFinished(const std::u16string&) override { show(); }
-  void clear() {
-    std::lock_guard lock(mutex_);
-    if (enabled_ && shown_) err_ << "\r\033[K" << std::flush;
-  }
-
- private:
-  void show() {
-    if (!enabled_ || !run_) return;
-    std::lock_guard lock(mutex_);
-    shown_ = true;
-    err_ << "\r\033[Ksearching: " << run_->runningSourceCount() << " sources running, "
-         << run_->RawResults().size() << " results, " << run_->FailedSources().size() << " failed" << std::flush;
-  }
-
-  std::ostream& err_;
-  const bool enabled_;
-  const SearchRun* run_ = nullptr;
-  std::mutex mutex_;
-  bool shown_ = false;
+struct SearchArguments {
+  CategorySetChoice choice;
+  std::optional<std::string> category;
+  bool all = false;
+  std::optional<int> max;
+  int more = 0;
+  std::optional<long long> timeout;
+  bool json = false;
+  bool noSave = false;
+  bool wait = false;
+  bool yes = false;
+  std::string mode = "load";
+  std::string sort = "score";
+  std::vector<std::string> terms;
 };
 
-std::string dateText(uint32_t seconds) { return seconds ? formatHttpDate(seconds) : "-"; }
-
-std::string joined(const std::vector<std::u16string>& values) {
-  std::string text;
-  for (const std::u16string& value : values) text += (text.empty() ? "" : ", ") + utf8(value);
-  return text;
-}
+const std::map<std::string, SearchMode> kModes{{"load", SearchMode::kLoad},
+                                               {"filter", SearchMode::kFilter},
+                                               {"permanent", SearchMode::kPermanent},
+                                               {"recent", SearchMode::kRecent}};
+const std::map<std::string, SortOrder> kOrders{{"score", SortOrder::kByScore},
+                                               {"content", SortOrder::kByContentDate},
+                                               {"load", SortOrder::kByLoadDate},
+                                               {"unread", SortOrder::kByLastViewedUnread},
+                                               {"read", SortOrder::kByLastViewedRead}};
 
 void printText(const std::vector<ResultEntry>& results, const std::vector<SourceResult>& sponsors,
-               const std::vector<std::u16string>& failed, std::ostream& out) {
-  int rank = 0;
-  for (const ResultEntry& entry : results) {
-    const SourceResult& record = entry.record;
-    out << ++rank << ". " << utf8(record.title) << "\n   " << utf8(record.url) << "\n   sources: "
-        << joined(record.sources) << "\n   position " << record.position << ", score " << entry.score
-        << ", content date " << dateText(record.contentDate) << ", load date " << dateText(record.loadDate)
-        << "\n";
-  }
+               const std::vector<FailedSource>& failed, std::ostream& out) {
+  printEntries(results, out);
   if (results.empty()) out << "No Results!\n";
   if (!sponsors.empty()) {
     out << "\nsponsored:\n";
@@ -78,142 +60,165 @@ void printText(const std::vector<ResultEntry>& results, const std::vector<Source
   }
   if (!failed.empty()) {
     out << "\nfailed sources:\n";
-    for (const std::u16string& id : failed) out << "  " << utf8(id) << "\n";
+    for (const FailedSource& source : failed) out << "  " << utf8(source.instanceId) << ": " << source.reason << "\n";
   }
 }
 
-std::string resultsJson(const std::vector<ResultEntry>& results) {
-  std::string json = "[";
-  for (const ResultEntry& entry : results) {
-    if (json.size() > 1) json += ',';
-    std::string object = resultJson(entry.record);
-    object.pop_back();
-    object += ",\"position\":" + std::to_string(entry.record.position) + ",\"score\":" + std::to_string(entry.score) + "}";
-    json += object;
+// The categories of --set, used for this search only.
+bool useSetFile(const std::string& path, CTesserin2Doc& document, std::ostream& err) {
+  std::optional<std::string> text = path == "-" ? readInput(path, err) : readTextFile(path);
+  if (!text) {
+    err << "brambel-cli: cannot read category set " << path << "\n";
+    return false;
   }
-  return json + "]";
+  text->resize(std::min(text->size(), text->find('\0')));
+  CategorySet set;
+  SourceDefinitions definitions;
+  ReadCategorySet(toWide(*text, kCodePageUtf8), set, definitions);
+  if (set.categories.empty()) {
+    err << "brambel-cli: no category in " << path << "\n";
+    return false;
+  }
+  document.SetCategories(std::move(set), std::move(definitions), false);
+  return true;
 }
 
-std::string sponsorsJson(const std::vector<SourceResult>& sponsors) {
-  std::string json = "[";
-  for (const SourceResult& sponsor : sponsors) {
-    if (json.size() > 1) json += ',';
-    json += resultJson(sponsor);
-  }
-  return json + "]";
-}
-
-int runSearch(CommandContext& context) {
-  std::optional<LoadedCategories> categories = loadCategories(context.args, context.err);
-  std::optional<std::string> categoryName = context.args.option("category");
-  bool all = context.args.flag("all");
-  std::optional<long long> max = context.args.number("max");
-  std::optional<long long> more = context.args.number("more");
-  std::optional<long long> timeout = context.args.number("timeout");
-  bool json = context.args.flag("json");
-  std::vector<std::string> words = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kSearch, context.err, context.args.error());
-  if (all && categoryName) return usageError(kSearch, context.err, "--category and --all exclude each other");
-  if (max && (*max < 1 || *max > 100000)) return usageError(kSearch, context.err, "--max must be 1 to 100000");
-  if (more && *more > 100) return usageError(kSearch, context.err, "--more must be at most 100");
-
+int runSearch(const SearchArguments& args, CommandContext& context) {
   std::string terms;
-  for (const std::string& word : words) terms += (terms.empty() ? "" : " ") + word;
-  std::u16string wideTerms = toWide(terms, kCodePageUtf8);
+  for (const std::string& word : args.terms) terms += (terms.empty() ? "" : " ") + word;
+  const std::u16string wideTerms = toWide(terms, kCodePageUtf8);
+  const SearchMode mode = kModes.at(args.mode);
 
-  if (!categories) return 1;
-  size_t categoryIndex = 0;
-  if (categoryName) {
-    std::optional<size_t> found = categories->find(*categoryName);
-    if (!found) {
-      context.err << "brambel-cli: no category \"" << *categoryName << "\" in the set\n";
+  SessionOptions options;
+  options.library = args.choice.library;
+  options.readOnly = args.noSave;
+  options.answerYes = args.yes;
+  std::unique_ptr<LibrarySession> session = LibrarySession::Open(options, context.err);
+  if (!session) return 1;
+  CTesserin2Doc& document = session->document();
+  if (args.choice.setFile && !useSetFile(*args.choice.setFile, document, context.err)) return 1;
+  const std::vector<Category>& categoryList = document.categories().categories;
+  if (categoryList.empty()) {
+    context.err << "brambel-cli: the library has no category\n";
+    return 1;
+  }
+  if (args.category) {
+    const std::u16string wanted = toWide(*args.category, kCodePageUtf8);
+    size_t found = categoryList.size();
+    for (size_t i = 0; i < categoryList.size() && found == categoryList.size(); ++i)
+      if (equalsIgnoringCase(categoryList[i].name, wanted)) found = i;
+    if (found == categoryList.size()) {
+      context.err << "brambel-cli: no category \"" << *args.category << "\" in the set\n";
       return 1;
     }
-    categoryIndex = *found;
+    document.SelectCategory(found);
   }
+  if (args.max) document.SetMaxSourceResults(static_cast<uint32_t>(*args.max));
 
-  SearchRunOptions options;
-  if (max) options.maxSourceResults = static_cast<int>(*max);
-  ProgressLine progress(context.err);
-  // Threads still waiting on the network when the time-out stops the search
-  // are not waited for; the process leaves them behind when it exits.
-  auto run = std::make_unique<SearchRun>(options, &progress);
-  progress.attach(run.get());
-  run->SetSources(categories->sources());
-
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout.value_or(0));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(args.timeout.value_or(0));
+  auto timeLeft = [&]() -> std::chrono::milliseconds {
+    if (!args.timeout) return std::chrono::hours(24 * 365);
+    return std::max(0ms, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()));
+  };
   bool stopped = false;
   auto waitForSources = [&] {
-    if (!timeout) {
-      while (!run->WaitUntilIdle(1h)) {}
-      return;
-    }
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (!run->WaitUntilIdle(std::max(left, 0ms))) {
-      run->StopSearch();
+    if (!document.WaitForSearch(timeLeft())) {
+      document.StopSearch();
       stopped = true;
     }
   };
 
-  const std::vector<Category>& categoryList = categories->set.categories;
-  const std::vector<std::u16string>& ids = categoryList[categoryIndex].references;
-  if (all) {
-    std::vector<std::vector<std::u16string>> lists;
-    for (const Category& category : categoryList) lists.push_back(category.references);
-    run->SearchAllCategories(wideTerms, lists);
-  } else {
-    run->RunSearch(wideTerms, true, 1, ids);
-  }
-  waitForSources();
-  for (long long round = 0; round < more.value_or(0) && !stopped; ++round) {
-    run->RunSearch(wideTerms, false, static_cast<int>(std::min<long long>(round + 2, 5)), ids);
+  // "Permanent" and Recent ask the library only; "Load" and "Filter" search first.
+  if (mode == SearchMode::kLoad || mode == SearchMode::kFilter) {
+    if (args.all)
+      document.SearchAllCategories(wideTerms);
+    else
+      document.RunSearch(wideTerms, true, 1);
     waitForSources();
+    for (int round = 0; round < args.more && !stopped; ++round) {
+      document.RunSearch(wideTerms, false, std::min(round + 2, 5));
+      waitForSources();
+    }
+    if (!document.isReadOnly()) document.AddHistory(wideTerms);
   }
-  progress.clear();
-
-  LoadMergeOptions merge;
-  if (!all && categoryIndex != 0) merge.categorySources = std::set<std::u16string>(ids.begin(), ids.end());
-  if (categories->library) {
-    merge.storedDates = [library = categories->library](const std::u16string& url) -> std::optional<StoredDates> {
-      std::optional<SourceResult> stored = library->readRecord(url);
-      if (!stored) return std::nullopt;
-      return StoredDates{stored->contentDate, stored->loadDate};
-    };
+  // "Filter" scores the saved pages, so it waits for them as --wait does.
+  if ((args.wait || mode == SearchMode::kFilter) && !stopped && !document.WaitForContent(timeLeft())) {
+    stopped = true;
+    context.err << "brambel-cli: stopped waiting for the pages to be saved\n";
   }
-  std::vector<ResultEntry> results = MergeLoadedResults(run->RawResults(), merge);
-  SortByScore(results);
-  std::vector<SourceResult> sponsors = run->Sponsors();
-  std::vector<std::u16string> failed = run->FailedSources();
-  const std::string shownCategory = all ? std::string() : utf8(categoryList[categoryIndex].name);
+  if (mode != SearchMode::kLoad) document.SetResultMode(mode, wideTerms);
+  else document.RebuildResults();
+  document.WaitForResults(std::chrono::hours(1));
+  document.SortResults(static_cast<int>(kOrders.at(args.sort)));
+  session->progress().clear();
 
-  if (json) {
-    std::vector<std::string> failedText;
-    for (const std::u16string& id : failed) failedText.push_back(utf8(id));
-    context.out << JsonObjectWriter()
-                       .add("terms", std::string_view(terms))
-                       .add("category", std::string_view(shownCategory))
-                       .addRaw("results", resultsJson(results))
-                       .addRaw("sponsors", sponsorsJson(sponsors))
-                       .add("failed", failedText)
-                       .str()
+  const std::vector<ResultEntry> results = document.DisplayedResults();
+  const std::vector<SourceResult> sponsors = document.searchRun().Sponsors();
+  const std::vector<FailedSource> failed = document.searchRun().FailedSources();
+  const std::string shownCategory = args.all ? std::string() : utf8(categoryList[document.currentCategory()].name);
+  if (args.json) {
+    Json resultArray = Json::array(), sponsorArray = Json::array(), failedSources = Json::array();
+    for (const ResultEntry& entry : results) resultArray.push_back(entryJson(entry));
+    for (const SourceResult& sponsor : sponsors) sponsorArray.push_back(resultJson(sponsor));
+    for (const FailedSource& source : failed)
+      failedSources.push_back({{"id", utf8(source.instanceId)}, {"reason", source.reason}});
+    context.out << jsonText(Json{{"terms", terms},
+                                 {"category", shownCategory},
+                                 {"results", resultArray},
+                                 {"sponsors", sponsorArray},
+                                 {"failed", failedSources}})
                 << "\n";
   } else {
     printText(results, sponsors, failed, context.out);
   }
-  if (stopped) context.err << "brambel-cli: stopped after " << *timeout << " s; sources still running were left out\n";
+  if (stopped && args.timeout)
+    context.err << "brambel-cli: stopped after " << *args.timeout << " s; sources still running were left out\n";
   context.out.flush();
   context.err.flush();
-  if (run->runningSourceCount() > 0) {
+  if (document.searchRun().runningSourceCount() > 0) {
+    // Threads still waiting on the network are not waited for. The library
+    // stays sound: every store write is whole or absent when a process ends.
     std::fflush(nullptr);
     std::_Exit(0);
   }
   return 0;
 }
 
-const CommandRegistration kSearch{
-    "search", "",
-    "[--library DIR] [--set FILE] [--category NAME | --all] [--max N] [--more K] [--timeout S] [--json] TERMS...",
-    "search the sources of a category and print the merged results, best first", &runSearch};
+const CommandRegistration kSearch([](CommandLine& line) {
+  auto args = std::make_shared<SearchArguments>();
+  CLI::App& search = line.command(
+      line.program(), "search",
+      "search the sources of a category, save every result page into the library and print the results, best first",
+      [args](CommandContext& context) { return runSearch(*args, context); });
+  args->choice.addOptions(search);
+  CLI::Option* category =
+      search.add_option("--category", args->category, "the category to search (default: the first)")
+          ->type_name("NAME");
+  search.add_flag("--all", args->all, "search every category at once (a batch load)")->excludes(category);
+  search.add_option("--max", args->max, "results asked of each source (1 to 100000; default: the library's)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000));
+  search.add_option("--more", args->more, "ask for more results K times after the first round (at most 100)")
+      ->type_name("K")
+      ->check(CLI::Range(0, 100));
+  search.add_option("--timeout", args->timeout, "stop after S seconds, leaving out sources still running")
+      ->type_name("S")
+      ->check(nonNegativeNumber());
+  CLI::Option* noSave =
+      search.add_flag("--no-save", args->noSave, "save nothing: open the library read-only, hand no page over");
+  search.add_flag("--wait", args->wait, "return only when every result page is saved and indexed")->excludes(noSave);
+  search.add_option("--mode", args->mode,
+                    "load (default: the search's results), filter (those saved, scored against the terms), "
+                    "permanent (the library's permanent pages) or recent")
+      ->type_name("MODE")
+      ->check(CLI::IsMember({"load", "filter", "permanent", "recent"}));
+  search.add_option("--sort", args->sort, "score (default), content, load, unread or read")
+      ->type_name("ORDER")
+      ->check(CLI::IsMember({"score", "content", "load", "unread", "read"}));
+  search.add_flag("--yes", args->yes, "answer Yes to the library's questions");
+  search.add_flag("--json", args->json, "print one JSON object instead of text");
+  search.add_option("TERMS", args->terms, "the search terms");
+});
 
 }  // namespace
 }  // namespace brambel::cli

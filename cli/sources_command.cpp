@@ -8,12 +8,9 @@
 #include "cli/command.h"
 #include "cli/result_json.h"
 #include "sources/http_search_source.h"
-#include "toolkit/json_writer.h"
 
 namespace brambel::cli {
 namespace {
-
-extern const CommandRegistration kSourcesList;
 
 struct SourceListing {
   std::u16string id;
@@ -33,19 +30,17 @@ SourceListing describe(const SearchSource& source) {
 }
 
 void printJson(const SourceListing& listing, std::ostream& out) {
-  JsonObjectWriter parameters;
-  for (const auto& [name, description] : listing.info.parameterDescriptions)
-    parameters.add(utf8(name), std::u16string_view(description));
-  JsonObjectWriter writer;
-  writer.add("id", std::u16string_view(listing.id))
-      .add("key", std::u16string_view(listing.key))
-      .add("displayName", std::u16string_view(listing.info.displayName))
-      .add("description", std::u16string_view(listing.info.description))
-      .add("homeUrl", std::u16string_view(listing.info.homeUrl))
-      .add("host", std::u16string_view(listing.host))
-      .add("port", listing.port)
-      .addRaw("parameters", parameters.str());
-  out << writer.str() << "\n";
+  Json parameters = Json::object();
+  for (const auto& [name, description] : listing.info.parameterDescriptions) parameters[utf8(name)] = utf8(description);
+  out << jsonText(Json{{"id", utf8(listing.id)},
+                       {"key", utf8(listing.key)},
+                       {"displayName", utf8(listing.info.displayName)},
+                       {"description", utf8(listing.info.description)},
+                       {"homeUrl", utf8(listing.info.homeUrl)},
+                       {"host", utf8(listing.host)},
+                       {"port", listing.port},
+                       {"parameters", parameters}})
+      << "\n";
 }
 
 void printText(const SourceListing& listing, std::ostream& out) {
@@ -58,18 +53,19 @@ void printText(const SourceListing& listing, std::ostream& out) {
     out << "  " << utf8(name) << ": " << utf8(description) << "\n";
 }
 
-int runSourcesList(CommandContext& context) {
-  std::optional<LoadedCategories> loaded = loadCategories(context.args, context.err);
-  bool json = context.args.flag("json");
-  std::vector<std::string> words = context.args.positionals();
-  if (!context.args.error().empty()) return usageError(kSourcesList, context.err, context.args.error());
-  if (!words.empty()) return usageError(kSourcesList, context.err, "unexpected argument \"" + words[0] + "\"");
+struct ListArguments {
+  CategorySetChoice choice;
+  bool json = false;
+};
+
+int runSourcesList(const ListArguments& args, CommandContext& context) {
+  std::optional<LoadedCategories> loaded = loadCategories(args.choice, context.err);
   if (!loaded) return 1;
   for (const std::u16string& id : loaded->table->identities()) {
     SourceListing listing = describe(*loaded->table->find(id));
     listing.id = id;
     listing.info.displayName = loaded->table->nameOf(id);
-    if (json)
+    if (args.json)
       printJson(listing, context.out);
     else
       printText(listing, context.out);
@@ -77,9 +73,15 @@ int runSourcesList(CommandContext& context) {
   return 0;
 }
 
-const CommandRegistration kSourcesList{"sources", "list", "[--json] [--library DIR] [--set FILE]",
-                                       "every source of the table: id, key, names, host and port, parameters",
-                                       &runSourcesList};
+const CommandRegistration kSourcesList([](CommandLine& line) {
+  auto args = std::make_shared<ListArguments>();
+  CLI::App& list =
+      line.command(line.group("sources", "the sources a search can use"), "list",
+                   "every source of the table: id, key, names, host and port, parameters",
+                   [args](CommandContext& context) { return runSourcesList(*args, context); });
+  list.add_flag("--json", args->json, "one JSON object per source instead of text");
+  args->choice.addOptions(list);
+});
 
 }  // namespace
 }  // namespace brambel::cli

@@ -47,8 +47,11 @@ bool SavedTerms::Remove(const std::u16string& term) {
 
 std::vector<std::u16string> SavedTerms::Parse(std::string_view bytes) {
   if (std::optional<std::vector<std::u16string>> archived = readSavedTermsArchive(bytes);
-      archived && !archived->empty())
+      archived && !archived->empty()) {
+    // An empty entry would be a menu item without text.
+    std::erase(*archived, std::u16string());
     return *archived;
+  }
   // A text file ends at its first zero byte.
   std::string_view text = bytes.substr(0, bytes.find('\0'));
   std::vector<std::u16string> entries;

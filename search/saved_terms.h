@@ -27,7 +27,7 @@ class SavedTerms {
   bool Save(const std::filesystem::path& directory) const;
 
   // The entries a file's bytes hold (archive form first, else text lines
-  // trimmed at their end, empty lines dropped).
+  // trimmed at their end); empty entries are dropped.
   static std::vector<std::u16string> Parse(std::string_view bytes);
 
  private:

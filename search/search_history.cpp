@@ -15,19 +15,26 @@ bool SearchHistory::Add(std::u16string_view text) {
   return true;
 }
 
-void SearchHistory::Load(const std::filesystem::path& directory) {
+void SearchHistory::Parse(std::string_view text) {
   entries_.clear();
-  std::optional<std::string> text = readTextFile(directory / kFileName);
-  if (!text) return;
-  for (std::string_view line : splitLines(*text)) Add(toWide(std::string(line), kCodePageUtf8));
+  text = text.substr(0, text.find('\0'));
+  for (std::string_view line : splitLines(text)) Add(toWide(std::string(line), kCodePageUtf8));
+}
+
+std::string SearchHistory::Text() const {
+  std::string text;
+  for (const std::u16string& entry : entries_) text += toNarrow(entry, kCodePageUtf8) + "\r\n";
+  return text;
+}
+
+void SearchHistory::Load(const std::filesystem::path& directory) {
+  Parse(readTextFile(directory / kFileName).value_or(""));
 }
 
 bool SearchHistory::Save(const std::filesystem::path& directory) const {
   std::error_code error;
   std::filesystem::create_directories(directory, error);
-  std::string text;
-  for (const std::u16string& entry : entries_) text += toNarrow(entry, kCodePageUtf8) + "\r\n";
-  return writeTextFile(directory / kFileName, text);
+  return writeTextFile(directory / kFileName, Text());
 }
 
 }  // namespace brambel

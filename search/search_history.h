@@ -24,8 +24,14 @@ class SearchHistory {
   // Replaces the entries with those of `directory`'s file (each line through
   // Add); a missing file leaves the history empty.
   void Load(const std::filesystem::path& directory);
-  // Writes every entry followed by CR LF, creating the directory first.
+  // Writes Text(), creating the directory first.
   bool Save(const std::filesystem::path& directory) const;
+
+  // Replaces the entries with the lines of a file's text (up to its first
+  // zero byte), each through Add.
+  void Parse(std::string_view text);
+  // Every entry followed by CR LF, UTF-8.
+  std::string Text() const;
 
  private:
   std::vector<std::u16string> entries_;

@@ -168,17 +168,45 @@ bool SearchRun::WaitUntilIdle(std::chrono::milliseconds timeout) {
   return idle_.wait_for(lock, timeout, [this] { return unfinishedThreads_ == 0; });
 }
 
+// Held by a source thread from the moment it has its slot: on leaving, in
+// every case, the slot, the running count and the idle wait are released and
+// the end is reported.
+class SearchRun::ThreadEnd {
+ public:
+  ThreadEnd(SearchRun& run, const std::u16string& instanceId) : run_(run), instanceId_(instanceId) {}
+  ThreadEnd(const ThreadEnd&) = delete;
+  ThreadEnd& operator=(const ThreadEnd&) = delete;
+  ~ThreadEnd() {
+    --run_.runningSources_;
+    try {
+      run_.listener_->SourceFinished(instanceId_);
+    } catch (...) {
+      // A listener's failure must not keep the slot or the idle wait.
+    }
+    run_.threadSlots_.release();
+    std::lock_guard lock(run_.idleMutex_);
+    --run_.unfinishedThreads_;
+    run_.idle_.notify_all();
+  }
+
+ private:
+  SearchRun& run_;
+  const std::u16string& instanceId_;
+};
+
 void SearchRun::SourceSearchThread(SearchThreadParams params, int resets) {
   threadSlots_.acquire();
-  std::u16string instanceId = params.source->GetInstanceId();
-  // A thread that waited for its slot past the end of its search does not start.
-  if (params.generation == generation_) RunPages(params, resets);
-  --runningSources_;
-  listener_->SourceFinished(instanceId);
-  threadSlots_.release();
-  std::lock_guard lock(idleMutex_);
-  --unfinishedThreads_;
-  idle_.notify_all();
+  std::u16string instanceId;
+  ThreadEnd end(*this, instanceId);
+  try {
+    instanceId = params.source->GetInstanceId();
+    // A thread that waited for its slot past the end of its search does not start.
+    if (params.generation == generation_) RunPages(params, resets);
+  } catch (const std::exception& error) {
+    AddFailedSource(instanceId, std::string("stopped by an error: ") + error.what(), resets);
+  } catch (...) {
+    AddFailedSource(instanceId, "stopped by an unknown error", resets);
+  }
 }
 
 void SearchRun::RunPages(SearchThreadParams& params, int resets) {
@@ -187,7 +215,7 @@ void SearchRun::RunPages(SearchThreadParams& params, int resets) {
   std::unique_ptr<SearchCursor> cursor =
       source.BeginSearch(params.terms, params.maxResults, params.overrides, options_.portable);
   if (!cursor) {
-    AddFailedSource(instanceId, resets);
+    AddFailedSource(instanceId, "could not start (missing or bad parameters?)", resets);
     return;
   }
   const bool internet = source.IsInternetSource();
@@ -235,7 +263,7 @@ void SearchRun::RunPages(SearchThreadParams& params, int resets) {
     groups.clear();
     listener_->ResultsChanged();
   }
-  if (cursor->errorFlag) AddFailedSource(instanceId, resets);
+  if (cursor->errorFlag) AddFailedSource(instanceId, "a page could not be fetched", resets);
   source.EndSearch(std::move(cursor));
 }
 
@@ -280,10 +308,10 @@ bool SearchRun::AddSponsor(const SourceResult& record, int generation) {
   return true;
 }
 
-void SearchRun::AddFailedSource(const std::u16string& instanceId, int resets) {
+void SearchRun::AddFailedSource(const std::u16string& instanceId, std::string reason, int resets) {
   std::lock_guard lock(failedMutex_);
   if (resets != resets_) return;
-  failedSources_.push_back(instanceId);
+  failedSources_.push_back({instanceId, std::move(reason)});
 }
 
 std::vector<SourceResult> SearchRun::RawResults() const {
@@ -308,7 +336,7 @@ std::vector<SourceResult> SearchRun::Sponsors() const {
   return list;
 }
 
-std::vector<std::u16string> SearchRun::FailedSources() const {
+std::vector<FailedSource> SearchRun::FailedSources() const {
   std::lock_guard lock(failedMutex_);
   return failedSources_;
 }

@@ -28,6 +28,13 @@ namespace brambel {
 // its source alive even when the table is replaced while it runs.
 using SourceMap = std::map<std::u16string, std::shared_ptr<SearchSource>>;
 
+// A source whose run of the current search ended in failure, and why.
+struct FailedSource {
+  std::u16string instanceId;
+  std::string reason;  // UTF-8, one line
+  bool operator==(const FailedSource&) const = default;
+};
+
 enum class SearchMode : int { kLoad = 0, kFilter = 1, kPermanent = 2, kRecent = 3 };
 
 struct SearchRunOptions {
@@ -103,10 +110,13 @@ class SearchRun {
   std::vector<size_t> UrlGroup(const std::u16string& url) const;
   // The sponsored results, lowest position first.
   std::vector<SourceResult> Sponsors() const;
-  std::vector<std::u16string> FailedSources() const;
+  std::vector<FailedSource> FailedSources() const;
 
  private:
+  // The body of a source thread. Whatever the source does, even throw, the
+  // thread gives back its slot, lowers the running count and reports its end.
   void SourceSearchThread(SearchThreadParams params, int resets);
+  class ThreadEnd;
   void RunPages(SearchThreadParams& params, int resets);
   void HandOver(const SearchThreadParams& params, const SourceResult& record,
                 std::vector<std::u16string> sourceIds, ItemContent content, int priority,
@@ -119,7 +129,7 @@ class SearchRun {
   bool AddSponsor(const SourceResult& record, int generation);
   // Lists a failed source unless the results were reset since its thread
   // started (`resets` is the reset count the thread started with).
-  void AddFailedSource(const std::u16string& instanceId, int resets);
+  void AddFailedSource(const std::u16string& instanceId, std::string reason, int resets);
   std::shared_ptr<SearchSource> FindSource(const std::u16string& instanceId) const;
   void AddTypedUrl(const std::u16string& url);
   void ReapFinishedThreads();
@@ -152,7 +162,7 @@ class SearchRun {
   std::map<std::u16string, SourceResult> sponsors_;
 
   mutable std::mutex failedMutex_;
-  std::vector<std::u16string> failedSources_;
+  std::vector<FailedSource> failedSources_;
   std::atomic<int> resets_{0};  // ResetResults calls so far
 
   // Threads, and the wait for the running count to reach zero.

@@ -9,19 +9,6 @@
 
 namespace brambel {
 
-namespace {
-
-// Folds ASCII capitals only: one unit stays one unit, so the term positions
-// found in the folded copy are positions in the stored text as well.
-std::u16string foldedCopy(const std::u16string& text) {
-  std::u16string folded = text;
-  for (char16_t& unit : folded)
-    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit + 32);
-  return folded;
-}
-
-}  // namespace
-
 std::optional<StoredPage> ReadStoredPage(const LibraryStore& library, uint32_t recordId,
                                          const TermFilter& filter) {
   if (recordId == 0) return std::nullopt;
@@ -31,7 +18,7 @@ std::optional<StoredPage> ReadStoredPage(const LibraryStore& library, uint32_t r
   SourceIndexText text;
   if (!text.ReadFrom(file) || !page.stats.ReadFrom(file)) return std::nullopt;
   page.text = std::move(text.text);
-  page.terms = ExtractTerms(foldedCopy(page.text), &filter).terms;
+  page.terms = ExtractTerms(page.text, &filter).terms;
   return page;
 }
 

@@ -23,8 +23,7 @@ struct StoredPage {
 
 // The page of `recordId`; nothing when its content file, its text or its
 // statistics cannot be read. The text is cut into terms as the index cuts
-// it (case folded for the comparison only, so positions stay offsets into
-// the stored text).
+// it, case as it stands.
 std::optional<StoredPage> ReadStoredPage(const LibraryStore& library, uint32_t recordId,
                                          const TermFilter& filter);
 

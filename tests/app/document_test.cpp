@@ -5,14 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 #include "index/index_query.h"
+#include "search/result_order.h"
 #include "store/content_file.h"
 #include "store/source_index_text.h"
 #include "store/source_result_record.h"
 #include "store/source_stats.h"
+#include "tests/support/doc_site.h"
 #include "tests/support/temp_dir.h"
+#include "toolkit/code_pages.h"
 #include "toolkit/fetch_page.h"
 #include "toolkit/text_file.h"
 
@@ -35,21 +37,11 @@ class RecordingPrompter : public DefaultAnswers {
   std::vector<int> asked, told;
 };
 
-// Every file of a directory with its bytes.
-std::map<std::string, std::string> snapshot(const std::filesystem::path& directory) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
-    files[std::filesystem::relative(entry.path(), directory).string()] =
-        entry.is_regular_file() ? readFileBytes(entry.path()) : "<dir>";
-  return files;
-}
-
 class DocumentTest : public ::testing::Test {
  protected:
   DocumentTest() {
     setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
-    setenv("TMPDIR", home.path().c_str(), 1);
   }
 
   // Stores a page as the save step does: result record, index text, counts, marks.
@@ -134,7 +126,7 @@ TEST_F(DocumentTest, ASecondDocumentOnALockedLibraryIsReadOnlyAndWritesNothing) 
   ASSERT_TRUE(writer.OpenLibrary(home.path() / "Lib", true));
   storePage(writer, u"http://kept.test/", u"alpha beta", 1000);
   writer.AddHistory(u"alpha");
-  const auto before = snapshot(home.path() / "Lib");
+  const auto before = testing::directorySnapshot(home.path() / "Lib");
 
   RecordingPrompter second;
   {
@@ -150,7 +142,7 @@ TEST_F(DocumentTest, ASecondDocumentOnALockedLibraryIsReadOnlyAndWritesNothing) 
     reader.SetPinned(u"http://kept.test/", true);
     EXPECT_EQ(urls(reader), std::vector<std::u16string>{u"http://kept.test/"});
   }
-  EXPECT_EQ(snapshot(home.path() / "Lib"), before);
+  EXPECT_EQ(testing::directorySnapshot(home.path() / "Lib"), before);
 }
 
 TEST_F(DocumentTest, ModesFindStoredPagesScoredPinnedFirstIgnoredNever) {
@@ -210,6 +202,44 @@ TEST_F(DocumentTest, ModesFindStoredPagesScoredPinnedFirstIgnoredNever) {
   EXPECT_EQ(urls(document), (std::vector<std::u16string>{u"http://two.test/", u"http://one.test/"}));
   EXPECT_TRUE(document.SetRead(u"http://one.test/", false));
   EXPECT_FALSE(document.Marks(u"http://one.test/").isRead());
+}
+
+TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
+  if (!testing::DocSite::available()) GTEST_SKIP() << "the documentation pages are not installed";
+  auto server = std::make_unique<testing::LoopbackServer>();
+  testing::DocSite site(*server);
+  const std::vector<std::string> pages = site.pageUrls(12);
+  std::string feed = "<?xml version=\"1.0\"?><rss><channel><title>Docs</title>";
+  for (const std::string& page : pages) feed += "<item><title>Doc</title><link>" + page + "</link></item>";
+  server->serve("/feed.xml", feed + "</channel></rss>", "text/xml");
+  const auto setFile = home.write("docs.zcat", "[source]=Docs\r\nrss\r\n\r\nurl=" + server->url("/feed.xml") +
+                                                   "\r\n[category]=Docs\r\nrss/" + server->url("/feed.xml") + "/\r\n");
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::SetFile, setFile});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+
+  document.RunSearch(u"Python");
+  ASSERT_TRUE(document.WaitForSearch(60s));
+  ASSERT_TRUE(document.WaitForContent(120s));
+  EXPECT_EQ(urls(document).size(), pages.size()) << "Load lists every result";
+  size_t saved = 0;
+  for (const std::string& page : pages) saved += document.library()->holdsRecord(toWide(page, kCodePageUtf8));
+  EXPECT_EQ(saved, pages.size());
+  server.reset();  // offline from here on
+
+  // "Filter" scores the loaded results against their saved text.
+  document.SetResultMode(SearchMode::kFilter, u"Python");
+  std::vector<ResultEntry> filtered = (urls(document), document.DisplayedResults());
+  ASSERT_FALSE(filtered.empty());
+  for (const ResultEntry& entry : filtered) EXPECT_GE(entry.score, 0);
+
+  // Marking one permanent indexes it; "Permanent" finds it through the index.
+  const std::u16string first = toWide(pages[0], kCodePageUtf8);
+  ASSERT_TRUE(document.SetPermanent(first, true));
+  ASSERT_TRUE(document.WaitForContent(60s));
+  document.SetResultMode(SearchMode::kPermanent, u"Python");
+  EXPECT_EQ(urls(document), std::vector<std::u16string>{first});
 }
 
 }  // namespace

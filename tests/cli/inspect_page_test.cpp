@@ -74,10 +74,16 @@ TEST(InspectPage, LinksAsJsonLines) {
   EXPECT_EQ(links.out, "{\"href\":\"http://x/\",\"text\":\"X bold\"}\n");
 }
 
+TEST(InspectPage, JsonLinesStayValidUtf8) {
+  auto links = runCli({"inspect", "links"}, "<a href=\"http://x/caf\xE9\">caf\xE9 \\ \"q\"</a>");
+  EXPECT_EQ(links.status, 0) << links.err;
+  EXPECT_EQ(links.out, "{\"href\":\"http://x/caf\xEF\xBF\xBD\",\"text\":\"caf\xEF\xBF\xBD \\\\ \\\"q\\\"\"}\n");
+}
+
 TEST(InspectPage, UsageAndInputErrors) {
   auto noPath = runCli({"inspect", "path"}, kPage);
   EXPECT_EQ(noPath.status, 2);
-  EXPECT_NE(noPath.err.find("missing PATH"), std::string::npos);
+  EXPECT_NE(noPath.err.find("PATH is required"), std::string::npos);
   EXPECT_NE(noPath.err.find("usage: brambel-cli inspect path"), std::string::npos);
 
   EXPECT_EQ(runCli({"inspect", "path", "/a", "--rest", "--attributes"}, kPage).status, 2);

@@ -43,10 +43,15 @@ class SearchCommandTest : public ::testing::Test {
     std::ofstream(setPath, std::ios::binary) << kSet;
   }
 
+  // The program's own folders (settings, the default library) are the test's.
+  std::vector<std::string> environment() const {
+    return {"XDG_DATA_HOME=" + (dir.path() / "data").string(), "XDG_CONFIG_HOME=" + (dir.path() / "config").string()};
+  }
+
   testing::ProcessResult search(std::vector<std::string> args) {
     args.insert(args.begin(), {"--connect-to", "feeds.example.test:80:127.0.0.1:" + std::to_string(server.port()),
                                "search", "--set", setPath});
-    return runCli(args);
+    return runCli(args, "", environment());
   }
 
   LoopbackServer server;
@@ -76,7 +81,7 @@ TEST_F(SearchCommandTest, MergesTheFirstCategoryBestFirst) {
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_EQ(text.out.rfind("1. Shared\n   http://shared.test/\n   sources: rss/http://feeds.example.test/", 0), 0u)
       << text.out;
-  EXPECT_NE(text.out.find("   position 0, score 1000, content date Sun, 06 Nov 1994 08:49:37 GMT, load date -\n"),
+  EXPECT_NE(text.out.find("   position 0, score 1000, content date Sun, 06 Nov 1994 08:49:37 GMT, load date -, marks -\n"),
             std::string::npos)
       << text.out;
   EXPECT_NE(text.out.find("4. B two\n"), std::string::npos);
@@ -106,7 +111,7 @@ TEST_F(SearchCommandTest, CategoryMaxAndAll) {
 
   EXPECT_EQ(search({"--category", "nope", "x"}).status, 1);
   EXPECT_EQ(search({"--category", "General", "--all", "x"}).status, 2);
-  EXPECT_EQ(runCli({"search", "--set", (dir.path() / "missing.zcat").string(), "x"}).status, 1);
+  EXPECT_EQ(runCli({"search", "--set", (dir.path() / "missing.zcat").string(), "x"}, "", environment()).status, 1);
 }
 
 TEST_F(SearchCommandTest, ALibrarySearchesWithItsOwnCategories) {
@@ -114,20 +119,21 @@ TEST_F(SearchCommandTest, ALibrarySearchesWithItsOwnCategories) {
   std::ofstream(dir.path() / "library" / "categories.zcat", std::ios::binary) << kSet;
   testing::ProcessResult result =
       runCli({"--connect-to", "feeds.example.test:80:127.0.0.1:" + std::to_string(server.port()), "search",
-              "--library", (dir.path() / "library").string(), "--category", "Only B", "--json", "x"});
+              "--library", (dir.path() / "library").string(), "--category", "Only B", "--json", "x"},
+             "", environment());
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.out.find(R"("category":"Only B")"), std::string::npos);
   EXPECT_NE(result.out.find("http://b.test/2"), std::string::npos);
 }
 
-TEST_F(SearchCommandTest, WithoutLibraryOrSetTheDefaultLibraryIsSearchedAndLeftAsItWas) {
+TEST_F(SearchCommandTest, WithNoSaveTheDefaultLibraryIsSearchedAndLeftAsItWas) {
   std::filesystem::path library = dir.path() / "data" / "Brambel" / "Default Library";
   std::filesystem::create_directories(library);
   std::ofstream(library / "categories.zcat", std::ios::binary) << kSet;
   testing::ProcessResult result =
       runCli({"--connect-to", "feeds.example.test:80:127.0.0.1:" + std::to_string(server.port()), "search",
-              "--category", "Only B", "--json", "x"},
-             "", {"XDG_DATA_HOME=" + (dir.path() / "data").string()});
+              "--no-save", "--category", "Only B", "--json", "x"},
+             "", environment());
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.out.find("http://b.test/2"), std::string::npos);
   std::vector<std::string> entries;

@@ -100,6 +100,17 @@ class Gate {
   bool open_ = false;
 };
 
+// A source whose pages throw, as a fault in a page parser would.
+class ThrowingSource : public SearchSource {
+ public:
+  std::unique_ptr<SearchCursor> BeginSearch(const std::u16string&, int, const ParameterMap&, bool) override {
+    return std::make_unique<SearchCursor>();
+  }
+  bool NextPage(SearchCursor&, ResultGroups&) override { throw std::runtime_error("parser fault"); }
+  SourceInfo GetInfo() const override { return {}; }
+  std::u16string GetKey() const override { return u"throwing"; }
+};
+
 class SearchRunTest : public ::testing::Test {
  protected:
   SearchRunTest() { server.mapHost(std::string(kHost) + ":80"); }
@@ -268,7 +279,8 @@ TEST_F(SearchRunTest, ANewSearchNeverReceivesTheOldOnesFailures) {
   run->RunSearch(u"x", true, 1, {stalled->GetInstanceId()});
   ASSERT_TRUE(run->WaitUntilIdle(10s));
   setHttpTimeoutLimitForTesting(0ms);
-  EXPECT_EQ(run->FailedSources(), (std::vector<std::u16string>{stalled->GetInstanceId()}));
+  ASSERT_EQ(run->FailedSources().size(), 1u);
+  EXPECT_EQ(run->FailedSources()[0].instanceId, stalled->GetInstanceId());
 }
 
 TEST_F(SearchRunTest, SponsorsAreMergedByUrlAndCappedPerSource) {
@@ -318,7 +330,11 @@ TEST_F(SearchRunTest, FailedSourcesAreListedAndOthersRunOn) {
   ASSERT_TRUE(run->WaitUntilIdle(20s));
   removeConnectTo("dead.example.test:80:127.0.0.1:1");
 
-  std::vector<std::u16string> failed = run->FailedSources();
+  std::vector<std::u16string> failed;
+  for (const FailedSource& source : run->FailedSources()) {
+    failed.push_back(source.instanceId);
+    EXPECT_FALSE(source.reason.empty());
+  }
   std::sort(failed.begin(), failed.end());
   EXPECT_EQ(failed, (std::vector<std::u16string>{dead->GetInstanceId(), hostless->GetInstanceId()}));
   EXPECT_EQ(urls(run->RawResults()), (std::vector<std::u16string>{u"http://ok.test/"}));
@@ -478,6 +494,25 @@ TEST_F(SearchRunTest, AtMostTenSourcesFetchAtOnce) {
   EXPECT_EQ(server.requestCount("/held"), 12);
   EXPECT_EQ(peak.load(), 10);
   EXPECT_EQ(run->RawResults().size(), 12u);
+}
+
+
+TEST_F(SearchRunTest, ASourceThatThrowsFailsAloneAndGivesBackItsSlot) {
+  server.serve("/ok", "ITEM http://ok.test/ Fine\n", "text/plain");
+  auto good = addSource(u"/ok");
+  auto throwing = std::make_shared<ThrowingSource>();
+  sources[throwing->GetInstanceId()] = throwing;
+  auto run = makeRun();
+  // More rounds than slots: a slot a throwing thread kept would stall the later rounds.
+  const int rounds = SearchRun::kThreadSlots + 2;
+  for (int round = 0; round < rounds; ++round) {
+    run->RunSearch(u"x", true, 1, {throwing->GetInstanceId(), good->GetInstanceId()});
+    ASSERT_TRUE(run->WaitUntilIdle(10s)) << "round " << round;
+  }
+  EXPECT_EQ(run->runningSourceCount(), 0);
+  EXPECT_EQ(run->FailedSources(), (std::vector<FailedSource>{{u"throwing", "stopped by an error: parser fault"}}));
+  EXPECT_EQ(urls(run->RawResults()), (std::vector<std::u16string>{u"http://ok.test/"}));
+  EXPECT_EQ(listener.finished.size(), 2u * rounds);
 }
 
 }  // namespace

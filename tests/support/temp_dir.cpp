@@ -31,4 +31,12 @@ std::string readFileBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::map<std::string, std::string> directorySnapshot(const std::filesystem::path& directory) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
+    files[std::filesystem::relative(entry.path(), directory).string()] =
+        entry.is_regular_file() ? readFileBytes(entry.path()) : "<dir>";
+  return files;
+}
+
 }  // namespace brambel::testing

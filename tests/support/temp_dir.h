@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,9 @@ class TempDir {
 
 // The whole content of a file, or an empty string when it cannot be read.
 std::string readFileBytes(const std::filesystem::path& path);
+
+// Every entry below `directory` by relative path: a file's bytes, "<dir>"
+// for a directory. Two equal snapshots mean nothing in the tree changed.
+std::map<std::string, std::string> directorySnapshot(const std::filesystem::path& directory);
 
 }  // namespace brambel::testing
