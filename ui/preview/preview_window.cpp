@@ -17,6 +17,7 @@
 #include <QWebEngineView>
 
 #include "ui/bridge/library_session.h"
+#include "ui/render/saved_page_html.h"
 #include "ui/bridge/prompter.h"
 #include "ui/main/window_placement.h"
 #include "ui/preview/page_scripts.h"
@@ -24,23 +25,6 @@
 #include "ui/preview/request_interceptor.h"
 
 namespace brambel {
-namespace {
-
-// The saved page with a base address, so its relative links and images
-// resolve against where it came from, and a declared content type.
-QByteArray withBaseAddress(const std::string& page, const QString& url) {
-  QByteArray html = QByteArray::fromStdString(page);
-  QByteArray head = "<base href=\"" + url.toHtmlEscaped().toUtf8() +
-                    "\"><meta http-equiv=\"Content-Type\" content=\"text/html\">";
-  const qsizetype at = html.indexOf("<head");
-  const qsizetype close = at >= 0 ? html.indexOf('>', at) : -1;
-  if (close >= 0) html.insert(close + 1, head);
-  else html.prepend(head);
-  return html;
-}
-
-}  // namespace
-
 PreviewWindow::PreviewWindow(LibrarySession& session, DesktopPrompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window), session_(session), prompter_(prompter) {
   setObjectName(QStringLiteral("previewWindow"));
@@ -134,7 +118,7 @@ void PreviewWindow::showResult(const QString& url, const QStringList& terms, boo
     QTemporaryFile file(QString::fromStdString((session_.libraryDirectory() / "tmpXXXXXX.html").string()));
     file.setAutoRemove(false);
     if (file.open()) {
-      file.write(withBaseAddress(*saved, url));
+      file.write(savedPageForDisplay(*saved, url));
       temporaryFile_ = file.fileName();
       file.close();
       view_->load(QUrl::fromLocalFile(temporaryFile_));

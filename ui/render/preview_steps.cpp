@@ -12,6 +12,7 @@
 #include <QWebEngineView>
 
 #include "ui/bridge/library_session.h"
+#include "ui/render/saved_page_html.h"
 #include "ui/render/image_encoder.h"
 #include "ui/render/thumbnail_maker.h"
 
@@ -24,17 +25,6 @@ constexpr int kWaitSliceMs = 100;
 
 QString libraryPath(const LibrarySession& session, const char* folder) {
   return QString::fromStdString((session.libraryDirectory() / folder).string());
-}
-
-QByteArray withBaseAddress(const std::string& page, const QString& url) {
-  QByteArray html = QByteArray::fromStdString(page);
-  const QByteArray head = "<base href=\"" + url.toHtmlEscaped().toUtf8() +
-                          "\"><meta http-equiv=\"Content-Type\" content=\"text/html\">";
-  const qsizetype at = html.indexOf("<head");
-  const qsizetype close = at >= 0 ? html.indexOf('>', at) : -1;
-  if (close >= 0) html.insert(close + 1, head);
-  else html.prepend(head);
-  return html;
 }
 
 }  // namespace
@@ -157,7 +147,7 @@ void QtPreviewSteps::begin(Page& page, std::shared_ptr<Request> request) {
                                                     .string());
     QFile file(page.temporaryFile);
     if (file.open(QIODevice::WriteOnly)) {
-      file.write(withBaseAddress(*saved, address));
+      file.write(savedPageForDisplay(*saved, address));
       file.close();
       page.view->load(QUrl::fromLocalFile(page.temporaryFile));
       return;
