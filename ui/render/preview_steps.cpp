@@ -63,6 +63,7 @@ QtPreviewSteps::QtPreviewSteps(LibrarySession& session, int pages, QObject* pare
     page->view->show();
     page->timeout = new QTimer(this);
     page->timeout->setSingleShot(true);
+    page->timeout->setTimerType(Qt::PreciseTimer);  // a coarse timer may end a render early
     page->timeout->setInterval(kRenderTimeoutMs);
     Page* raw = page.get();
     connect(page->timeout, &QTimer::timeout, this, [this, raw] {
