@@ -54,6 +54,8 @@ QtPreviewSteps::QtPreviewSteps(LibrarySession& session, int pages, QObject* pare
     page->view = new QWebEngineView();
     page->view->setPage(new QWebEnginePage(profile, page->view));
     page->view->setAttribute(Qt::WA_DontShowOnScreen);
+    // Off-screen pages never keep the program running once its windows close.
+    page->view->setAttribute(Qt::WA_QuitOnClose, false);
     QWebEngineSettings* web = page->view->settings();
     web->setAttribute(QWebEngineSettings::AutoLoadImages, true);
     web->setAttribute(QWebEngineSettings::JavascriptEnabled, settings.previewScripts);
