@@ -39,6 +39,7 @@ ResultsView::ResultsView(LibrarySession& session, DesktopPrompter& prompter, QWi
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
   hoverTimer_.setSingleShot(true);
+  hoverTimer_.setTimerType(Qt::PreciseTimer);  // the hover delay is a promise to the user
   connect(&hoverTimer_, &QTimer::timeout, this, &ResultsView::hoverTimeout);
   verticalScrollBar()->setSingleStep(24);
 }
