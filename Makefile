@@ -36,9 +36,11 @@ configure-tests: deps-test $(BUILD)/build.ninja
 build: configure-tests
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The desktop program on the default library; LIBRARY=DIR for another,
+# PORTABLE=1 for portable mode.
 run: deps-run $(BUILD)/build.ninja
-	cmake --build $(BUILD) -j $(JOBS) --target brambel-cli
-	$(BUILD)/cli/brambel-cli --help
+	cmake --build $(BUILD) -j $(JOBS) --target brambel brambel-cli
+	$(BUILD)/ui/brambel $(if $(LIBRARY),--library "$(LIBRARY)") $(if $(PORTABLE),--portable)
 
 $(FUZZ_BUILD)/build.ninja: | deps-test
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRAMBEL_FUZZ=ON

@@ -16,9 +16,10 @@ endfunction()
 
 # One executable per source file found under <dir>/<layer>/, named
 # <prefix>_<layer>_<file name less the suffix>, linking brambel_<layer> and the given libraries.
+# Folders named in EXCLUDE are left to a CMakeLists.txt of their own.
 # The created targets are returned in <out_var>.
 function(brambel_per_file_executables out_var dir prefix)
-  cmake_parse_arguments(EXE "" "SUFFIX" "LIBRARIES" ${ARGN})
+  cmake_parse_arguments(EXE "" "SUFFIX" "LIBRARIES;EXCLUDE" ${ARGN})
   file(GLOB files CONFIGURE_DEPENDS "${dir}/*/*${EXE_SUFFIX}")
   set(targets)
   foreach(file ${files})
@@ -26,7 +27,7 @@ function(brambel_per_file_executables out_var dir prefix)
     string(REPLACE "${EXE_SUFFIX}" "" stem "${stem}")
     get_filename_component(folder "${file}" DIRECTORY)
     get_filename_component(layer "${folder}" NAME)
-    if(layer STREQUAL "support")
+    if(layer STREQUAL "support" OR layer IN_LIST EXE_EXCLUDE)
       continue()
     endif()
     set(target ${prefix}_${layer}_${stem})

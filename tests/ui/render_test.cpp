@@ -1,0 +1,101 @@
+// Thumbnail sizes, encoders, the second-instance handshake and the render
+// time-out with a page that never completes.
+#include <QLocalServer>
+#include <QSignalSpy>
+#include <QtConcurrent>
+
+#include "tests/support/loopback_server.h"
+#include "ui/main/instance_channel.h"
+#include "ui/render/image_encoder.h"
+#include "ui/render/preview_steps.h"
+#include "ui/render/thumbnail_maker.h"
+#include "ui_test_support.h"
+
+using namespace brambel;
+using brambel::testing::LoopbackServer;
+using brambel::testing::UiTestHome;
+
+class RenderTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void thumbnailsFitTheirBox() {
+    const QSize image(400, 300);
+    QCOMPARE(*thumbnailSize(image, 100, 100), QSize(100, 75));
+    QCOMPARE(*thumbnailSize(image, 100, 0), QSize(100, 75));
+    QCOMPARE(*thumbnailSize(image, 1000, 1000), QSize(1000, 750));
+    QCOMPARE(*thumbnailSize(image, -1, 5), QSize(400, 300));
+    QCOMPARE(*thumbnailSize(QSize(300, 400), 100, 100), QSize(75, 100));
+    QVERIFY(!thumbnailSize(QSize(3, 1000), 100, 100));  // 0 pixels wide: no thumbnail
+    QVERIFY(!thumbnailSize(QSize(0, 10), 100, 100));
+    QVERIFY(!thumbnailSize(image, 0, 100));
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QCOMPARE(makeThumbnail(picture, 100, 100).size(), QSize(100, 75));
+  }
+
+  void encodersAreFoundByExactMimeType() {
+    std::optional<ImageEncoder> jpeg = encoderForMimeType(QStringLiteral("image/jpeg"));
+    QVERIFY(jpeg);
+    QCOMPARE(jpeg->extension, QStringLiteral("jpg"));
+    QCOMPARE(encoderForMimeType(QStringLiteral("image/png"))->extension, QStringLiteral("png"));
+    QVERIFY(!encoderForMimeType(QStringLiteral("image/JPEG ")));
+    QVERIFY(!encoderForMimeType(QStringLiteral("text/html")));
+  }
+
+  void aSecondInstanceRaisesTheFirst() {
+    UiTestHome home;
+    InstanceChannel first(home.library());
+    QVERIFY(first.listen());
+    QSignalSpy raised(&first, &InstanceChannel::raiseRequested);
+    InstanceChannel second(home.library());
+    QCOMPARE(second.name(), first.name());
+    QVERIFY(second.name() != InstanceChannel::nameFor(home.library("Other")));
+    // The second instance blocks while it asks; the first answers on its event loop.
+    QFuture<bool> answer = QtConcurrent::run([&second] { return second.askToRaise(); });
+    QTRY_VERIFY(answer.isFinished());
+    QVERIFY(answer.result());
+    QCOMPARE(raised.size(), 1);
+    QVERIFY(!InstanceChannel(home.library("Other")).instanceRunning());
+    // A name left behind by an instance that died is taken over.
+    QLocalServer stale;
+    QVERIFY(stale.listen(InstanceChannel::nameFor(home.library("Stale"))));
+    stale.close();
+    InstanceChannel taker(home.library("Stale"));
+    QVERIFY(taker.listen());
+  }
+
+  void aPageThatNeverCompletesIsAbandoned() {
+    LoopbackServer server;
+    server.mapHost("slow.example.test:80");
+    server.stall("/never");
+    UiTestHome home;
+    auto library = home.open();
+    QVERIFY(library);
+    QtPreviewSteps previews(library->session, 1);
+    PreviewJob job;
+    job.result.url = QString(QStringLiteral("http://127.0.0.1:%1/never")).arg(server.port()).toStdU16String();
+    job.documentId = 7;
+    QElapsedTimer clock;
+    clock.start();
+    QFuture<QImage> image = QtConcurrent::run([&] { return previews.capture(job); });
+    QTRY_VERIFY_WITH_TIMEOUT(image.isFinished(), QtPreviewSteps::kRenderTimeoutMs + 10000);
+    QVERIFY(image.result().isNull());
+    QVERIFY(clock.elapsed() >= QtPreviewSteps::kRenderTimeoutMs - 100);
+    // The page is free again: a page that completes is captured.
+    server.serve("/fine", "<html><body style='background:#00f'>fine</body></html>");
+    job.result.url = QString(QStringLiteral("http://127.0.0.1:%1/fine")).arg(server.port()).toStdU16String();
+    QFuture<QImage> next = QtConcurrent::run([&] { return previews.capture(job); });
+    QTRY_VERIFY_WITH_TIMEOUT(next.isFinished(), 30000);
+    QVERIFY(!next.result().isNull());
+    previews.shutdown();
+  }
+};
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  RenderTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+#include "render_test.moc"

@@ -1,0 +1,105 @@
+// brambel: the desktop program.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <fstream>
+
+#include "app/application.h"
+#include "app/program_settings.h"
+#include "platform/directories.h"
+#include "ui/bridge/library_session.h"
+#include "ui/bridge/prompter.h"
+#include "ui/bridge/session_events.h"
+#include "ui/main/instance_channel.h"
+#include "ui/main/main_window.h"
+#include "ui/main/termination_watcher.h"
+#include "ui/render/preview_steps.h"
+
+namespace {
+
+using namespace brambel;
+
+// Portable mode lives in a "prefs.ini" beside the program: asking for it
+// makes that file when it is missing.
+void requestPortableMode() {
+  const std::filesystem::path prefs = executableDirectory() / kProgramSettingsFileName;
+  std::error_code error;
+  if (!std::filesystem::exists(prefs, error)) std::ofstream(prefs, std::ios::binary).flush();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Brambel"));
+  QApplication::setApplicationVersion(QStringLiteral("0.1"));
+  QApplication::setDesktopFileName(QStringLiteral("brambel"));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Brambel: meta-search with a personal library."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  QCommandLineOption library(QStringLiteral("library"), QStringLiteral("Open the library in DIR."), QStringLiteral("DIR"));
+  QCommandLineOption portable(QStringLiteral("portable"),
+                              QStringLiteral("Keep the settings in prefs.ini beside the program."));
+  parser.addOption(library);
+  parser.addOption(portable);
+  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files or URLs to open."), QStringLiteral("[FILE|URL...]"));
+  parser.process(app);
+  if (!parser.positionalArguments().isEmpty())
+    QTextStream(stderr) << "brambel: opening files and URLs from the command line is not supported yet; ignored\n";
+
+  if (parser.isSet(portable)) requestPortableMode();
+  Application application;
+  DesktopPrompter prompter(programSettingsFile(application.portable()).path);
+  SessionEvents events;
+  LibrarySession session(application, events, prompter);
+  QtPreviewSteps previews(session, static_cast<int>(application.settings().imageThreads));
+  session.document().SetPreviewSteps(&previews);
+  std::filesystem::path directory = parser.isSet(library) ? std::filesystem::path(parser.value(library).toStdString())
+                                                          : application.startupLibrary();
+  directory = std::filesystem::absolute(directory).lexically_normal();
+  // A library that does not exist yet is created through the category-set
+  // chooser, the start-up library's and a named one's alike.
+  std::error_code error;
+  const bool isDefault = !parser.isSet(library) || !std::filesystem::exists(directory, error);
+
+  InstanceChannel channel(directory);
+  if (!session.Open(directory, isDefault)) {
+    // The new library was cancelled, or the user chose to switch to the
+    // instance that holds the library.
+    if (session.exitRequested()) {
+      channel.askToRaise();
+      return 0;
+    }
+    QTextStream(stderr) << "brambel: cannot open the library " << QString::fromStdString(directory.string()) << "\n";
+    return 1;
+  }
+  if (!session.isReadOnly() && !channel.listen())
+    QTextStream(stderr) << "brambel: cannot answer other instances on " << channel.name() << "\n";
+
+  MainWindow window(session, events, prompter);
+  prompter.setParentWindow(&window);
+  QObject::connect(&channel, &InstanceChannel::raiseRequested, &window, [&window] {
+    window.showNormal();
+    window.raise();
+    window.activateWindow();
+  });
+  TerminationWatcher termination;
+  QObject::connect(&termination, &TerminationWatcher::terminationRequested, &window, &QWidget::close);
+  window.placeWindow();
+  window.show();
+  window.applyFrameLayout();
+  const int status = app.exec();
+  // Shutdown: the search stops and the window's rectangle is kept, render
+  // workers waiting for a page are let go, then the library closes (pools
+  // stopped, lock and PID file removed).
+  window.saveWindowState();
+  previews.shutdown();
+  session.Close();
+  return status;
+}

@@ -1,0 +1,223 @@
+#include "ui/render/preview_steps.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QTimer>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "ui/bridge/library_session.h"
+#include "ui/render/saved_page_html.h"
+#include "ui/render/image_encoder.h"
+#include "ui/render/thumbnail_maker.h"
+
+namespace brambel {
+namespace {
+
+// Pages draw a moment after they report completion.
+constexpr int kPaintSettleMs = 300;
+constexpr int kWaitSliceMs = 100;
+
+QString libraryPath(const LibrarySession& session, const char* folder) {
+  return QString::fromStdString((session.libraryDirectory() / folder).string());
+}
+
+}  // namespace
+
+// One render request, shared by the waiting worker and the GUI thread.
+struct QtPreviewSteps::Request {
+  PreviewJob job;
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;  // guarded by mutex
+  QImage image;           // guarded by mutex
+};
+
+struct QtPreviewSteps::Page {
+  QWebEngineView* view = nullptr;
+  QTimer* timeout = nullptr;
+  std::shared_ptr<Request> request;
+  QString temporaryFile;
+};
+
+QtPreviewSteps::QtPreviewSteps(LibrarySession& session, int pages, QObject* parent)
+    : QObject(parent), session_(session) {
+  const ProgramSettings& settings = session.settings();
+  auto* profile = new QWebEngineProfile(this);  // off the record
+  for (int i = 0; i < std::max(1, pages); ++i) {
+    auto page = std::make_unique<Page>();
+    page->view = new QWebEngineView();
+    page->view->setPage(new QWebEnginePage(profile, page->view));
+    page->view->setAttribute(Qt::WA_DontShowOnScreen);
+    // Off-screen pages never keep the program running once its windows close.
+    page->view->setAttribute(Qt::WA_QuitOnClose, false);
+    QWebEngineSettings* web = page->view->settings();
+    web->setAttribute(QWebEngineSettings::AutoLoadImages, true);
+    web->setAttribute(QWebEngineSettings::JavascriptEnabled, settings.previewScripts);
+    web->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    web->setAttribute(QWebEngineSettings::PluginsEnabled, settings.previewActiveX);
+    web->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    page->view->show();
+    page->timeout = new QTimer(this);
+    page->timeout->setSingleShot(true);
+    page->timeout->setTimerType(Qt::PreciseTimer);  // a coarse timer may end a render early
+    page->timeout->setInterval(kRenderTimeoutMs);
+    Page* raw = page.get();
+    connect(page->timeout, &QTimer::timeout, this, [this, raw] {
+      raw->view->stop();
+      finish(*raw, QImage());
+    });
+    connect(page->view, &QWebEngineView::loadFinished, this, [this, raw](bool ok) {
+      if (!raw->request || raw->view->url().scheme() == QLatin1String("about")) return;
+      if (!ok) {
+        finish(*raw, QImage());
+        return;
+      }
+      QTimer::singleShot(kPaintSettleMs, this, [this, raw] {
+        if (raw->request) finish(*raw, raw->view->grab().toImage());
+      });
+    });
+    pages_.push_back(std::move(page));
+  }
+}
+
+QtPreviewSteps::~QtPreviewSteps() {
+  shutdown();
+  for (auto& page : pages_) delete page->view;
+}
+
+void QtPreviewSteps::shutdown() {
+  closing_ = true;
+  for (auto& request : waiting_) {
+    std::lock_guard lock(request->mutex);
+    request->finished = true;
+    request->done.notify_all();
+  }
+  waiting_.clear();
+  for (auto& page : pages_)
+    if (page->request) finish(*page, QImage());
+}
+
+QImage QtPreviewSteps::capture(const PreviewJob& job) {
+  if (closing_) return {};
+  auto request = std::make_shared<Request>();
+  request->job = job;
+  QMetaObject::invokeMethod(this, [this, request] {
+    if (closing_) {
+      std::lock_guard lock(request->mutex);
+      request->finished = true;
+      request->done.notify_all();
+      return;
+    }
+    waiting_.push_back(request);
+    pump();
+  }, Qt::QueuedConnection);
+  // The page's own time-out ends every render; the margin covers a GUI
+  // thread that is busy when it would fire.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRenderTimeoutMs + 15000);
+  std::unique_lock lock(request->mutex);
+  while (!request->finished && !closing_ && std::chrono::steady_clock::now() < deadline)
+    request->done.wait_for(lock, std::chrono::milliseconds(kWaitSliceMs));
+  return request->finished ? request->image : QImage();
+}
+
+void QtPreviewSteps::pump() {
+  for (auto& page : pages_) {
+    if (waiting_.empty()) return;
+    if (page->request) continue;
+    std::shared_ptr<Request> request = waiting_.front();
+    waiting_.pop_front();
+    begin(*page, std::move(request));
+  }
+}
+
+void QtPreviewSteps::begin(Page& page, std::shared_ptr<Request> request) {
+  page.request = std::move(request);
+  // The library's preview size, known once it is open.
+  const LibrarySettings& library = session_.librarySettings();
+  page.view->resize(static_cast<int>(library.previewImageWidth), static_cast<int>(library.previewImageHeight));
+  const std::u16string& url = page.request->job.result.url;
+  const QString address = QString::fromStdU16String(url);
+  page.timeout->start();
+  if (std::optional<std::string> saved = session_.savedPage(url)) {
+    page.temporaryFile = QString::fromStdString((session_.libraryDirectory() /
+                                                 ("tmp_render_" + std::to_string(page.request->job.documentId) + ".html"))
+                                                    .string());
+    QFile file(page.temporaryFile);
+    if (file.open(QIODevice::WriteOnly)) {
+      file.write(savedPageForDisplay(*saved, address));
+      file.close();
+      page.view->load(QUrl::fromLocalFile(page.temporaryFile));
+      return;
+    }
+  }
+  QWebEngineHttpRequest live{QUrl(address)};
+  if (session_.settings().prefetchHeader) live.setHeader("X-moz", "prefetch");
+  page.view->load(live);
+}
+
+void QtPreviewSteps::finish(Page& page, QImage image) {
+  page.timeout->stop();
+  if (!page.temporaryFile.isEmpty()) QFile::remove(page.temporaryFile);
+  page.temporaryFile.clear();
+  std::shared_ptr<Request> request = std::move(page.request);
+  page.request.reset();
+  // The next page's scripts must not run on: the view rests on a blank page.
+  page.view->load(QUrl(QStringLiteral("about:blank")));
+  if (request) {
+    std::lock_guard lock(request->mutex);
+    request->image = std::move(image);
+    request->finished = true;
+    request->done.notify_all();
+  }
+  if (!closing_) QTimer::singleShot(0, this, &QtPreviewSteps::pump);
+}
+
+QString QtPreviewSteps::previewPath(uint32_t documentId) const {
+  const QDir folder(libraryPath(session_, "preview"));
+  const QStringList found = folder.entryList({QStringLiteral("%1.*").arg(documentId, 8, 16, QLatin1Char('0'))}, QDir::Files);
+  return found.isEmpty() ? QString() : folder.filePath(found.first());
+}
+
+void QtPreviewSteps::Render(const PreviewJob& job) {
+  QImage image = capture(job);
+  if (image.isNull()) return;
+  std::optional<ImageEncoder> encoder =
+      encoderForMimeType(QString::fromStdU16String(session_.librarySettings().previewCodec));
+  if (!encoder) return;
+  const QString folder = libraryPath(session_, "preview");
+  QDir().mkpath(folder);
+  QSaveFile file(QDir(folder).filePath(QStringLiteral("%1.%2").arg(job.documentId, 8, 16, QLatin1Char('0')).arg(encoder->extension)));
+  if (!file.open(QIODevice::WriteOnly)) return;
+  QImageWriter writer(&file, encoder->format);
+  if (!writer.write(image) || !file.commit()) return;
+  ContentPipeline* pipeline = session_.document().pipeline();
+  if (!pipeline || pipeline->isClosing()) return;
+  pipeline->thumbPool().add(job.result.url, kNoSearch, job, AddMode::kBounded, 0);
+  pipeline->notifyUpdated(job.result.url);
+}
+
+void QtPreviewSteps::Thumbnail(const PreviewJob& job) {
+  const QString source = previewPath(job.documentId);
+  if (source.isEmpty()) return;
+  QImage image = QImageReader(source).read();
+  const ProgramSettings& settings = session_.settings();
+  // A page preview fills the tile's box; so does an image.
+  QImage thumbnail = makeThumbnail(image, static_cast<int>(settings.tileWidth), static_cast<int>(settings.tileHeight));
+  std::optional<ImageEncoder> jpeg = encoderForMimeType(QStringLiteral("image/jpeg"));
+  if (thumbnail.isNull() || !jpeg) return;
+  const std::filesystem::path target = session_.thumbnailPathFor(job.documentId);
+  QDir().mkpath(QString::fromStdString(target.parent_path().string()));
+  QSaveFile file(QString::fromStdString(target.string()));
+  if (!file.open(QIODevice::WriteOnly)) return;
+  QImageWriter writer(&file, jpeg->format);
+  if (!writer.write(thumbnail) || !file.commit()) return;
+  if (ContentPipeline* pipeline = session_.document().pipeline()) pipeline->notifyUpdated(job.result.url);
+}
+
+}  // namespace brambel

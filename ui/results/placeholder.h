@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace brambel {
+
+// What the content pipeline knows of a result that has no picture to draw.
+struct PlaceholderFacts {
+  bool loadingOrSaving = false;  // queued or in progress in the load or save pool
+  bool rendering = false;        // queued or in progress in the render pool
+  bool renderFailed = false;     // rendered recently, no picture left
+  bool crashMarking = false;     // the view shows the possible-crash caption
+  bool possibleCrash = false;    // the record carries the possible-crash flag
+  bool minibrowserCan = false;   // the library holds a page the mini-browser shows
+  bool loadFailed = false;       // loaded recently, no content left
+  bool unsupportedType = false;  // the load step refused its content type
+};
+
+enum class PlaceholderIcon { Loading, Rendering, Failed, Minibrowser, Load };
+
+struct Placeholder {
+  PlaceholderIcon icon = PlaceholderIcon::Load;
+  QString caption;  // empty: none
+};
+
+// The icon and caption shown instead of a picture, the first case that holds
+// in this order: loading, rendering, render failed, possible crash, mini-
+// browser, load failed, unsupported type, click to load.
+Placeholder choosePlaceholder(const PlaceholderFacts& facts);
+
+}  // namespace brambel

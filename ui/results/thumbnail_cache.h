@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QCache>
+#include <QObject>
+#include <QPixmap>
+#include <QSet>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+
+namespace brambel {
+
+// Decoded thumbnails for the results view. Files are read and scaled on a
+// thread of the cache's own pool (as QImage); the pixmap is made on the GUI
+// thread when the image arrives. The view asks only for what it paints, so
+// visible results load first and scrolling never waits for the disk.
+class ThumbnailCache : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit ThumbnailCache(int capacity, QObject* parent = nullptr);
+  ~ThumbnailCache() override;
+
+  void setCapacity(int capacity) { cache_.setMaxCost(std::max(1, capacity)); }
+  // The thumbnail of `path` fitted into `box`, or nullptr while it is being
+  // decoded (ready() follows) or when the file cannot be read.
+  const QPixmap* find(const QString& path, QSize box);
+  // Forgets a file's decoded thumbnails (it was written again).
+  void forget(const QString& path);
+
+ signals:
+  void ready(const QString& path);
+
+ private:
+  static QString keyOf(const QString& path, QSize box);
+  void arrived(const QString& key, const QString& path, const QImage& image);
+
+  QCache<QString, QPixmap> cache_;
+  QSet<QString> pending_;
+  QSet<QString> unreadable_;
+  QThreadPool pool_;
+};
+
+}  // namespace brambel
