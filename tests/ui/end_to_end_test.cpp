@@ -114,7 +114,10 @@ class EndToEndTest : public QObject {
       QVERIFY(session.document().SetPermanent(kept, true));
       saveGrab(window, QStringLiteral("filter"));
 
-      // Permanent mode finds the marked page again through the library.
+      // Permanent mode finds the marked page again through the library, once
+      // the background pool (at the lowest priority, slow on a busy machine)
+      // has indexed it.
+      QTRY_VERIFY_WITH_TIMEOUT(session.document().Marks(kept).isIndexed(), 120000);
       QTest::keyClick(&window, Qt::Key_3, Qt::ControlModifier);
       window.startSearch(QStringLiteral("bramble"));
       QTRY_COMPARE_WITH_TIMEOUT(results->count(), 1, 30000);
