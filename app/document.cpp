@@ -489,24 +489,24 @@ void CTesserin2Doc::SetResultMode(SearchMode mode, const std::u16string& terms) 
 
 void CTesserin2Doc::RebuildResults() {
   PendingJob job{{}, {library_.get(), mainIndex_.get(), termFilter_.get()}};
-  ResultJobSpec& spec = job.spec;
-  spec.mode = mode_;
+  ResultJobRequest& request = job.request;
+  request.mode = mode_;
   {
     std::lock_guard lock(stateMutex_);
-    spec.query = filterTerms_;
-    spec.pinned = pinned_;
+    request.query = filterTerms_;
+    request.pinned = pinned_;
   }
-  if (spec.mode == SearchMode::kLoad || spec.mode == SearchMode::kFilter) spec.raw = searchRun_->RawResults();
+  if (request.mode == SearchMode::kLoad || request.mode == SearchMode::kFilter) request.raw = searchRun_->RawResults();
   const std::vector<Category>& list = categories_.categories;
   if (currentCategory_ != 0 && currentCategory_ < list.size() && !searchRun_->isBatchLoad())
-    spec.categorySources = std::set<std::u16string>(list[currentCategory_].references.begin(),
+    request.categorySources = std::set<std::u16string>(list[currentCategory_].references.begin(),
                                                     list[currentCategory_].references.end());
   const ProgramSettings& settings = application_.settings();
-  spec.scoring = {settings.aggregateTermScoring, settings.contentSummaryExtraction, settings.userScoringWeight,
+  request.scoring = {settings.aggregateTermScoring, settings.contentSummaryExtraction, settings.userScoringWeight,
                   settings.permScoringWeight};
-  spec.searchResultMax = static_cast<int>(settings.searchResultMax);
-  spec.noMemoryIndexing = librarySettings_.noMemoryIndexing;
-  spec.sortOrder = sortOrder_;
+  request.searchResultMax = static_cast<int>(settings.searchResultMax);
+  request.noMemoryIndexing = librarySettings_.noMemoryIndexing;
+  request.sortOrder = sortOrder_;
   {
     std::lock_guard lock(jobMutex_);
     // A source thread that outlived the close must not start a job on a
@@ -529,7 +529,7 @@ void CTesserin2Doc::ResultJobThread() {
     jobRunning_ = true;
     lock.unlock();
     try {
-      ResultJob job(std::move(pending.spec), pending.library);
+      ResultJob job(std::move(pending.request), pending.library);
       job.Run(
           displayed_, displayedMutex_, [&] { return jobGeneration_ == generation; },
           [&](bool scoresPresent) { listener_.DisplayedResultsChanged(scoresPresent); });

@@ -250,7 +250,7 @@ class CTesserin2Doc {
   std::condition_variable jobWake_;
   std::condition_variable jobDone_;
   struct PendingJob {
-    ResultJobSpec spec;
+    ResultJobRequest request;
     ResultJobLibrary library;
   };
   std::optional<PendingJob> pendingJob_;     // guarded by jobMutex_

@@ -34,13 +34,13 @@ bool inCategory(const SourceResult& record, const std::set<std::u16string>& cate
 
 }  // namespace
 
-ResultJob::ResultJob(ResultJobSpec spec, ResultJobLibrary library)
-    : spec_(std::move(spec)), library_(library) {
-  if (spec_.mode != SearchMode::kLoad && library_.filter) {
-    query_.terms = ParseQuery(spec_.query, *library_.filter);
+ResultJob::ResultJob(ResultJobRequest request, ResultJobLibrary library)
+    : request_(std::move(request)), library_(library) {
+  if (request_.mode != SearchMode::kLoad && library_.filter) {
+    query_.terms = ParseQuery(request_.query, *library_.filter);
     query_.textTerms = SummaryTerms(query_.terms);
   }
-  query_.strict = spec_.mode == SearchMode::kRecent || spec_.noMemoryIndexing;
+  query_.strict = request_.mode == SearchMode::kRecent || request_.noMemoryIndexing;
 }
 
 UrlMarks ResultJob::MarksOf(const std::u16string& url) const {
@@ -57,7 +57,7 @@ ResultEntry ResultJob::StoredEntry(SourceResult record, int32_t score) const {
 
 void ResultJob::AddPinned(ResultList& list) const {
   float score = kFirstPinnedScore;
-  for (const std::u16string& url : spec_.pinned) {
+  for (const std::u16string& url : request_.pinned) {
     std::optional<SourceResult> stored = library_.store ? library_.store->readRecord(url) : std::nullopt;
     SourceResult record;
     if (stored) {
@@ -76,8 +76,8 @@ void ResultJob::AddPinned(ResultList& list) const {
 
 std::vector<ResultJob::Candidate> ResultJob::LoadCandidates() const {
   std::vector<Candidate> candidates;
-  const int64_t total = static_cast<int64_t>(spec_.raw.size());
-  for (const SourceResult& raw : spec_.raw) {
+  const int64_t total = static_cast<int64_t>(request_.raw.size());
+  for (const SourceResult& raw : request_.raw) {
     Candidate candidate;
     candidate.entry.record = raw;
     // Wide arithmetic: a long run times 1000 must not overflow.
@@ -99,7 +99,7 @@ std::vector<ResultJob::Candidate> ResultJob::FilterCandidates() const {
   // The loaded list first, merged as "Load" merges it.
   ResultList loaded;
   for (Candidate& candidate : LoadCandidates())
-    if (!spec_.categorySources || inCategory(candidate.entry.record, *spec_.categorySources))
+    if (!request_.categorySources || inCategory(candidate.entry.record, *request_.categorySources))
       loaded.Merge(std::move(candidate.entry), true);
   std::vector<Candidate> candidates;
   const int64_t total = static_cast<int64_t>(loaded.size());
@@ -158,19 +158,19 @@ std::vector<ResultJob::Candidate> ResultJob::RecentCandidates() const {
 bool ResultJob::Run(ResultList& list, std::mutex& listMutex, const std::function<bool()>& isCurrent,
                     const std::function<void(bool)>& sliceDone, std::chrono::milliseconds slice) {
   std::vector<Candidate> candidates;
-  switch (spec_.mode) {
+  switch (request_.mode) {
     case SearchMode::kLoad: candidates = LoadCandidates(); break;
     case SearchMode::kFilter: candidates = FilterCandidates(); break;
     case SearchMode::kPermanent: candidates = PermanentCandidates(); break;
     case SearchMode::kRecent: candidates = RecentCandidates(); break;
   }
-  const bool keepBetterScore = spec_.mode == SearchMode::kLoad;
+  const bool keepBetterScore = request_.mode == SearchMode::kLoad;
   const StoredPageReader readPage = [this](uint32_t recordId) -> std::optional<StoredPage> {
     if (!library_.store || !library_.filter) return std::nullopt;
     return ReadStoredPage(*library_.store, recordId, *library_.filter);
   };
 
-  bool scoresPresent = spec_.mode == SearchMode::kFilter && query_.terms.empty();
+  bool scoresPresent = request_.mode == SearchMode::kFilter && query_.terms.empty();
   std::unique_lock lock(listMutex);
   if (!isCurrent()) return false;
   list.Clear();
@@ -183,13 +183,13 @@ bool ResultJob::Run(ResultList& list, std::mutex& listMutex, const std::function
     // Past the limit, or outside the category, a URL only merges into an
     // entry already listed.
     const bool listed = list.Find(candidate.entry.record.url) != nullptr;
-    if (!listed && added >= spec_.searchResultMax) continue;
-    if (!listed && spec_.mode == SearchMode::kLoad && spec_.categorySources &&
-        !inCategory(candidate.entry.record, *spec_.categorySources))
+    if (!listed && added >= request_.searchResultMax) continue;
+    if (!listed && request_.mode == SearchMode::kLoad && request_.categorySources &&
+        !inCategory(candidate.entry.record, *request_.categorySources))
       continue;
     if (candidate.score) {
       const UrlMarks marks = candidate.entry.marks;
-      scoresPresent |= ScoreEntry(candidate.entry, marks, spec_.scoring, query_, isCurrent(), readPage);
+      scoresPresent |= ScoreEntry(candidate.entry, marks, request_.scoring, query_, isCurrent(), readPage);
     }
     if (list.Merge(std::move(candidate.entry), keepBetterScore)) ++added;
     if (std::chrono::steady_clock::now() - sliceStart >= slice) {
@@ -200,7 +200,7 @@ bool ResultJob::Run(ResultList& list, std::mutex& listMutex, const std::function
     }
   }
   if (!isCurrent()) return false;
-  SortResults(list.entries(), spec_.sortOrder);
+  SortResults(list.entries(), request_.sortOrder);
   list.Reindex();
   lock.unlock();
   sliceDone(scoresPresent);

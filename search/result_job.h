@@ -27,7 +27,7 @@ struct ResultJobLibrary {
 };
 
 // What one result job builds.
-struct ResultJobSpec {
+struct ResultJobRequest {
   SearchMode mode = SearchMode::kLoad;
   std::u16string query;             // the typed terms ("Filter", "Permanent", Recent)
   std::vector<SourceResult> raw;    // the search's raw results ("Load", "Filter")
@@ -55,7 +55,7 @@ class ResultJob {
  public:
   static constexpr std::chrono::milliseconds kSlice{500};
 
-  ResultJob(ResultJobSpec spec, ResultJobLibrary library);
+  ResultJob(ResultJobRequest request, ResultJobLibrary library);
 
   // False when the job found itself outdated before it was done.
   bool Run(ResultList& list, std::mutex& listMutex, const std::function<bool()>& isCurrent,
@@ -76,7 +76,7 @@ class ResultJob {
   UrlMarks MarksOf(const std::u16string& url) const;
   ResultEntry StoredEntry(SourceResult record, int32_t score) const;
 
-  ResultJobSpec spec_;
+  ResultJobRequest request_;
   ResultJobLibrary library_;
   ScoreQuery query_;
 };
