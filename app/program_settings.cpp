@@ -58,9 +58,9 @@ File lockWriters(const ProgramSettingsFile& file) {
 }
 
 // Call with the writer lock held.
-bool writeSettings(const ProgramSettings& settings, const ProgramSettingsFile& file) {
+bool writeLines(const ProgramSettingsFile& file, const std::vector<std::pair<std::string, std::string>>& values) {
   std::string existing = readTextFile(file.path).value_or("");
-  return writeTextFile(file.path, updateSettingsLines(existing, settingFieldValues(settings, kFields)));
+  return writeTextFile(file.path, updateSettingsLines(existing, values));
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ ProgramSettings ReadProgramSettings(const ProgramSettingsFile& file, const std::
 
 bool WriteProgramSettings(const ProgramSettings& settings, const ProgramSettingsFile& file) {
   File lock = lockWriters(file);
-  return lock.isOpen() && writeSettings(settings, file);
+  return lock.isOpen() && writeLines(file, settingFieldValues(settings, kFields));
 }
 
 std::optional<ProgramSettings> UpdateProgramSettings(const ProgramSettingsFile& file,
@@ -96,8 +96,14 @@ std::optional<ProgramSettings> UpdateProgramSettings(const ProgramSettingsFile& 
   if (!lock.isOpen()) return std::nullopt;
   ProgramSettings settings = ReadProgramSettings(file, defaultLibraryDirectory);
   change(settings);
-  if (!writeSettings(settings, file)) return std::nullopt;
+  if (!writeLines(file, settingFieldValues(settings, kFields))) return std::nullopt;
   return settings;
+}
+
+bool WriteProgramSettingLines(const ProgramSettingsFile& file,
+                              const std::vector<std::pair<std::string, std::string>>& values) {
+  File lock = lockWriters(file);
+  return lock.isOpen() && writeLines(file, values);
 }
 
 }  // namespace brambel

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace brambel {
 
@@ -103,5 +105,11 @@ bool WriteProgramSettings(const ProgramSettings& settings, const ProgramSettings
 std::optional<ProgramSettings> UpdateProgramSettings(const ProgramSettingsFile& file,
                                                      const std::u16string& defaultLibraryDirectory,
                                                      const std::function<void(ProgramSettings&)>& change);
+
+// Sets key=value lines of keys outside the settings table (the silenced
+// notices) under the writer lock, keeping every other line. False when the
+// file cannot be written.
+bool WriteProgramSettingLines(const ProgramSettingsFile& file,
+                              const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace brambel
