@@ -322,21 +322,57 @@ void CTesserin2Doc::CreateSearchRun() {
   options.portable = application_.portable();
   options.readOnly = readOnly_;
   searchRun_ = std::make_unique<SearchRun>(options, searchEvents_.get());
+  searchRun_->commands().Register(u"debug", [this](const std::u16string&) { listener_.OpenDebugWindow(); });
   std::shared_ptr<const LibraryStore> store = library_;
   searchRun_->SetKnownUrlCheck([store](const std::u16string& url) { return store->readMarks(url) != UrlMarks{}; });
 }
 
 void CTesserin2Doc::SetMaxSourceResults(uint32_t count) {
-  searchRun_->StopSearch();
-  searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  LibrarySettings settings = librarySettings_;
+  settings.maxSourceResults = count;
+  RestartWithSettings(std::move(settings), true);
+}
+
+bool CTesserin2Doc::SetLibrarySettings(const LibrarySettings& settings) {
+  if (readOnly_ || !library_) return false;
+  if (!WriteLibrarySettings(settings, directory_)) return false;
+  // These are read each time they are used (the start-up commands, the
+  // views, the preview steps); the rest are taken when things start.
+  LibrarySettings readAtUse = librarySettings_;
+  readAtUse.startupURL = settings.startupURL;
+  readAtUse.searchLabelOverride = settings.searchLabelOverride;
+  readAtUse.categoryURL = settings.categoryURL;
+  readAtUse.maxHistory = settings.maxHistory;
+  readAtUse.batchFirstCategory = settings.batchFirstCategory;
+  readAtUse.previewCodec = settings.previewCodec;
+  readAtUse.previewImageWidth = settings.previewImageWidth;
+  readAtUse.previewImageHeight = settings.previewImageHeight;
+  readAtUse.sourceFlags = settings.sourceFlags;
+  if (readAtUse == settings) {
+    librarySettings_ = settings;
+  } else {
+    RestartWithSettings(settings, settings.maxSourceResults != librarySettings_.maxSourceResults);
+    RebuildResults();
+  }
+  return true;
+}
+
+void CTesserin2Doc::RestartWithSettings(LibrarySettings settings, bool replaceRun) {
+  if (replaceRun) {
+    searchRun_->StopSearch();
+    searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  }
+  // Result jobs and the pipeline hold the term filter, and the pipeline asks
+  // the run for the current search number: both stop while these change.
   StopResultJobs();
-  // The pipeline asks the run for the current search number: it stops
-  // while the run is replaced.
   const bool restart = pipeline_ != nullptr;
   StopPipeline();
-  librarySettings_.maxSourceResults = count;
-  CreateSearchRun();
-  searchRun_->SetSources(sourceTable_->sources());
+  librarySettings_ = std::move(settings);
+  ApplyLibrarySettings();
+  if (replaceRun) {
+    CreateSearchRun();
+    searchRun_->SetSources(sourceTable_->sources());
+  }
   if (restart) StartPipeline();
 }
 
