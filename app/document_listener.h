@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/command_host.h"
 #include "search/search_listener.h"
 
 namespace brambel {
@@ -11,8 +12,9 @@ namespace brambel {
 // the content pipeline's threads (result updated, item indexed, queue
 // drained) and the thread that called the document (everything else). A
 // desktop implementation hands each call over to its own thread; every
-// operation does nothing unless overridden.
-class DocumentListener : public SearchListener {
+// operation does nothing unless overridden. The commands typed into the
+// search field reach the views as CommandListener calls.
+class DocumentListener : public SearchListener, public CommandListener {
  public:
   // A library was opened or closed; title, read-only state and lists changed.
   virtual void LibraryChanged() {}

@@ -35,6 +35,7 @@ class SessionEvents : public QObject, public DocumentListener {
   void ResultUpdated(const std::u16string& url) override;
   void ItemIndexed(const std::u16string& url) override;
   void QueueDrained() override;
+  void OpenDebugWindow() override;
 
  signals:
   void resultsChanged();
@@ -49,6 +50,8 @@ class SessionEvents : public QObject, public DocumentListener {
   // A content stage finished for these URLs (gathered).
   void resultsUpdated(const QStringList& urls);
   void contentProgress();
+  // "//debug" was typed.
+  void debugWindowRequested();
 
  private:
   void post(std::function<void()> call);
