@@ -6,19 +6,17 @@
 #include <filesystem>
 
 #include "app/prompter.h"
+#include "ui/dialogs/suppressible_notice.h"
 
 namespace brambel {
 
-// The desktop's prompter: message boxes with a "Don't ask again" check box,
-// remembered in the settings file under the question's key. A silenced
-// question answers its suggested answer without asking, and the check
-// counts only when the user gave that answer, so a silenced question never
-// stands for the other one. The document asks through the Prompter
-// interface; windows use Confirm and Notify. Tests replace both.
+// The desktop's prompter: the suppressible message boxes, remembered in the
+// settings file under the question's key. The document asks through the
+// Prompter interface; windows use Confirm and Notify. Tests replace both.
 class DesktopPrompter : public Prompter {
  public:
   // `settingsFile`: where silenced keys are kept (the program settings file).
-  explicit DesktopPrompter(std::filesystem::path settingsFile) : settingsFile_(std::move(settingsFile)) {}
+  explicit DesktopPrompter(std::filesystem::path settingsFile) : notices_(std::move(settingsFile)) {}
 
   void setParentWindow(QWidget* window) { parent_ = window; }
 
@@ -32,11 +30,10 @@ class DesktopPrompter : public Prompter {
   // A notice with OK; a silenced one is not shown.
   virtual void Notify(QWidget* parent, const QString& key, const QString& text);
 
-  bool isSilenced(const std::string& key) const;
-  void setSilenced(const std::string& key, bool silenced);
+  SuppressibleNotices& notices() { return notices_; }
 
  private:
-  std::filesystem::path settingsFile_;
+  SuppressibleNotices notices_;
   QPointer<QWidget> parent_;
 };
 
