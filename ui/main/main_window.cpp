@@ -21,6 +21,10 @@
 #include "ui/bridge/library_session.h"
 #include "ui/bridge/prompter.h"
 #include "ui/bridge/session_events.h"
+#include "ui/dialogs/debug_statistics_window.h"
+#include "ui/dialogs/library_settings_dialog.h"
+#include "ui/dialogs/preferences_dialog.h"
+#include "ui/dialogs/preview_preferences_dialog.h"
 #include "ui/main/frame_layout.h"
 #include "ui/main/process_priority.h"
 #include "ui/main/search_bar.h"
@@ -100,6 +104,7 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(&events_, &SessionEvents::categoriesChanged, searchBar_, &SearchBar::refresh);
   connect(&events_, &SessionEvents::resultModeChanged, searchBar_, &SearchBar::refresh);
   connect(&events_, &SessionEvents::libraryChanged, this, &MainWindow::updateTitle);
+  connect(&events_, &SessionEvents::debugWindowRequested, this, &MainWindow::showDebugStatistics);
   connect(searchBar_, &SearchBar::searchRequested, this, [this](const QString& terms) { startSearch(terms); });
   connect(searchBar_, &SearchBar::modeSelected, this, &MainWindow::setSearchMode);
   connect(searchBar_, &SearchBar::categorySelected, this, [this](int index) {
@@ -159,13 +164,14 @@ void MainWindow::buildMenus() {
   unavailable(file, tr("&Batch Load"));
   unavailable(file, tr("Restore Last Batch"));
   file->addSeparator();
-  unavailable(file, tr("Library Settings..."));
+  file->addAction(tr("Library Settings..."), this, &MainWindow::showLibrarySettings);
   unavailable(file, tr("Add Rss/Atom Feed..."));
   unavailable(file, tr("Load Categories From URL..."));
   unavailable(file, tr("Load Categories From File..."));
   unavailable(file, tr("Save Categories..."));
   file->addSeparator();
-  unavailable(file, tr("Prefe&rences..."));
+  file->addAction(tr("Prefe&rences..."), this, &MainWindow::showPreferences);
+  file->addAction(tr("Previe&w Preferences..."), this, &MainWindow::showPreviewPreferences);
   file->addSeparator();
   QAction* exit = file->addAction(tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));
@@ -218,6 +224,7 @@ void MainWindow::buildMenus() {
   view->addAction(tr("Decrease Thumbnail Size") + QStringLiteral("\t-"), this, [this] { stepThumbnailSize(false); });
   view->addSeparator();
   QAction* sponsorsShown = view->addAction(tr("Sponsored Links"));
+  sponsorsShown->setObjectName(QStringLiteral("sponsorsShown"));
   sponsorsShown->setCheckable(true);
   sponsorsShown->setChecked(session_.settings().showSponsors);
   connect(sponsorsShown, &QAction::toggled, this, [this](bool on) {
@@ -399,6 +406,40 @@ void MainWindow::refreshSponsors() {
 void MainWindow::openPreview(const QString& url, bool minibrowser, bool quietly) {
   if (!preview_) preview_ = new PreviewWindow(session_, prompter_, this);
   preview_->showResult(url, searchTerms(), minibrowser, quietly);
+}
+
+void MainWindow::showPreferences() {
+  PreferencesDialog dialog(session_, prompter_.notices(), [this] { return storedWindowRect(normalGeometry()); }, this);
+  connect(&dialog, &PreferencesDialog::applied, this, &MainWindow::settingsApplied);
+  dialog.exec();
+}
+
+void MainWindow::showPreviewPreferences() {
+  PreviewPreferencesDialog dialog(session_, this);
+  connect(&dialog, &PreviewPreferencesDialog::applied, this, &MainWindow::settingsApplied);
+  dialog.exec();
+}
+
+void MainWindow::showLibrarySettings() {
+  LibrarySettingsDialog dialog(session_, this);
+  connect(&dialog, &LibrarySettingsDialog::applied, this, &MainWindow::settingsApplied);
+  dialog.exec();
+}
+
+void MainWindow::settingsApplied() {
+  findChild<QAction*>(QStringLiteral("sponsorsShown"))->setChecked(session_.settings().showSponsors);
+  if (preview_) preview_->applySettings();
+  searchBar_->refresh();
+  results_->relayout();
+}
+
+void MainWindow::showDebugStatistics() {
+  if (!debugStatistics_) {
+    debugStatistics_ = new DebugStatisticsWindow(session_, this);
+    debugStatistics_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  debugStatistics_->show();
+  debugStatistics_->raise();
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QActionGroup;
 class QLabel;
@@ -11,6 +12,7 @@ class QSplitter;
 
 namespace brambel {
 
+class DebugStatisticsWindow;
 class LibrarySession;
 class PreviewWindow;
 class DesktopPrompter;
@@ -50,6 +52,10 @@ class MainWindow : public QMainWindow {
   void stepFontSize(bool larger);
   void stepThumbnailSize(bool larger);
   void startSearch(const QString& terms);
+  void showPreferences();
+  void showPreviewPreferences();
+  void showLibrarySettings();
+  void showDebugStatistics();
 
  signals:
   void viewsNotified(int hint, int extra);
@@ -70,6 +76,8 @@ class MainWindow : public QMainWindow {
   void openPreview(const QString& url, bool minibrowser, bool quietly);
   QStringList searchTerms() const;
   void settingsChanged();
+  // The settings dialogs wrote new settings: the windows show them.
+  void settingsApplied();
   QAction* unavailable(QMenu* menu, const QString& text, const QKeySequence& keys = {});
 
   LibrarySession& session_;
@@ -81,6 +89,7 @@ class MainWindow : public QMainWindow {
   QListWidget* sponsors_;
   ResultsCommands* commands_;
   PreviewWindow* preview_ = nullptr;
+  QPointer<DebugStatisticsWindow> debugStatistics_;
   QActionGroup* sortGroup_ = nullptr;
   QActionGroup* viewGroup_ = nullptr;
   QLabel* statusText_;
