@@ -328,52 +328,33 @@ void CTesserin2Doc::CreateSearchRun() {
 }
 
 void CTesserin2Doc::SetMaxSourceResults(uint32_t count) {
-  LibrarySettings settings = librarySettings_;
-  settings.maxSourceResults = count;
-  RestartWithSettings(std::move(settings), true);
+  searchRun_->StopSearch();
+  searchRun_->WaitUntilIdle(std::chrono::seconds(35));
+  StopResultJobs();
+  // The pipeline asks the run for the current search number: it stops
+  // while the run is replaced.
+  const bool restart = pipeline_ != nullptr;
+  StopPipeline();
+  librarySettings_.maxSourceResults = count;
+  CreateSearchRun();
+  searchRun_->SetSources(sourceTable_->sources());
+  if (restart) StartPipeline();
 }
 
 bool CTesserin2Doc::SetLibrarySettings(const LibrarySettings& settings) {
   if (readOnly_ || !library_) return false;
   if (!WriteLibrarySettings(settings, directory_)) return false;
-  // These are read each time they are used (the start-up commands, the
-  // views, the preview steps); the rest are taken when things start.
-  LibrarySettings readAtUse = librarySettings_;
-  readAtUse.startupURL = settings.startupURL;
-  readAtUse.searchLabelOverride = settings.searchLabelOverride;
-  readAtUse.categoryURL = settings.categoryURL;
-  readAtUse.maxHistory = settings.maxHistory;
-  readAtUse.batchFirstCategory = settings.batchFirstCategory;
-  readAtUse.previewCodec = settings.previewCodec;
-  readAtUse.previewImageWidth = settings.previewImageWidth;
-  readAtUse.previewImageHeight = settings.previewImageHeight;
-  readAtUse.sourceFlags = settings.sourceFlags;
-  if (readAtUse == settings) {
-    librarySettings_ = settings;
-  } else {
-    RestartWithSettings(settings, settings.maxSourceResults != librarySettings_.maxSourceResults);
-    RebuildResults();
-  }
+  // Only what the interface thread reads as it goes; the pipeline's threads
+  // read the rest, which must not change under them.
+  librarySettings_.startupURL = settings.startupURL;
+  librarySettings_.searchLabelOverride = settings.searchLabelOverride;
+  librarySettings_.categoryURL = settings.categoryURL;
+  librarySettings_.maxHistory = settings.maxHistory;
+  librarySettings_.batchFirstCategory = settings.batchFirstCategory;
+  librarySettings_.previewImageWidth = settings.previewImageWidth;
+  librarySettings_.previewImageHeight = settings.previewImageHeight;
+  librarySettings_.sourceFlags = settings.sourceFlags;
   return true;
-}
-
-void CTesserin2Doc::RestartWithSettings(LibrarySettings settings, bool replaceRun) {
-  if (replaceRun) {
-    searchRun_->StopSearch();
-    searchRun_->WaitUntilIdle(std::chrono::seconds(35));
-  }
-  // Result jobs and the pipeline hold the term filter, and the pipeline asks
-  // the run for the current search number: both stop while these change.
-  StopResultJobs();
-  const bool restart = pipeline_ != nullptr;
-  StopPipeline();
-  librarySettings_ = std::move(settings);
-  ApplyLibrarySettings();
-  if (replaceRun) {
-    CreateSearchRun();
-    searchRun_->SetSources(sourceTable_->sources());
-  }
-  if (restart) StartPipeline();
 }
 
 void CTesserin2Doc::StartPipeline() {

@@ -82,12 +82,12 @@ class CTesserin2Doc {
   // The library's name, then "(Read Only)" and "(Portable Mode)" as they apply.
   std::u16string Title() const;
   const LibrarySettings& librarySettings() const { return librarySettings_; }
-  // Writes the library's "settings.dat" and uses the settings from now on.
-  // When settings that the search run, the term filter or the content
-  // pipeline take as they start changed, those start again (a new
-  // "maxSourceResults" also stops the search and empties its results; the
-  // content queues' waiting items are dropped). False with nothing changed
-  // when read-only or the file cannot be written.
+  // Writes the library's "settings.dat". The settings read as they are used
+  // on the interface thread (start-up and category addresses, the search
+  // label, the preview image's size, the per-source flags) change at once;
+  // the search run, the term filter and the content pipeline took the rest
+  // as they started and take the new ones when the library opens again.
+  // False with nothing changed when read-only or the file cannot be written.
   bool SetLibrarySettings(const LibrarySettings& settings);
   const Application& application() const { return application_; }
 
@@ -204,9 +204,6 @@ class CTesserin2Doc {
   void BuildSources(SourceDefinitions definitions);
   void ApplyNewSetSettings(const std::u16string& settingsText);
   void ApplyLibrarySettings();
-  // Stops what took the library settings as it started, replaces them and
-  // starts it again; the search run only when `replaceRun`.
-  void RestartWithSettings(LibrarySettings settings, bool replaceRun);
   void CreateSearchRun();
   void MarkReadOnly(std::u16string reason);
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);

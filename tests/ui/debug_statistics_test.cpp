@@ -67,8 +67,15 @@ class DebugStatisticsTest : public QObject {
     QVERIFY(!window.findChild<DebugStatisticsWindow*>());
     window.startSearch(QStringLiteral("//debug"));
     QTRY_VERIFY(window.findChild<DebugStatisticsWindow*>() && window.findChild<DebugStatisticsWindow*>()->isVisible());
-    // A command starts no search and stays out of the results.
-    QCOMPARE(lib->session.searchRun().runningSourceCount(), 0);
+    window.findChild<DebugStatisticsWindow*>()->close();
+    QTRY_VERIFY(!window.findChild<DebugStatisticsWindow*>());
+    // In the library modes too; the filter terms stay those of the last search.
+    window.setSearchMode(static_cast<int>(SearchMode::kFilter));
+    window.startSearch(QStringLiteral("camera"));
+    window.startSearch(QStringLiteral("//debug"));
+    QTRY_VERIFY(window.findChild<DebugStatisticsWindow*>());
+    QCOMPARE(lib->session.terms(), std::u16string(u"camera"));
+    QCOMPARE(lib->session.mode(), SearchMode::kFilter);
   }
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "search/search_commands.h"
 #include "sources/builtin_sources.h"
 #include "store/content_file.h"
 #include "store/source_text.h"
@@ -51,6 +52,11 @@ std::u16string LibrarySession::sourceName(const std::u16string& instanceId) cons
 void LibrarySession::SetMode(SearchMode mode) { document_->SetResultMode(mode, terms_); }
 
 void LibrarySession::RunSearch(const std::u16string& terms) {
+  // A "//" command runs in every mode and leaves the results and terms alone.
+  if (ParseSearchCommand(terms)) {
+    document_->RunSearch(terms);
+    return;
+  }
   terms_ = terms;
   if (!terms.empty()) document_->AddHistory(terms);
   if (mode() == SearchMode::kLoad) {

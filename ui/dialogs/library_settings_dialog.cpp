@@ -44,10 +44,15 @@ LibrarySettingsDialog::LibrarySettingsDialog(LibrarySession& session, QWidget* p
   tabs_->addTab(buildContentPage(), tr("Content and Previews"));
   tabs_->addTab(buildIndexingPage(), tr("Indexing"));
   tabs_->addTab(buildSourcesPage(), tr("Sources"));
-  bindings_.load(session_.librarySettings());
+  bindings_.load(storedSettings());
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_);
+  auto* note = new QLabel(tr("The number of results per source, the caches, the indexing choices and the preview "
+                             "image type take effect when the library is next opened."),
+                          this);
+  note->setWordWrap(true);
+  layout->addWidget(note);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   if (session_.isReadOnly()) {
     auto* note = new QLabel(tr("The library is open read-only: its settings cannot be changed."), this);
@@ -61,6 +66,10 @@ LibrarySettingsDialog::LibrarySettingsDialog(LibrarySession& session, QWidget* p
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+}
+
+LibrarySettings LibrarySettingsDialog::storedSettings() const {
+  return loadLibrarySettings(session_.libraryDirectory(), session_.application().paths().programData);
 }
 
 QWidget* LibrarySettingsDialog::buildGeneralPage() {
@@ -195,9 +204,10 @@ bool LibrarySettingsDialog::apply() {
     QMessageBox::warning(this, windowTitle(), reason);
     return false;
   }
-  LibrarySettings edited = session_.librarySettings();
+  const LibrarySettings stored = storedSettings();
+  LibrarySettings edited = stored;
   bindings_.save(edited);
-  if (edited == session_.librarySettings()) return true;
+  if (edited == stored) return true;
   if (!session_.document().SetLibrarySettings(edited)) {
     QMessageBox::warning(this, windowTitle(),
                          tr("The library settings could not be written to \"%1\".")

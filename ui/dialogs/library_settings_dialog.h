@@ -16,11 +16,11 @@ namespace brambel {
 
 class LibrarySession;
 
-// Library Settings: the open library's "settings.dat" — indexing, content
-// and preview limits, start-up and category addresses, stop words, and the
-// per-source indexing overrides. OK writes the file and the library uses
-// the settings at once. A read-only library's settings are shown, not
-// changed.
+// Library Settings: the open library's "settings.dat" as stored — indexing,
+// content and preview limits, start-up and category addresses, stop words,
+// and the per-source indexing overrides. OK writes the file; the document
+// says which settings the open library uses at once. A read-only library's
+// settings are shown, not changed.
 class LibrarySettingsDialog : public QDialog {
   Q_OBJECT
 
@@ -36,6 +36,7 @@ class LibrarySettingsDialog : public QDialog {
   void applied();
 
  private:
+  LibrarySettings storedSettings() const;
   QWidget* buildGeneralPage();
   QWidget* buildContentPage();
   QWidget* buildIndexingPage();

@@ -48,6 +48,8 @@ bool PreferencesDialog::apply() {
   for (SettingsPage* page : pages_) saved = page->save(edited) && saved;
   session_.settings() = edited;
   saved = session_.SaveSettings() && saved;
+  // The pages show what is now stored, so that a later change is told from it.
+  for (SettingsPage* page : pages_) page->load(session_.settings());
   emit applied();
   if (!saved) {
     QMessageBox::warning(this, windowTitle(),

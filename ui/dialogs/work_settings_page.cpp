@@ -8,15 +8,18 @@ namespace brambel {
 
 WorkSettingsPage::WorkSettingsPage(QWidget* parent) : SettingsPage(parent) {
   using S = ProgramSettings;
-  // Index and save threads never go below one: adding to their queues waits
-  // for a worker to make room.
+  // A pool without threads keeps its work queued. Index and save threads
+  // never go below one: adding to their queues waits for a worker to make room.
   auto* threads = new QGroupBox(tr("Threads"), this);
   auto* threadsForm = new QFormLayout(threads);
-  bindings_.addNumber(threadsForm, "contextThreads", tr("Page loading:"), &S::contextThreads, 1, 32);
+  bindings_.addNumber(threadsForm, "contextThreads", tr("Page loading:"), &S::contextThreads, 0, 32)
+      ->setSpecialValueText(tr("Off"));
   bindings_.addNumber(threadsForm, "saveThreads", tr("Saving:"), &S::saveThreads, 1, 8);
   bindings_.addNumber(threadsForm, "indexThreads", tr("Indexing:"), &S::indexThreads, 1, 8);
-  bindings_.addNumber(threadsForm, "imageThreads", tr("Preview rendering:"), &S::imageThreads, 1, 8);
-  bindings_.addNumber(threadsForm, "thumbThreads", tr("Thumbnails:"), &S::thumbThreads, 1, 8);
+  bindings_.addNumber(threadsForm, "imageThreads", tr("Preview rendering:"), &S::imageThreads, 0, 8)
+      ->setSpecialValueText(tr("Off"));
+  bindings_.addNumber(threadsForm, "thumbThreads", tr("Thumbnails:"), &S::thumbThreads, 0, 8)
+      ->setSpecialValueText(tr("Off"));
 
   auto* index = new QGroupBox(tr("Index and caches"), this);
   auto* indexForm = new QFormLayout(index);
