@@ -53,10 +53,13 @@ void DebugStatisticsWindow::setRow(int row, const QString& module, const QString
 void DebugStatisticsWindow::refresh() {
   // The pipeline is replaced when the library settings change: ask for it each time.
   ContentPipeline* pipeline = session_.document().pipeline();
-  const double seconds = sinceRefresh_.isValid() ? std::max<qint64>(sinceRefresh_.restart(), 1) / 1000.0 : 1.0;
-  if (!sinceRefresh_.isValid()) sinceRefresh_.start();
+  // The first reading spans an unknown time: it only starts the count.
+  const bool counting = sinceRefresh_.isValid();
+  const double seconds = counting ? static_cast<double>(std::max<qint64>(sinceRefresh_.restart(), 1)) / 1000.0 : 1.0;
+  if (!counting) sinceRefresh_.start();
   if (pipeline) {
-    const IndexingRates rates = pipeline->takeIndexingRates();
+    IndexingRates rates = pipeline->takeIndexingRates();
+    if (!counting) rates = {};
     int row = 0;
     for (const PoolStatistics& pool : pipeline->statistics()) {
       QString count = QString::number(pool.handled);
@@ -77,7 +80,6 @@ void DebugStatisticsWindow::refresh() {
 
 void DebugStatisticsWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  refresh();
   timer_.start();
 }
 
