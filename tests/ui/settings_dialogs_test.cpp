@@ -18,6 +18,7 @@
 #include "ui/dialogs/preferences_dialog.h"
 #include "ui/dialogs/preview_preferences_dialog.h"
 #include "ui/dialogs/suppressible_notice.h"
+#include "ui/main/main_window.h"
 #include "ui_test_support.h"
 
 using namespace brambel;
@@ -94,6 +95,30 @@ class SettingsDialogsTest : public QObject {
     press(dialog, QDialogButtonBox::Cancel);
     QCOMPARE(stored(home).snippetDisplayLength, 64u);
     QCOMPARE(lib->session.settings().snippetDisplayLength, 64u);
+  }
+
+  void theMainWindowShowsAppliedPreferencesAtOnce() {
+    UiTestHome home;
+    auto lib = home.open();
+    QVERIFY(lib);
+    MainWindow window(lib->session, lib->events, lib->prompter);
+    window.show();
+    auto* sponsors = window.findChild<QWidget*>("sponsors");
+    QVERIFY(!sponsors->isVisible());
+    QTimer::singleShot(0, [] {
+      auto* dialog = qobject_cast<PreferencesDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      dialog->findChild<QCheckBox*>("showSponsors")->setChecked(true);
+      press(*dialog, QDialogButtonBox::Ok);
+    });
+    QAction* preferences = nullptr;
+    for (QAction* action : window.findChildren<QAction*>())
+      if (action->text() == QStringLiteral("Prefe&rences...")) preferences = action;
+    QVERIFY(preferences && preferences->isEnabled());
+    preferences->trigger();
+    QVERIFY(sponsors->isVisible());
+    QVERIFY(window.findChild<QAction*>("sponsorsShown")->isChecked());
+    QCOMPARE(stored(home).showSponsors, true);
   }
 
   void theStoredWindowPositionIsTakenOnlyWhenAsked() {
