@@ -39,6 +39,7 @@ bool SuppressibleNotices::isSilenced(const std::string& key) const {
 }
 
 bool SuppressibleNotices::setSilenced(const std::map<std::string, bool>& keys) {
+  if (settingsFile_.empty()) return false;  // nowhere to keep them (a stand-in prompter)
   std::vector<std::pair<std::string, std::string>> lines;
   for (const auto& [key, silenced] : keys) lines.emplace_back(settingKey(key), silenced ? "1" : "0");
   return WriteProgramSettingLines(ProgramSettingsFile{settingsFile_}, lines);
