@@ -11,6 +11,8 @@ class QSplitter;
 
 namespace brambel {
 
+class CategoryCommands;
+class DestinationCommands;
 class LibrarySession;
 class PreviewWindow;
 class DesktopPrompter;
@@ -43,6 +45,8 @@ class MainWindow : public QMainWindow {
   PreviewWindow* previewWindow() const { return preview_; }
   QSplitter* splitter() const { return splitter_; }
   ResultsCommands* commands() const { return commands_; }
+  CategoryCommands* categoryCommands() const { return categoryCommands_; }
+  DestinationCommands* destinationCommands() const { return destinationCommands_; }
 
   void setSearchMode(int mode);
   void setSortOrder(int order);
@@ -80,6 +84,8 @@ class MainWindow : public QMainWindow {
   ResultsView* results_;
   QListWidget* sponsors_;
   ResultsCommands* commands_;
+  CategoryCommands* categoryCommands_;
+  DestinationCommands* destinationCommands_;
   PreviewWindow* preview_ = nullptr;
   QActionGroup* sortGroup_ = nullptr;
   QActionGroup* viewGroup_ = nullptr;
