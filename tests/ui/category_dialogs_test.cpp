@@ -109,7 +109,8 @@ class CategoryDialogsTest : public QObject {
       QListWidgetItem* source = itemNamed(child<QListWidget>(dialog, "sourceList"), QStringLiteral("Library"));
       if (!source) source = child<QListWidget>(dialog, "sourceList")->item(0);
       source->setCheckState(Qt::Checked);
-      dialog->setProperty("ticked", source->data(Qt::UserRole));
+      // For a reviewer's eye.
+      dialog->grab().save(QStringLiteral(BRAMBEL_BUILD_DIR "/categories_dialog.png"));
       dialog->accept();
     });
     commands_->editCategories(0);
@@ -199,6 +200,28 @@ class CategoryDialogsTest : public QObject {
     auto exported = ReadSourceFile(home_.root() / "science.zsrc");
     QVERIFY(exported);
     QCOMPARE(exported->baseKey, std::u16string(u"rss"));
+  }
+
+  void anEditedSourceKeepsItsPlacesAndADeletedOneLeavesThem() {
+    CategorySet set;
+    set.categories = {Category{u"One", 0, {u"rss/http://a.test/feed/", u"google"}},
+                      Category{u"Two", 0, {u"rss/http://a.test/feed/"}}};
+    CategoryDraft draft(set, {SourceDefinition{u"rss", u"", {{u"url", u"http://a.test/feed"}}, u"A"}});
+    SourceDefinition moved{u"rss", u"", {{u"url", u"http://b.test/feed"}}, u"A"};
+    QVERIFY(!draft.SaveSource(u"rss/http://a.test/feed/", moved));
+    QCOMPARE(draft.set().categories[0].references,
+             (std::vector<std::u16string>{u"rss/http://b.test/feed/", u"google"}));
+    QCOMPARE(draft.set().categories[1].references, std::vector<std::u16string>{u"rss/http://b.test/feed/"});
+    // A copy of a built-in source waits as the new source, named " copy".
+    QVERIFY(!draft.BeginNewSource(u"google"));
+    QCOMPARE(draft.pendingSource()->baseKey, std::u16string(u"google"));
+    QVERIFY(draft.pendingSource()->name.ends_with(u" copy"));
+    // Saved unchanged it would stand for the built-in one: refused.
+    QVERIFY(draft.SaveSource(std::nullopt, *draft.pendingSource()));
+    QVERIFY(draft.RemoveSource(u"rss/http://b.test/feed/"));
+    QCOMPARE(draft.set().categories[0].references, std::vector<std::u16string>{u"google"});
+    QVERIFY(draft.set().categories[1].references.empty());
+    QVERIFY(!draft.RemoveSource(u"google"));  // built-in sources stay
   }
 
   void aFeedIsAddedFromItsAddress() {

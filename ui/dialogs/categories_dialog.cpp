@@ -147,7 +147,8 @@ void CategoriesDialog::buildSourceColumn(QLayout* into) {
                                                 tr("Brambel Source (*.zsrc)"));
     if (path.isEmpty()) return;
     if (!path.endsWith(QLatin1String(".zsrc"), Qt::CaseInsensitive)) path += QLatin1String(".zsrc");
-    if (!saveSelectedSource(path)) prompter_.Notify(this, QString(), tr("The source could not be saved in %1.").arg(path));
+    if (!saveSelectedSource(path))
+      prompter_.Notify(this, QString(), tr("The source could not be saved in %1.").arg(path));
   });
   // Built-in sources are duplicated, not edited or deleted.
   connect(sources_, &QListWidget::currentItemChanged, this, [this, edit, remove](QListWidgetItem* item) {
@@ -212,7 +213,8 @@ void CategoriesDialog::refreshSources() {
     if (qt(identity) == selected) sources_->setCurrentItem(item);
   };
   std::vector<std::pair<QString, std::u16string>> listed;
-  for (const std::u16string& identity : draft_.table().identities()) listed.emplace_back(qt(draft_.label(identity)), identity);
+  for (const std::u16string& identity : draft_.table().identities())
+    listed.emplace_back(qt(draft_.label(identity)), identity);
   std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
     return QString::localeAwareCompare(a.first, b.first) < 0;
   });

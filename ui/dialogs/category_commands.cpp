@@ -25,6 +25,8 @@ namespace {
 constexpr char16_t kReplaceCategories[] = u"This will REPLACE your current categories. Continue?";
 constexpr char16_t kFetchFailed[] = u"Error fetching categories from url: %s";
 constexpr char16_t kNotCategories[] = u"An error occurred while parsing the OPML file.";
+// Far above any real category set; a larger answer is refused, never cut short.
+constexpr uint32_t kLargestCategoryText = 8 * 1024 * 1024;
 const QString kFileFilters = QStringLiteral("Category Files (*.zcat);;OPML Files (*.xml);;All Files (*)");
 
 QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
@@ -63,9 +65,12 @@ void CategoryCommands::replaceCategories(CategorySet set, SourceDefinitions defi
   // builds its table from it, then from the set's own definitions.
   CTesserin2Doc& document = session_.document();
   document.SetCategories(std::move(set), std::move(definitions), true);
-  if (!document.sourceTable().SaveSourceDirectory(sourcesDirectory()))
-    prompter_.Notify(window_, QString(),
-                     tr("The sources could not be saved in %1.").arg(QString::fromStdString(sourcesDirectory().string())));
+  if (!document.sourceTable().SaveSourceDirectory(sourcesDirectory())) tellSourcesNotSaved();
+}
+
+void CategoryCommands::tellSourcesNotSaved() {
+  const QString directory = QString::fromStdString(sourcesDirectory().string());
+  prompter_.Notify(window_, QString(), tr("The sources could not be saved in %1.").arg(directory));
 }
 
 void CategoryCommands::editCategories(int index) {
@@ -74,11 +79,7 @@ void CategoryCommands::editCategories(int index) {
   const size_t current = index >= 0 ? static_cast<size_t>(index) : session_.currentCategory();
   CategoriesDialog dialog(std::move(draft), current, prompter_, window_);
   if (dialog.exec() != QDialog::Accepted) return;
-  if (!dialog.draft().table().SaveSourceDirectory(sourcesDirectory())) {
-    prompter_.Notify(window_, QString(),
-                     tr("The sources could not be saved in %1.").arg(QString::fromStdString(sourcesDirectory().string())));
-    return;
-  }
+  if (!dialog.draft().table().SaveSourceDirectory(sourcesDirectory())) return tellSourcesNotSaved();
   session_.document().SetCategories(dialog.draft().set(), dialog.draft().definitions(), true);
 }
 
@@ -142,9 +143,9 @@ bool CategoryCommands::loadFromUrl(const QString& given) {
   bool fetched = false;
   {
     WaitCursor waiting;
-    fetched = fetchPage(url.toStdU16String(), body) && !body.empty();
+    fetched = fetchPage(url.toStdU16String(), body, kLargestCategoryText) && !body.empty();
   }
-  if (!fetched) {
+  if (!fetched || body.size() >= kLargestCategoryText) {
     prompter_.Notify(window_, QString(), qt(FormatMessage(kFetchFailed, url.toStdU16String())));
     return false;
   }

@@ -45,6 +45,7 @@ class CategoryCommands : public QObject {
   bool confirmReplace();
   bool replaceWithText(const std::u16string& text, const std::u16string& baseUrl);
   void replaceCategories(CategorySet set, SourceDefinitions definitions);
+  void tellSourcesNotSaved();
   std::filesystem::path sourcesDirectory() const;
 
   LibrarySession& session_;

@@ -125,7 +125,8 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(searchBar_, &SearchBar::editCategoryRequested, categoryCommands_, &CategoryCommands::editCategories);
   connect(searchBar_, &SearchBar::addFeedRequested, categoryCommands_, &CategoryCommands::addFeed);
   connect(commands_, &ResultsCommands::sendToRequested, destinationCommands_, &DestinationCommands::sendTo);
-  connect(destinationCommands_, &DestinationCommands::progress, this, [this](const QString& text) { statusBar()->showMessage(text, 5000); });
+  connect(destinationCommands_, &DestinationCommands::progress, this,
+          [this](const QString& text) { statusBar()->showMessage(text, 5000); });
   connect(commands_, &ResultsCommands::loadMoreRequested, searchBar_, &SearchBar::moreRequested);
   connect(results_, &ResultsView::openRequested, this,
           [this](const QString& url, bool minibrowser) { openPreview(url, minibrowser, false); });
