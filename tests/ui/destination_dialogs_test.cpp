@@ -3,6 +3,7 @@
 // records what it receives.
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QSignalSpy>
 
 #include "app/destination_logins.h"
@@ -13,6 +14,8 @@
 #include "ui/dialogs/destination_commands.h"
 #include "ui/dialogs/destinations_dialog.h"
 #include "ui/dialogs/send_dialog.h"
+#include "ui/results/results_commands.h"
+#include "ui/results/results_view.h"
 #include "modal_driver.h"
 #include "ui_test_support.h"
 
@@ -102,6 +105,34 @@ class DestinationDialogsTest : public QObject {
   void cleanup() {
     commands_.reset();
     window_.reset();
+  }
+
+  void sendToListsTheDestinationsForTheSelection() {
+    ResultsView view(library_->session, library_->prompter);
+    ResultsCommands results(library_->session, view);
+    results.setDestinations(commands_->names());
+    QMenu menu;
+    results.fillMenu(&menu);
+    auto* sendTo = menu.findChild<QMenu*>(QStringLiteral("sendTo"));
+    QVERIFY(sendTo);
+    QCOMPARE(sendTo->actions().size(), static_cast<qsizetype>(commands_->names().size()));
+    QCOMPARE(sendTo->actions().at(2)->text(), QStringLiteral("Gmail (browser)"));
+    results.updateEnabled();
+    QVERIFY(!sendTo->actions().at(0)->isEnabled());  // nothing selected
+
+    view.setResults({testing::result("http://saved.test/one", "One"), testing::result("http://saved.test/two", "Two")});
+    view.selectAllResults();
+    results.updateEnabled();
+    QSignalSpy chosen(&results, &ResultsCommands::sendToRequested);
+    sendTo->actions().at(3)->trigger();
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(chosen.first().at(0).toInt(), 3);
+    QCOMPARE(chosen.first().at(1).toStringList().size(), 2);
+
+    ResultsCommands none(library_->session, view);
+    QMenu empty;
+    none.fillMenu(&empty);
+    QCOMPARE(empty.findChild<QMenu*>(QStringLiteral("sendTo"))->actions().first()->text(), QStringLiteral("None"));
   }
 
   void loginsAreStoredWithThePasswordScrambled() {

@@ -53,7 +53,7 @@ CategoriesDialog::CategoriesDialog(CategoryDraft draft, size_t currentCategory, 
   refreshCategories(static_cast<int>(currentCategory));
 }
 
-void CategoriesDialog::buildCategoryColumn(QLayout* into) {
+void CategoriesDialog::buildCategoryColumn(QBoxLayout* into) {
   auto* box = new QGroupBox(tr("Categories"), this);
   categories_ = new QListWidget(box);
   categories_->setObjectName(QStringLiteral("categoryList"));
@@ -110,7 +110,7 @@ void CategoriesDialog::buildCategoryColumn(QLayout* into) {
   into->addWidget(box);
 }
 
-void CategoriesDialog::buildSourceColumn(QLayout* into) {
+void CategoriesDialog::buildSourceColumn(QBoxLayout* into) {
   auto* box = new QGroupBox(tr("Sources searched by the category"), this);
   sources_ = new QListWidget(box);
   sources_->setObjectName(QStringLiteral("sourceList"));
@@ -163,8 +163,7 @@ void CategoriesDialog::buildSourceColumn(QLayout* into) {
   auto* layout = new QVBoxLayout(box);
   layout->addWidget(sources_, 1);
   layout->addLayout(actions);
-  into->addWidget(box);
-  static_cast<QBoxLayout*>(into)->setStretch(1, 1);
+  into->addWidget(box, 1);
 }
 
 bool CategoriesDialog::refused(const EditRefusal& refusal) {

@@ -4,6 +4,7 @@
 
 #include "ui/dialogs/category_draft.h"
 
+class QBoxLayout;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -31,8 +32,8 @@ class CategoriesDialog : public QDialog {
   bool saveSelectedSource(const QString& path);
 
  private:
-  void buildCategoryColumn(QLayout* into);
-  void buildSourceColumn(QLayout* into);
+  void buildCategoryColumn(QBoxLayout* into);
+  void buildSourceColumn(QBoxLayout* into);
   void refreshCategories(int select);
   void refreshSources();
   void categorySelected();

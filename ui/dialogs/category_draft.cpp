@@ -145,7 +145,7 @@ EditRefusal CategoryDraft::SaveSource(const std::optional<std::u16string>& origi
   if (edited.name.empty() || identity.empty()) return std::u16string(categoryMessages::kSourceIncomplete);
 
   const std::optional<size_t> self = original ? findDefinition(*original) : std::nullopt;
-  if (original && !self) return std::nullopt;  // a built-in source is not edited in place
+  if (original && !self) return std::u16string(categoryMessages::kBuiltInSource);
   for (size_t i = 0; i < definitions_.size(); ++i) {
     if (i == self) continue;
     if (equalsIgnoringAsciiCase(definitions_[i].name, edited.name))

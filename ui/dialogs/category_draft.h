@@ -21,6 +21,7 @@ inline constexpr std::u16string_view kSourceIncomplete = u"Name and Base Source 
 inline constexpr std::u16string_view kDuplicateSource = u"Duplicate Source Exists: %s";
 inline constexpr std::u16string_view kNewSourceExists = u"A New Source already exists!";
 inline constexpr std::u16string_view kNewSourceName = u"<New Source>";
+inline constexpr std::u16string_view kBuiltInSource = u"A built-in source cannot be changed; duplicate it instead.";
 }  // namespace categoryMessages
 
 // A refusal: the message to show; nothing when the change was made.
@@ -59,8 +60,8 @@ class CategoryDraft {
   // The definition the editor starts from: the pending one, or that of `identity`.
   std::optional<SourceDefinition> definitionOf(const std::u16string& identity) const;
   // Saves an edited source: the pending one when `original` is empty, else
-  // the user-defined source under `original`. A source whose identity
-  // changes keeps its places in the categories.
+  // the user-defined source under `original` (built-in sources are refused).
+  // A source whose identity changes keeps its places in the categories.
   EditRefusal SaveSource(const std::optional<std::u16string>& original, SourceDefinition edited);
   // Removes a user-defined source and its places in the categories.
   bool RemoveSource(const std::u16string& identity);
