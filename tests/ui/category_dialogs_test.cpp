@@ -222,6 +222,23 @@ class CategoryDialogsTest : public QObject {
     QCOMPARE(draft.set().categories[0].references, std::vector<std::u16string>{u"google"});
     QVERIFY(draft.set().categories[1].references.empty());
     QVERIFY(!draft.RemoveSource(u"google"));  // built-in sources stay
+    QVERIFY(draft.SaveSource(u"google", SourceDefinition{u"google", u"", {{u"site", u"x.test"}}, u"G"}));
+    // A parameter name the file would split differently is refused.
+    SourceDefinition odd{u"url", u"", {{u"url", u"http://c.test/"}, {u"a=b", u"c"}}, u"Odd"};
+    QCOMPARE(*draft.SaveSource(std::nullopt, odd), std::u16string(u"A parameter name cannot contain \"=\": a=b"));
+  }
+
+  void aReadOnlyLibraryKeepsItsCategories() {
+    auto reader = home_.make();
+    QVERIFY(reader->session.Open(library_->session.libraryDirectory(), false, true));
+    QVERIFY(reader->session.isReadOnly());
+    CategoryCommands commands(reader->session, reader->prompter, window_.get());
+    const QString zcat = QString::fromStdString((home_.root() / "readonly.zcat").string());
+    QVERIFY(commands.saveCategories(zcat));  // saving a copy is reading
+    QVERIFY(!commands.loadFromFile(zcat));
+    commands.editCategories(0);  // tells instead of opening the dialog
+    QCOMPARE(reader->prompter.notified.size(), 2);
+    QVERIFY(reader->prompter.notified.last().contains(QStringLiteral("read-only")));
   }
 
   void aFeedIsAddedFromItsAddress() {

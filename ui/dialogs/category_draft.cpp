@@ -143,6 +143,9 @@ EditRefusal CategoryDraft::SaveSource(const std::optional<std::u16string>& origi
   edited.baseKey = trimmedName(edited.baseKey);
   const std::u16string identity = edited.baseKey.empty() ? std::u16string() : identityOf(edited);
   if (edited.name.empty() || identity.empty()) return std::u16string(categoryMessages::kSourceIncomplete);
+  // The file splits a parameter line at its first "=": such a name would not read back.
+  for (const auto& [name, value] : edited.parameters)
+    if (name.find(u'=') != std::u16string::npos) return FormatMessage(categoryMessages::kParameterName, name);
 
   const std::optional<size_t> self = original ? findDefinition(*original) : std::nullopt;
   if (original && !self) return std::u16string(categoryMessages::kBuiltInSource);

@@ -21,6 +21,7 @@ inline constexpr std::u16string_view kSourceIncomplete = u"Name and Base Source 
 inline constexpr std::u16string_view kDuplicateSource = u"Duplicate Source Exists: %s";
 inline constexpr std::u16string_view kNewSourceExists = u"A New Source already exists!";
 inline constexpr std::u16string_view kNewSourceName = u"<New Source>";
+inline constexpr std::u16string_view kParameterName = u"A parameter name cannot contain \"=\": %s";
 inline constexpr std::u16string_view kBuiltInSource = u"A built-in source cannot be changed; duplicate it instead.";
 }  // namespace categoryMessages
 
