@@ -106,28 +106,22 @@ class CategoryDialogsTest : public QObject {
       child<QComboBox>(dialog, "categoryView")->setCurrentIndex(2);
       emit child<QComboBox>(dialog, "categoryView")->activated(2);
       // The category searches the library source: ticked in its list.
-      QListWidgetItem* source = itemNamed(child<QListWidget>(dialog, "sourceList"), QStringLiteral("Library"));
-      if (!source) source = child<QListWidget>(dialog, "sourceList")->item(0);
-      source->setCheckState(Qt::Checked);
+      itemNamed(child<QListWidget>(dialog, "sourceList"), QStringLiteral("Library"))->setCheckState(Qt::Checked);
       // For a reviewer's eye.
       dialog->grab().save(QStringLiteral(BRAMBEL_BUILD_DIR "/categories_dialog.png"));
       dialog->accept();
     });
     commands_->editCategories(0);
     QCOMPARE(prompter.notified, (QStringList{qt(categoryMessages::kEmptyName), qt(categoryMessages::kNameExists)}));
-    const Category* science = category(u"Science");
-    QVERIFY(science);
-    QCOMPARE(science->viewMode, 2);
-    QCOMPARE(science->references.size(), size_t(1));
-    QCOMPARE(categoryNames().size(), before + 1);
     QCOMPARE(categoryNames()[before - 1], std::u16string(u"Science"));
+    QCOMPARE(category(u"Science")->viewMode, 2);
+    QCOMPARE(category(u"Science")->references.size(), size_t(1));
 
     // Saved into the library: read back from its file.
     CategorySet saved;
     SourceDefinitions definitions;
-    auto text = readTextFile(library_->session.libraryDirectory() / "categories.zcat");
-    QVERIFY(text);
-    ReadCategorySet(toWide(*text, kCodePageUtf8), saved, definitions);
+    ReadCategorySet(toWide(readTextFile(library_->session.libraryDirectory() / "categories.zcat").value_or(""),
+                           kCodePageUtf8), saved, definitions);
     QCOMPARE(saved.categories, library_->session.categories().categories);
 
     // Removing every category stops at the last one.
@@ -194,12 +188,9 @@ class CategoryDialogsTest : public QObject {
     QCOMPARE(library_->session.document().sourceTable().nameOf(identity), std::u16string(u"Science Feed"));
     const auto& references = library_->session.categories().categories.front().references;
     QVERIFY(std::find(references.begin(), references.end(), identity) != references.end());
-    auto file = ReadSourceFile(sourcesDirectory() / "Science Feed.zsrc");
-    QVERIFY(file);
-    QCOMPARE(file->parameters.at(u"url"), feedUrl.toStdU16String());
-    auto exported = ReadSourceFile(home_.root() / "science.zsrc");
-    QVERIFY(exported);
-    QCOMPARE(exported->baseKey, std::u16string(u"rss"));
+    QCOMPARE(ReadSourceFile(sourcesDirectory() / "Science Feed.zsrc").value_or(SourceDefinition{}).parameters[u"url"],
+             feedUrl.toStdU16String());
+    QCOMPARE(ReadSourceFile(home_.root() / "science.zsrc").value_or(SourceDefinition{}).baseKey, std::u16string(u"rss"));
   }
 
   void anEditedSourceKeepsItsPlacesAndADeletedOneLeavesThem() {

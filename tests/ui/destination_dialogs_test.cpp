@@ -128,11 +128,6 @@ class DestinationDialogsTest : public QObject {
     QCOMPARE(chosen.count(), 1);
     QCOMPARE(chosen.first().at(0).toInt(), 3);
     QCOMPARE(chosen.first().at(1).toStringList().size(), 2);
-
-    ResultsCommands none(library_->session, view);
-    QMenu empty;
-    none.fillMenu(&empty);
-    QCOMPARE(empty.findChild<QMenu*>(QStringLiteral("sendTo"))->actions().first()->text(), QStringLiteral("None"));
   }
 
   void loginsAreStoredWithThePasswordScrambled() {
