@@ -190,7 +190,8 @@ class CategoryDialogsTest : public QObject {
     QVERIFY(std::find(references.begin(), references.end(), identity) != references.end());
     QCOMPARE(ReadSourceFile(sourcesDirectory() / "Science Feed.zsrc").value_or(SourceDefinition{}).parameters[u"url"],
              feedUrl.toStdU16String());
-    QCOMPARE(ReadSourceFile(home_.root() / "science.zsrc").value_or(SourceDefinition{}).baseKey, std::u16string(u"rss"));
+    QCOMPARE(ReadSourceFile(home_.root() / "science.zsrc").value_or(SourceDefinition{}).baseKey,
+             std::u16string(u"rss"));
   }
 
   void anEditedSourceKeepsItsPlacesAndADeletedOneLeavesThem() {
@@ -290,7 +291,8 @@ class CategoryDialogsTest : public QObject {
     QVERIFY(std::find(loaded.front().references.begin(), loaded.front().references.end(), feed) !=
             loaded.front().references.end());
     for (const Category& each : loaded)
-      for (const std::u16string& reference : each.references) QVERIFY(reference.starts_with(u"rss/") || reference.starts_with(u"atom/"));
+      for (const std::u16string& reference : each.references)
+        QVERIFY(reference.starts_with(u"rss/") || reference.starts_with(u"atom/"));
 
     // The category set file brings everything back.
     QVERIFY(commands_->loadFromFile(zcat));
@@ -317,7 +319,8 @@ class CategoryDialogsTest : public QObject {
     QVERIFY(commands_->loadFromUrl(QString::fromStdString(address.substr(std::string("http://").size()))));
     QCOMPARE(categoryNames(), std::vector<std::u16string>{u"Remote News"});
     QCOMPARE(category(u"Remote News")->viewMode, 1);
-    QCOMPARE(library_->session.document().sourceTable().nameOf(u"rss/http://remote.test/feed/"), std::u16string(u"Remote"));
+    QCOMPARE(library_->session.document().sourceTable().nameOf(u"rss/http://remote.test/feed/"),
+             std::u16string(u"Remote"));
     QVERIFY(std::filesystem::exists(sourcesDirectory() / "Remote.zsrc"));
 
     const QString missing = QString::fromStdString(server.url("/missing.zcat"));

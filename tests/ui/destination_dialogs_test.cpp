@@ -45,8 +45,8 @@ bool saveRecord(LibraryStore& library, const std::u16string& url, const std::u16
 void serveBookmarks(LoopbackServer& service, const std::string& loginReply) {
   service.post("/login", [loginReply](const auto&, auto& response) { response.set_content(loginReply, "text/html"); });
   service.get("/bob", [](const auto&, auto& response) {
-    response.set_content("<form><INPUT type=\"hidden\" name=\"key\" value=\"k123\"><input name=\"x\" value=\"y\"></form>",
-                         "text/html");
+    response.set_content(
+        "<form><INPUT type=\"hidden\" name=\"key\" value=\"k123\"><input name=\"x\" value=\"y\"></form>", "text/html");
   });
   service.post("/bob", [](const auto&, auto& response) { response.set_content("saved", "text/html"); });
 }
