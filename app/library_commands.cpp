@@ -3,9 +3,8 @@
 #include "app/command_tokens.h"
 #include "app/exchange_messages.h"
 #include "formats/builtin_category_sets.h"
-#include "formats/category_set_file.h"
+#include "formats/category_import.h"
 #include "formats/library_categories.h"
-#include "formats/opml.h"
 #include "formats/raw_results_file.h"
 #include "formats/result_import.h"
 #include "formats/result_set_file.h"
@@ -141,15 +140,11 @@ void LibraryCommands::ReplaceWithBuiltInSet(int resourceId) {
 void LibraryCommands::LoadCategorySetFile(const std::filesystem::path& path) {
   std::optional<std::string> text = readTextFile(path);
   if (!text) return;
-  std::u16string wide = toWide(*text, kCodePageUtf8);
   CategorySet set;
   SourceDefinitions definitions;
-  // An OPML outline names its feeds itself: they come in through a table of their own.
-  SourceTable feeds;
-  if (readOpml(set, feeds, wide)) {
-    for (const SourceDefinition& definition : feeds.userDefinitions()) definitions.push_back(definition);
-  } else {
-    ReadCategorySet(wide, set, definitions);
+  if (!readCategoriesText(toWide(*text, kCodePageUtf8), set, definitions)) {
+    prompter_.Tell(messages::kOpmlParseError, messages::kOpmlParseError.text);
+    return;
   }
   host_.ReplaceCategories(std::move(set), std::move(definitions));
   listener_.CategoriesReplaced();

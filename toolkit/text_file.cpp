@@ -21,9 +21,21 @@ std::optional<std::string> readTextFile(const std::filesystem::path& path) {
 bool writeTextFile(const std::filesystem::path& path, std::string_view text) {
   std::filesystem::path temporary = path;
   temporary += ".tmp" + std::to_string(getpid());
+  std::error_code error;
+  const std::filesystem::file_status replaced = std::filesystem::status(path, error);
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return false;
+    // The new file keeps the permissions of the one it replaces, set before
+    // any text is in it: a settings file holding logins stays its owner's.
+    if (!error && std::filesystem::is_regular_file(replaced)) {
+      std::filesystem::permissions(temporary, replaced.permissions(), error);
+      if (error) {
+        out.close();
+        std::remove(temporary.c_str());
+        return false;
+      }
+    }
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.put('\0');
     out.flush();
@@ -33,7 +45,6 @@ bool writeTextFile(const std::filesystem::path& path, std::string_view text) {
       return false;
     }
   }
-  std::error_code error;
   std::filesystem::rename(temporary, path, error);
   if (!error) return true;
   std::filesystem::remove(temporary, error);

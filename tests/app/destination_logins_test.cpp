@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/destination_logins.h"
+#include "app/program_settings.h"
 #include "tests/support/temp_dir.h"
 
 namespace brambel {
@@ -35,6 +36,23 @@ TEST(DestinationLogins, StoredScrambledInAnOwnerOnlyFileBesideOtherSettings) {
   EXPECT_EQ(back[3].additional, u"blog tags");
   EXPECT_EQ(scramblePassword(scramblePassword(u"x")), u"x");
   EXPECT_NE(scramblePassword(u"x"), u"x");
+}
+
+TEST(DestinationLogins, TheFileStaysOwnerOnlyWhenTheOtherSettingsAreWritten) {
+  TempDir dir;
+  std::filesystem::path file = dir.write("prefs.ini", "");
+  std::vector<Destination> destinations = LoadDestinations(file);
+  destinations[0].password = u"pw";
+  ASSERT_TRUE(SaveDestinations(destinations, file));
+  ProgramSettings settings;
+  settings.tileWidth = 321;
+  ASSERT_TRUE(WriteProgramSettings(settings, ProgramSettingsFile{file, true}));
+
+  struct stat status {};
+  ASSERT_EQ(::stat(file.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0600u);
+  EXPECT_EQ(LoadDestinations(file)[0].password, u"pw");
+  EXPECT_NE(testing::readFileBytes(file).find("tileWidth=321"), std::string::npos);
 }
 
 }  // namespace

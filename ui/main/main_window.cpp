@@ -21,7 +21,9 @@
 #include "ui/bridge/library_session.h"
 #include "ui/bridge/prompter.h"
 #include "ui/bridge/session_events.h"
+#include "ui/dialogs/category_commands.h"
 #include "ui/dialogs/debug_statistics_window.h"
+#include "ui/dialogs/destination_commands.h"
 #include "ui/dialogs/library_settings_dialog.h"
 #include "ui/dialogs/preferences_dialog.h"
 #include "ui/dialogs/preview_preferences_dialog.h"
@@ -76,6 +78,10 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
     return QString::fromStdString(session_.thumbnailPath(url.toStdU16String()).string());
   });
   results_->setViewMode(ViewMode::Tiles);
+  categoryCommands_ = new CategoryCommands(session_, prompter_, this);
+  destinationCommands_ =
+      new DestinationCommands(session_, prompter_, this, programSettingsFile(session_.isPortable()).path);
+  commands_->setDestinations(destinationCommands_->names());
 
   // The window opens ready to load from the internet.
   if (session_.mode() != SearchMode::kLoad) session_.SetMode(SearchMode::kLoad);
@@ -121,6 +127,11 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
     updateStatus();
   });
   connect(commands_, &ResultsCommands::marksChanged, results_, &ResultsView::refresh);
+  connect(searchBar_, &SearchBar::editCategoryRequested, categoryCommands_, &CategoryCommands::editCategories);
+  connect(searchBar_, &SearchBar::addFeedRequested, categoryCommands_, &CategoryCommands::addFeed);
+  connect(commands_, &ResultsCommands::sendToRequested, destinationCommands_, &DestinationCommands::sendTo);
+  connect(destinationCommands_, &DestinationCommands::progress, this,
+          [this](const QString& text) { statusBar()->showMessage(text, 5000); });
   connect(commands_, &ResultsCommands::loadMoreRequested, searchBar_, &SearchBar::moreRequested);
   connect(results_, &ResultsView::openRequested, this,
           [this](const QString& url, bool minibrowser) { openPreview(url, minibrowser, false); });
@@ -165,13 +176,15 @@ void MainWindow::buildMenus() {
   unavailable(file, tr("Restore Last Batch"));
   file->addSeparator();
   file->addAction(tr("Library Settings..."), this, &MainWindow::showLibrarySettings);
-  unavailable(file, tr("Add Rss/Atom Feed..."));
-  unavailable(file, tr("Load Categories From URL..."));
-  unavailable(file, tr("Load Categories From File..."));
-  unavailable(file, tr("Save Categories..."));
+  file->addAction(tr("Add Rss/Atom Feed..."), this, [this] { categoryCommands_->addFeed(session_.currentCategory()); });
+  file->addAction(tr("Categories..."), this, [this] { categoryCommands_->editCategories(-1); });
+  file->addAction(tr("Load Categories From URL..."), categoryCommands_, qOverload<>(&CategoryCommands::loadFromUrl));
+  file->addAction(tr("Load Categories From File..."), categoryCommands_, qOverload<>(&CategoryCommands::loadFromFile));
+  file->addAction(tr("Save Categories..."), categoryCommands_, qOverload<>(&CategoryCommands::saveCategories));
   file->addSeparator();
   file->addAction(tr("Prefe&rences..."), this, &MainWindow::showPreferences);
   file->addAction(tr("Previe&w Preferences..."), this, &MainWindow::showPreviewPreferences);
+  file->addAction(tr("Destinations..."), destinationCommands_, &DestinationCommands::configure);
   file->addSeparator();
   QAction* exit = file->addAction(tr("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("exit"));

@@ -12,7 +12,9 @@ class QSplitter;
 
 namespace brambel {
 
+class CategoryCommands;
 class DebugStatisticsWindow;
+class DestinationCommands;
 class LibrarySession;
 class PreviewWindow;
 class DesktopPrompter;
@@ -45,6 +47,8 @@ class MainWindow : public QMainWindow {
   PreviewWindow* previewWindow() const { return preview_; }
   QSplitter* splitter() const { return splitter_; }
   ResultsCommands* commands() const { return commands_; }
+  CategoryCommands* categoryCommands() const { return categoryCommands_; }
+  DestinationCommands* destinationCommands() const { return destinationCommands_; }
 
   void setSearchMode(int mode);
   void setSortOrder(int order);
@@ -88,6 +92,8 @@ class MainWindow : public QMainWindow {
   ResultsView* results_;
   QListWidget* sponsors_;
   ResultsCommands* commands_;
+  CategoryCommands* categoryCommands_;
+  DestinationCommands* destinationCommands_;
   PreviewWindow* preview_ = nullptr;
   QPointer<DebugStatisticsWindow> debugStatistics_;
   QActionGroup* sortGroup_ = nullptr;

@@ -47,10 +47,23 @@ void ResultsCommands::fillMenu(QMenu* menu) {
   for (QAction* action : actions_) {
     menu->addAction(action);
     if (action == loadMore_) {
-      // Destinations are not configured yet: the submenu holds "None".
       QMenu* sendTo = menu->addMenu(tr("Send To"));
-      sendTo->addAction(tr("None"))->setEnabled(false);
+      sendTo->setObjectName(QStringLiteral("sendTo"));
+      if (sendTo_.isEmpty()) sendTo->addAction(tr("None"))->setEnabled(false);
+      sendTo->addActions(sendTo_);
     }
+  }
+}
+
+void ResultsCommands::setDestinations(const QStringList& names) {
+  qDeleteAll(sendTo_);
+  sendTo_.clear();
+  for (int index = 0; index < names.size(); ++index) {
+    auto* action = new QAction(names[index], this);
+    connect(action, &QAction::triggered, this, [this, index] {
+      if (!selected().isEmpty()) emit sendToRequested(index, selected());
+    });
+    sendTo_.append(action);
   }
 }
 
@@ -80,6 +93,7 @@ void ResultsCommands::updateEnabled() {
   unignore_->setEnabled(writable && anyIgnored);
   loadMore_->setEnabled(session_.mode() == SearchMode::kLoad && !session_.terms().empty());
   tagWithSource_->setEnabled(false);
+  for (QAction* send : sendTo_) send->setEnabled(any);
 }
 
 bool ResultsCommands::triggerKey(int key) {

@@ -24,6 +24,8 @@ class ResultsCommands : public QObject {
   void fillMenu(QMenu* menu);
   // Enables the items that apply to the current selection.
   void updateEnabled();
+  // The "Send To" items, one per destination in order ("None" when empty).
+  void setDestinations(const QStringList& names);
   // Runs the command of a single-letter key (R, M, P, N, I, L); false for others.
   bool triggerKey(int key);
 
@@ -39,6 +41,8 @@ class ResultsCommands : public QObject {
   // The marks of results changed; the views repaint them.
   void marksChanged();
   void loadMoreRequested();
+  // "Send To" destination `index` was chosen for the selected results.
+  void sendToRequested(int index, const QStringList& urls);
 
  private:
   QAction* add(const QString& text, const QString& key, void (ResultsCommands::*run)());
@@ -73,7 +77,7 @@ class ResultsCommands : public QObject {
   QAction* unignore_ = nullptr;
   QAction* loadMore_ = nullptr;
   QAction* tagWithSource_ = nullptr;
-  QMenu* sendTo_ = nullptr;
+  QList<QAction*> sendTo_;
 };
 
 }  // namespace brambel
