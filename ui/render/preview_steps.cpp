@@ -14,6 +14,7 @@
 #include "ui/bridge/library_session.h"
 #include "ui/render/saved_page_html.h"
 #include "ui/render/image_encoder.h"
+#include "ui/render/possible_crash_mark.h"
 #include "ui/render/thumbnail_maker.h"
 
 namespace brambel {
@@ -185,6 +186,10 @@ QString QtPreviewSteps::previewPath(uint32_t documentId) const {
 }
 
 void QtPreviewSteps::Render(const PreviewJob& job) {
+  std::shared_ptr<LibraryStore> store = session_.document().library();
+  if (!store || PossibleCrashMark::isSet(*store, job.documentId)) return;
+  // Held from the page's load to the stored preview.
+  PossibleCrashMark mark(store, job.documentId);
   QImage image = capture(job);
   if (image.isNull()) return;
   std::optional<ImageEncoder> encoder =
