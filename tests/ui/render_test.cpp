@@ -1,5 +1,6 @@
-// Thumbnail sizes, encoders, the second-instance handshake and the render
+// Thumbnail sizes, the render step's preview and possible-crash flag, encoders, the second-instance handshake and the render
 // time-out with a page that never completes.
+#include <QImageReader>
 #include <QLocalServer>
 #include <QSignalSpy>
 #include <QtConcurrent>
@@ -7,6 +8,7 @@
 #include "tests/support/loopback_server.h"
 #include "ui/main/instance_channel.h"
 #include "ui/render/image_encoder.h"
+#include "ui/render/possible_crash_mark.h"
 #include "ui/render/preview_steps.h"
 #include "ui/render/thumbnail_maker.h"
 #include "ui_test_support.h"
@@ -14,6 +16,7 @@
 using namespace brambel;
 using brambel::testing::LoopbackServer;
 using brambel::testing::UiTestHome;
+using brambel::testing::storePage;
 
 class RenderTest : public QObject {
   Q_OBJECT
@@ -63,6 +66,58 @@ class RenderTest : public QObject {
     stale.close();
     InstanceChannel taker(home.library("Stale"));
     QVERIFY(taker.listen());
+  }
+
+  void aRenderStoresAPreviewAndAThumbnailFittedToTheTile() {
+    UiTestHome home;
+    auto library = home.open([](ProgramSettings& settings) {
+      settings.imageThreads = settings.thumbThreads = 0;  // the test runs the steps itself
+      settings.tileWidth = 200;
+      settings.tileHeight = 150;
+    });
+    QVERIFY(library);
+    LibrarySession& session = library->session;
+    QtPreviewSteps previews(session, 1);
+    PreviewJob job;
+    job.result.url = u"http://site.example.test/page";
+    job.documentId = storePage(session, job.result.url, "<html><body style='background:#0a0'>page</body></html>");
+    QVERIFY(job.documentId != 0);
+    std::shared_ptr<LibraryStore> store = session.document().library();
+
+    QFuture<void> render = QtConcurrent::run([&] { previews.Render(job); });
+    // The page is flagged while it is drawn, and no longer once its preview is stored.
+    QTRY_VERIFY_WITH_TIMEOUT(PossibleCrashMark::isSet(*store, job.documentId) || render.isFinished(), 30000);
+    QVERIFY(!render.isFinished());
+    QTRY_VERIFY_WITH_TIMEOUT(render.isFinished(), 30000);
+    QVERIFY(!PossibleCrashMark::isSet(*store, job.documentId));
+    const QString preview = previews.previewPath(job.documentId);
+    QVERIFY(!preview.isEmpty());
+    QCOMPARE(QImageReader(preview).size(), QSize(800, 1024));
+    QVERIFY(session.document().pipeline()->thumbPool().isQueued(job.result.url));
+
+    // An 800 x 1024 page fitted into a 200 x 150 tile: the full height.
+    previews.Thumbnail(job);
+    const QString thumbnail = QString::fromStdString(session.thumbnailPathFor(job.documentId).string());
+    QCOMPARE(QImageReader(thumbnail).size(), QSize(117, 150));
+    session.settings().tileWidth = session.settings().tileHeight = 256;
+    previews.Thumbnail(job);
+    QCOMPARE(QImageReader(thumbnail).size(), QSize(200, 256));
+    previews.shutdown();
+  }
+
+  void aPageFlaggedByAnEarlierRunIsNotRenderedAgain() {
+    UiTestHome home;
+    auto library = home.open([](ProgramSettings& settings) { settings.imageThreads = settings.thumbThreads = 0; });
+    QVERIFY(library);
+    QtPreviewSteps previews(library->session, 1);
+    PreviewJob job;
+    job.result.url = u"http://site.example.test/crashed";
+    job.documentId = storePage(library->session, job.result.url, "<html><body>page</body></html>", true);
+    QVERIFY(job.documentId != 0);
+    previews.Render(job);  // returns at once: nothing waits for the GUI thread
+    QVERIFY(previews.previewPath(job.documentId).isEmpty());
+    QVERIFY(PossibleCrashMark::isSet(*library->session.document().library(), job.documentId));
+    previews.shutdown();
   }
 
   void aPageThatNeverCompletesIsAbandoned() {
