@@ -105,6 +105,33 @@ class RenderTest : public QObject {
     previews.shutdown();
   }
 
+  void backToBackRendersAreEachCaptured() {
+    // A page's next load starts while its blank page is still loading; the
+    // reports of the two must not be mixed up (a render then waited for its
+    // time-out and got no picture).
+    UiTestHome home;
+    auto library = home.open([](ProgramSettings& settings) { settings.imageThreads = settings.thumbThreads = 0; });
+    QVERIFY(library);
+    QtPreviewSteps previews(library->session, 2);
+    std::vector<PreviewJob> jobs(12);
+    for (size_t i = 0; i < jobs.size(); ++i) {
+      jobs[i].result.url = u"http://site.example.test/" + std::u16string(1, u'a' + i);
+      jobs[i].documentId = storePage(library->session, jobs[i].result.url, "<html><body>page</body></html>");
+      QVERIFY(jobs[i].documentId != 0);
+    }
+    // Two workers, as the render pool has by default.
+    auto work = [&](size_t first) {
+      int captured = 0;
+      for (size_t i = first; i < jobs.size(); i += 2) captured += previews.capture(jobs[i]).isNull() ? 0 : 1;
+      return captured;
+    };
+    QFuture<int> even = QtConcurrent::run(work, 0);
+    QFuture<int> odd = QtConcurrent::run(work, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(even.isFinished() && odd.isFinished(), 4 * QtPreviewSteps::kRenderTimeoutMs);
+    QCOMPARE(even.result() + odd.result(), 12);
+    previews.shutdown();
+  }
+
   void aPageFlaggedByAnEarlierRunIsNotRenderedAgain() {
     UiTestHome home;
     auto library = home.open([](ProgramSettings& settings) { settings.imageThreads = settings.thumbThreads = 0; });

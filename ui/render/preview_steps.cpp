@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QTimer>
 #include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -23,6 +24,14 @@ namespace {
 // Pages draw a moment after they report completion.
 constexpr int kPaintSettleMs = 300;
 constexpr int kWaitSliceMs = 100;
+// The blank page after a render loads at once; a page that does not get
+// there in this time is used again all the same.
+constexpr int kResetTimeoutMs = 5000;
+
+const QUrl& blankPage() {
+  static const QUrl blank(QStringLiteral("about:blank"));
+  return blank;
+}
 
 QString libraryPath(const LibrarySession& session, const char* folder) {
   return QString::fromStdString((session.libraryDirectory() / folder).string());
@@ -39,10 +48,16 @@ struct QtPreviewSteps::Request {
   QImage image;           // guarded by mutex
 };
 
+// An off-screen page is free, drawing a request, or resetting: going back
+// to "about:blank" after a request. Its load reports are matched to what it
+// is doing by URL, so that the report of a load cut short by the next one is
+// never taken for that one's.
 struct QtPreviewSteps::Page {
   QWebEngineView* view = nullptr;
   QTimer* timeout = nullptr;
   std::shared_ptr<Request> request;
+  QUrl target;  // what the request loads
+  bool resetting = false;
   QString temporaryFile;
 };
 
@@ -70,19 +85,15 @@ QtPreviewSteps::QtPreviewSteps(LibrarySession& session, int pages, QObject* pare
     page->timeout->setInterval(kRenderTimeoutMs);
     Page* raw = page.get();
     connect(page->timeout, &QTimer::timeout, this, [this, raw] {
+      if (raw->resetting) {
+        reset(*raw);
+        return;
+      }
       raw->view->stop();
       finish(*raw, QImage());
     });
-    connect(page->view, &QWebEngineView::loadFinished, this, [this, raw](bool ok) {
-      if (!raw->request || raw->view->url().scheme() == QLatin1String("about")) return;
-      if (!ok) {
-        finish(*raw, QImage());
-        return;
-      }
-      QTimer::singleShot(kPaintSettleMs, this, [this, raw] {
-        if (raw->request) finish(*raw, raw->view->grab().toImage());
-      });
-    });
+    connect(page->view->page(), &QWebEnginePage::loadingChanged, this,
+            [this, raw](const QWebEngineLoadingInfo& info) { loadingChanged(*raw, info); });
     pages_.push_back(std::move(page));
   }
 }
@@ -127,10 +138,35 @@ QImage QtPreviewSteps::capture(const PreviewJob& job) {
   return request->finished ? request->image : QImage();
 }
 
+void QtPreviewSteps::loadingChanged(Page& page, const QWebEngineLoadingInfo& info) {
+  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+  if (page.resetting) {
+    if (info.url() == blankPage()) reset(page);
+    return;
+  }
+  // A live page may be redirected; a saved one is the file it was given.
+  if (!page.request || info.url() == blankPage() || (page.target.isLocalFile() && info.url() != page.target)) return;
+  if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
+    finish(page, QImage());
+    return;
+  }
+  QTimer::singleShot(kPaintSettleMs, this, [this, &page, request = page.request] {
+    // The time-out may have ended this request, and the page taken another.
+    if (page.request == request) finish(page, page.view->grab().toImage());
+  });
+}
+
+void QtPreviewSteps::reset(Page& page) {
+  page.resetting = false;
+  page.timeout->stop();
+  page.timeout->setInterval(kRenderTimeoutMs);
+  if (!closing_) pump();
+}
+
 void QtPreviewSteps::pump() {
   for (auto& page : pages_) {
     if (waiting_.empty()) return;
-    if (page->request) continue;
+    if (page->request || page->resetting) continue;
     std::shared_ptr<Request> request = waiting_.front();
     waiting_.pop_front();
     begin(*page, std::move(request));
@@ -153,11 +189,13 @@ void QtPreviewSteps::begin(Page& page, std::shared_ptr<Request> request) {
     if (file.open(QIODevice::WriteOnly)) {
       file.write(savedPageForDisplay(*saved, address));
       file.close();
-      page.view->load(QUrl::fromLocalFile(page.temporaryFile));
+      page.target = QUrl::fromLocalFile(page.temporaryFile);
+      page.view->load(page.target);
       return;
     }
   }
-  QWebEngineHttpRequest live{QUrl(address)};
+  page.target = QUrl(address);
+  QWebEngineHttpRequest live{page.target};
   if (session_.settings().prefetchHeader) live.setHeader("X-moz", "prefetch");
   page.view->load(live);
 }
@@ -168,15 +206,22 @@ void QtPreviewSteps::finish(Page& page, QImage image) {
   page.temporaryFile.clear();
   std::shared_ptr<Request> request = std::move(page.request);
   page.request.reset();
-  // The next page's scripts must not run on: the view rests on a blank page.
-  page.view->load(QUrl(QStringLiteral("about:blank")));
   if (request) {
     std::lock_guard lock(request->mutex);
     request->image = std::move(image);
     request->finished = true;
     request->done.notify_all();
   }
-  if (!closing_) QTimer::singleShot(0, this, &QtPreviewSteps::pump);
+  // The page's scripts must not run on: the view rests on a blank page
+  // before it takes the next request.
+  if (closing_) {
+    page.view->load(blankPage());
+    return;
+  }
+  page.resetting = true;
+  page.timeout->setInterval(kResetTimeoutMs);
+  page.timeout->start();
+  page.view->load(blankPage());
 }
 
 QString QtPreviewSteps::previewPath(uint32_t documentId) const {
