@@ -113,10 +113,13 @@ class RenderTest : public QObject {
     auto library = home.open([](ProgramSettings& settings) { settings.imageThreads = settings.thumbThreads = 0; });
     QVERIFY(library);
     QtPreviewSteps previews(library->session, 2);
+    std::string page = "<html><head><style>h1{background:#2a6;color:#fff} td{border:1px solid #ccc}</style></head><body>";
+    for (int p = 0; p < 40; ++p) page += "<h1>Heading</h1><p>The bramble grows along the hedge.</p><table><tr><td>row</td></tr></table>";
+    page += "</body></html>";
     std::vector<PreviewJob> jobs(12);
     for (size_t i = 0; i < jobs.size(); ++i) {
       jobs[i].result.url = u"http://site.example.test/" + std::u16string(1, u'a' + i);
-      jobs[i].documentId = storePage(library->session, jobs[i].result.url, "<html><body>page</body></html>");
+      jobs[i].documentId = storePage(library->session, jobs[i].result.url, page);
       QVERIFY(jobs[i].documentId != 0);
     }
     // Two workers, as the render pool has by default.
