@@ -1,4 +1,4 @@
-// Thumbnail sizes, the render step's preview and possible-crash flag, encoders, the second-instance handshake and the render
+// Thumbnail sizes, the preview overlay, the render step's preview and possible-crash flag, encoders, the second-instance handshake and the render
 // time-out with a page that never completes.
 #include <QImageReader>
 #include <QLocalServer>
@@ -9,6 +9,8 @@
 #include "ui/main/instance_channel.h"
 #include "ui/render/image_encoder.h"
 #include "ui/render/possible_crash_mark.h"
+#include "ui/render/preview_image_view.h"
+#include "ui/render/preview_overlay.h"
 #include "ui/render/preview_steps.h"
 #include "ui/render/thumbnail_maker.h"
 #include "ui_test_support.h"
@@ -35,6 +37,42 @@ class RenderTest : public QObject {
     QImage picture(400, 300, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QCOMPARE(makeThumbnail(picture, 100, 100).size(), QSize(100, 75));
+  }
+
+  void thePreviewOverlayCrossesThePictureAt45Degrees() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("preview.png"));
+    QImage white(400, 400, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    QVERIFY(white.save(path));
+    PreviewImageView view;
+    view.resize(400, 400);
+    QSignalSpy shown(&view, &PreviewImageView::imageShown);
+    // The lines' extent: unrotated they would be a short, wide band.
+    auto drawnExtent = [&view] {
+      const QImage frame = view.grab().toImage();
+      QRect extent;
+      for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+          if (frame.pixel(x, y) != qRgb(255, 255, 255)) extent |= QRect(x, y, 1, 1);
+      return extent;
+    };
+    view.showImage(path, true);
+    QVERIFY(shown.wait(5000));
+    QVERIFY(view.hasImage());
+    const QRect overlay = drawnExtent();
+    QVERIFY2(overlay.width() > 200 && overlay.height() > overlay.width() * 3 / 4,
+             qPrintable(QStringLiteral("%1x%2").arg(overlay.width()).arg(overlay.height())));
+    view.showImage(path, false);
+    QVERIFY(shown.wait(5000));
+    QVERIFY(drawnExtent().isEmpty());
+    view.showImage(dir.filePath(QStringLiteral("missing.png")), true);
+    QVERIFY(shown.wait(5000));
+    QVERIFY(!view.hasImage());
+
+    const QDateTime made(QDate(2024, 3, 5), QTime(14, 30));
+    QCOMPARE(previewOverlayText(made, QLocale::c()),
+             QStringLiteral("Brambel Preview\n") + QLocale::c().toString(made, QLocale::ShortFormat));
   }
 
   void encodersAreFoundByExactMimeType() {
