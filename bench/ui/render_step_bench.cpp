@@ -85,12 +85,6 @@ struct RenderFixture {
 };
 
 void BM_RenderStep(benchmark::State& state) {
-  static int argc = 1;
-  static char name[] = "bench_ui_render_step";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  static QApplication application(argc, argv);
   RenderFixture fixture;
   ContentPipeline* pipeline = fixture.session->document().pipeline();
   if (fixture.jobs.size() != kPages || !pipeline) {
@@ -113,3 +107,14 @@ void BM_RenderStep(benchmark::State& state) {
 BENCHMARK(BM_RenderStep)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
+
+// The application object outlives every page and widget of the benchmark.
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

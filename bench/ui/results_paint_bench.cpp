@@ -69,14 +69,13 @@ struct PaintFixture {
   std::unique_ptr<ResultsView> view;
 };
 
+// Made on first use and gone before the application object (main below):
+// widgets must not outlive it.
+std::unique_ptr<PaintFixture> paintFixture;
+
 PaintFixture& fixture() {
-  static int argc = 1;
-  static char name[] = "bench_ui_results_paint";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication application(argc, argv);
-  static PaintFixture paint;
-  return paint;
+  if (!paintFixture) paintFixture = std::make_unique<PaintFixture>();
+  return *paintFixture;
 }
 
 // Sizes the view and paints until every visible thumbnail is decoded.
@@ -126,3 +125,13 @@ void BM_Paint200TilesPerFrame(benchmark::State& state) {
 BENCHMARK(BM_Paint200TilesPerFrame)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  paintFixture.reset();
+  return 0;
+}

@@ -151,11 +151,6 @@ struct StartupLibrary {
 std::string selfPath() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
 
 void BM_StartupToShownWindow(benchmark::State& state) {
-  static int argc = 1;
-  static char name[] = "bench_ui_startup";
-  static char* argv[] = {name, nullptr};
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication application(argc, argv);
   static StartupLibrary library;
   if (!library.built) {
     state.SkipWithError("the library could not be built");
@@ -186,6 +181,8 @@ BENCHMARK(BM_StartupToShownWindow)->Iterations(1)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], kChildFlag) == 0) return runChild(argc, argv);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
