@@ -182,8 +182,11 @@ class RenderTest : public QObject {
     job.result.url = u"http://site.example.test/crashed";
     job.documentId = storePage(library->session, job.result.url, "<html><body>page</body></html>", true);
     QVERIFY(job.documentId != 0);
+    QSignalSpy updated(&library->events, &SessionEvents::resultsUpdated);
     previews.Render(job);  // returns at once: nothing waits for the GUI thread
     QVERIFY(previews.previewPath(job.documentId).isEmpty());
+    // The views hear of it all the same, and choose the placeholder again.
+    QTRY_VERIFY(!updated.isEmpty() && updated.last().at(0).toStringList().contains(QStringLiteral("http://site.example.test/crashed")));
     QVERIFY(PossibleCrashMark::isSet(*library->session.document().library(), job.documentId));
     previews.shutdown();
   }

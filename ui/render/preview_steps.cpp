@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -231,43 +232,52 @@ QString QtPreviewSteps::previewPath(uint32_t documentId) const {
 }
 
 void QtPreviewSteps::Render(const PreviewJob& job) {
+  if (storePreview(job)) {
+    ContentPipeline* pipeline = session_.document().pipeline();
+    if (pipeline && !pipeline->isClosing()) pipeline->thumbPool().add(job.result.url, kNoSearch, job, AddMode::kBounded, 0);
+  }
+  // Made or not, the views choose the result's picture again.
+  notifyUpdated(job.result.url);
+}
+
+bool QtPreviewSteps::storePreview(const PreviewJob& job) {
   std::shared_ptr<LibraryStore> store = session_.document().library();
-  if (!store || PossibleCrashMark::isSet(*store, job.documentId)) return;
+  if (!store || PossibleCrashMark::isSet(*store, job.documentId)) return false;
   // Held from the page's load to the stored preview.
   PossibleCrashMark mark(store, job.documentId);
   QImage image = capture(job);
-  if (image.isNull()) return;
   std::optional<ImageEncoder> encoder =
       encoderForMimeType(QString::fromStdU16String(session_.librarySettings().previewCodec));
-  if (!encoder) return;
+  if (image.isNull() || !encoder) return false;
   const QString folder = libraryPath(session_, "preview");
-  QDir().mkpath(folder);
-  QSaveFile file(QDir(folder).filePath(QStringLiteral("%1.%2").arg(job.documentId, 8, 16, QLatin1Char('0')).arg(encoder->extension)));
-  if (!file.open(QIODevice::WriteOnly)) return;
-  QImageWriter writer(&file, encoder->format);
-  if (!writer.write(image) || !file.commit()) return;
-  ContentPipeline* pipeline = session_.document().pipeline();
-  if (!pipeline || pipeline->isClosing()) return;
-  pipeline->thumbPool().add(job.result.url, kNoSearch, job, AddMode::kBounded, 0);
-  pipeline->notifyUpdated(job.result.url);
+  const QString name = QStringLiteral("%1.%2").arg(job.documentId, 8, 16, QLatin1Char('0')).arg(encoder->extension);
+  return saveImage(image, QDir(folder).filePath(name), encoder->format);
 }
 
 void QtPreviewSteps::Thumbnail(const PreviewJob& job) {
   const QString source = previewPath(job.documentId);
-  if (source.isEmpty()) return;
-  QImage image = QImageReader(source).read();
   const ProgramSettings& settings = session_.settings();
   // A page preview fills the tile's box; so does an image.
-  QImage thumbnail = makeThumbnail(image, static_cast<int>(settings.tileWidth), static_cast<int>(settings.tileHeight));
+  const QImage thumbnail = source.isEmpty() ? QImage()
+                                            : makeThumbnail(QImageReader(source).read(), static_cast<int>(settings.tileWidth),
+                                                            static_cast<int>(settings.tileHeight));
   std::optional<ImageEncoder> jpeg = encoderForMimeType(QStringLiteral("image/jpeg"));
-  if (thumbnail.isNull() || !jpeg) return;
-  const std::filesystem::path target = session_.thumbnailPathFor(job.documentId);
-  QDir().mkpath(QString::fromStdString(target.parent_path().string()));
-  QSaveFile file(QString::fromStdString(target.string()));
-  if (!file.open(QIODevice::WriteOnly)) return;
-  QImageWriter writer(&file, jpeg->format);
-  if (!writer.write(thumbnail) || !file.commit()) return;
-  if (ContentPipeline* pipeline = session_.document().pipeline()) pipeline->notifyUpdated(job.result.url);
+  if (!thumbnail.isNull() && jpeg)
+    saveImage(thumbnail, QString::fromStdString(session_.thumbnailPathFor(job.documentId).string()), jpeg->format);
+  notifyUpdated(job.result.url);
+}
+
+bool QtPreviewSteps::saveImage(const QImage& image, const QString& path, const QByteArray& format) {
+  QDir().mkpath(QFileInfo(path).path());
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  QImageWriter writer(&file, format);
+  return writer.write(image) && file.commit();
+}
+
+void QtPreviewSteps::notifyUpdated(const std::u16string& url) {
+  ContentPipeline* pipeline = session_.document().pipeline();
+  if (pipeline && !pipeline->isClosing()) pipeline->notifyUpdated(url);
 }
 
 }  // namespace brambel

@@ -62,6 +62,12 @@ class QtPreviewSteps : public QObject, public PreviewSteps {
   void finish(Page& page, QImage image);
   // The page is back on its blank page (or gave up getting there): free.
   void reset(Page& page);
+  // Draws the job's page and stores it as its preview image; false when
+  // there is none (time-out, flagged page, no encoder, a failed write).
+  bool storePreview(const PreviewJob& job);
+  static bool saveImage(const QImage& image, const QString& path, const QByteArray& format);
+  // The views draw the result again, its picture or its placeholder.
+  void notifyUpdated(const std::u16string& url);
 
   LibrarySession& session_;
   std::vector<std::unique_ptr<Page>> pages_;
