@@ -111,6 +111,9 @@ BENCHMARK(BM_RenderStep)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteratio
 // The application object outlives every page and widget of the benchmark.
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Headless runs (as root in CI) need the browser's sandbox and GPU off.
+  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
   benchmark::Initialize(&argc, argv);
