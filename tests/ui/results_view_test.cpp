@@ -15,6 +15,7 @@ using namespace brambel;
 using brambel::testing::FakePrompter;
 using brambel::testing::UiTestHome;
 using brambel::testing::result;
+using brambel::testing::storePage;
 
 namespace {
 
@@ -120,6 +121,52 @@ class ResultsViewTest : public QObject {
     facts.loadingOrSaving = true;
     QCOMPARE(choosePlaceholder(facts).icon, PlaceholderIcon::Loading);
     QVERIFY(choosePlaceholder(facts).caption.isEmpty());
+  }
+
+  void placeholdersFollowThePipelineAndTheLibrary() {
+    UiTestHome home;
+    // Pools without threads keep what is queued.
+    auto idle = home.open([](ProgramSettings& settings) {
+      settings.contextThreads = settings.imageThreads = settings.thumbThreads = 0;
+      settings.saveThreads = settings.indexThreads = 0;
+    }, "Idle");
+    QVERIFY(idle);
+    LibrarySession& session = idle->session;
+    ContentPipeline& pipeline = *session.document().pipeline();
+    const std::string page = "<html><body>saved</body></html>";
+    std::vector<DisplayedResult> shown;
+    for (int i = 0; i < 8; ++i) shown.push_back(result("http://p.test/" + std::to_string(i), "Page"));
+    auto url = [&shown](int i) { return shown[i].record.url; };
+    pipeline.loadPool().add(url(0), kNoSearch, ContentRequest{}, AddMode::kAlways, 0);
+    QVERIFY(storePage(session, url(1), page));
+    pipeline.renderPool().add(url(1), kNoSearch, PreviewJob{}, AddMode::kAlways, 0);
+    QVERIFY(storePage(session, url(2), page));
+    pipeline.renderPool().markHandled(url(2));
+    QVERIFY(storePage(session, url(3), page, true));
+    QVERIFY(storePage(session, url(4), page));
+    pipeline.loadPool().markHandled(url(5));
+    pipeline.markUnsupported(url(6));
+
+    ResultsView view(session, idle->prompter);
+    view.setResults(shown);
+    QCOMPARE(view.placeholderAt(0).icon, PlaceholderIcon::Loading);
+    QVERIFY(view.placeholderAt(0).caption.isEmpty());
+    QCOMPARE(view.placeholderAt(1).icon, PlaceholderIcon::Rendering);
+    QCOMPARE(view.placeholderAt(1).caption, QStringLiteral("Click for Minibrowser"));
+    QCOMPARE(view.placeholderAt(2).caption, QStringLiteral("Preview Creation Failed"));
+    QCOMPARE(view.placeholderAt(3).caption, QStringLiteral("Preview Possibly Caused Crash"));
+    QCOMPARE(view.placeholderAt(4).caption, QStringLiteral("Click for Minibrowser"));
+    QCOMPARE(view.placeholderAt(5).caption, QStringLiteral("Could not Retrieve Content"));
+    QCOMPARE(view.placeholderAt(6).caption, QStringLiteral("Unsupported Content Type"));
+    QCOMPARE(view.placeholderAt(7).caption, QStringLiteral("Click to Load"));
+
+    // The library is asked again only for the URLs the pipeline reports.
+    QVERIFY(storePage(session, url(7), page));
+    view.setResults(shown);
+    QCOMPARE(view.placeholderAt(7).caption, QStringLiteral("Click to Load"));
+    view.thumbnailsChanged({QString::fromStdU16String(url(7))});
+    view.setResults(shown);  // the change took the session's (empty) results
+    QCOMPARE(view.placeholderAt(7).caption, QStringLiteral("Click for Minibrowser"));
   }
 
   void tilesFillRowsAndRegionsNest() {

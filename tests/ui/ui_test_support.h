@@ -12,6 +12,11 @@
 #include "ui/bridge/prompter.h"
 #include "ui/bridge/session_events.h"
 #include "app/application.h"
+#include "pipeline/stored_page_fields.h"
+#include "store/content_file.h"
+#include "store/library_store.h"
+#include "store/source_result_record.h"
+#include "store/source_text.h"
 
 namespace brambel::testing {
 
@@ -82,6 +87,22 @@ class UiTestHome {
  private:
   QTemporaryDir dir_;
 };
+
+// Saves `html` as the library's page of `url` the way the save step leaves
+// it; answers the page's document id (0 on failure).
+inline uint32_t storePage(LibrarySession& session, const std::u16string& url, const std::string& html,
+                          bool possibleCrash = false) {
+  std::shared_ptr<LibraryStore> store = session.document().library();
+  std::optional<uint32_t> id = store ? store->recordIdFor(url) : std::nullopt;
+  std::optional<std::filesystem::path> path = id ? store->prepareContentPath(*id) : std::nullopt;
+  if (!path) return 0;
+  SourceResult record;
+  record.url = url;
+  StoredPageFields::setPossibleCrash(record, possibleCrash);
+  ContentFile file = ContentFile::openForWriting(*path);
+  if (!SourceResultRecord(record).WriteTo(file) || !SourceText(html).WriteTo(file)) return 0;
+  return *id;
+}
 
 inline DisplayedResult result(const std::string& url, const std::string& title, int score = 100) {
   DisplayedResult shown;

@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QTimer>
 #include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -14,6 +16,7 @@
 #include "ui/bridge/library_session.h"
 #include "ui/render/saved_page_html.h"
 #include "ui/render/image_encoder.h"
+#include "ui/render/possible_crash_mark.h"
 #include "ui/render/thumbnail_maker.h"
 
 namespace brambel {
@@ -22,6 +25,14 @@ namespace {
 // Pages draw a moment after they report completion.
 constexpr int kPaintSettleMs = 300;
 constexpr int kWaitSliceMs = 100;
+// The blank page after a render loads at once; a page that does not get
+// there in this time is used again all the same.
+constexpr int kResetTimeoutMs = 5000;
+
+const QUrl& blankPage() {
+  static const QUrl blank(QStringLiteral("about:blank"));
+  return blank;
+}
 
 QString libraryPath(const LibrarySession& session, const char* folder) {
   return QString::fromStdString((session.libraryDirectory() / folder).string());
@@ -38,10 +49,16 @@ struct QtPreviewSteps::Request {
   QImage image;           // guarded by mutex
 };
 
+// An off-screen page is free, drawing a request, or resetting: going back
+// to "about:blank" after a request. Its load reports are matched to what it
+// is doing by URL, so that the report of a load cut short by the next one is
+// never taken for that one's.
 struct QtPreviewSteps::Page {
   QWebEngineView* view = nullptr;
   QTimer* timeout = nullptr;
   std::shared_ptr<Request> request;
+  QUrl target;  // what the request loads
+  bool resetting = false;
   QString temporaryFile;
 };
 
@@ -69,19 +86,15 @@ QtPreviewSteps::QtPreviewSteps(LibrarySession& session, int pages, QObject* pare
     page->timeout->setInterval(kRenderTimeoutMs);
     Page* raw = page.get();
     connect(page->timeout, &QTimer::timeout, this, [this, raw] {
+      if (raw->resetting) {
+        reset(*raw);
+        return;
+      }
       raw->view->stop();
       finish(*raw, QImage());
     });
-    connect(page->view, &QWebEngineView::loadFinished, this, [this, raw](bool ok) {
-      if (!raw->request || raw->view->url().scheme() == QLatin1String("about")) return;
-      if (!ok) {
-        finish(*raw, QImage());
-        return;
-      }
-      QTimer::singleShot(kPaintSettleMs, this, [this, raw] {
-        if (raw->request) finish(*raw, raw->view->grab().toImage());
-      });
-    });
+    connect(page->view->page(), &QWebEnginePage::loadingChanged, this,
+            [this, raw](const QWebEngineLoadingInfo& info) { loadingChanged(*raw, info); });
     pages_.push_back(std::move(page));
   }
 }
@@ -126,10 +139,35 @@ QImage QtPreviewSteps::capture(const PreviewJob& job) {
   return request->finished ? request->image : QImage();
 }
 
+void QtPreviewSteps::loadingChanged(Page& page, const QWebEngineLoadingInfo& info) {
+  if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) return;
+  if (page.resetting) {
+    if (info.url() == blankPage()) reset(page);
+    return;
+  }
+  // A live page may be redirected; a saved one is the file it was given.
+  if (!page.request || info.url() == blankPage() || (page.target.isLocalFile() && info.url() != page.target)) return;
+  if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus) {
+    finish(page, QImage());
+    return;
+  }
+  QTimer::singleShot(kPaintSettleMs, this, [this, &page, request = page.request] {
+    // The time-out may have ended this request, and the page taken another.
+    if (page.request == request) finish(page, page.view->grab().toImage());
+  });
+}
+
+void QtPreviewSteps::reset(Page& page) {
+  page.resetting = false;
+  page.timeout->stop();
+  page.timeout->setInterval(kRenderTimeoutMs);
+  if (!closing_) pump();
+}
+
 void QtPreviewSteps::pump() {
   for (auto& page : pages_) {
     if (waiting_.empty()) return;
-    if (page->request) continue;
+    if (page->request || page->resetting) continue;
     std::shared_ptr<Request> request = waiting_.front();
     waiting_.pop_front();
     begin(*page, std::move(request));
@@ -152,11 +190,13 @@ void QtPreviewSteps::begin(Page& page, std::shared_ptr<Request> request) {
     if (file.open(QIODevice::WriteOnly)) {
       file.write(savedPageForDisplay(*saved, address));
       file.close();
-      page.view->load(QUrl::fromLocalFile(page.temporaryFile));
+      page.target = QUrl::fromLocalFile(page.temporaryFile);
+      page.view->load(page.target);
       return;
     }
   }
-  QWebEngineHttpRequest live{QUrl(address)};
+  page.target = QUrl(address);
+  QWebEngineHttpRequest live{page.target};
   if (session_.settings().prefetchHeader) live.setHeader("X-moz", "prefetch");
   page.view->load(live);
 }
@@ -167,15 +207,22 @@ void QtPreviewSteps::finish(Page& page, QImage image) {
   page.temporaryFile.clear();
   std::shared_ptr<Request> request = std::move(page.request);
   page.request.reset();
-  // The next page's scripts must not run on: the view rests on a blank page.
-  page.view->load(QUrl(QStringLiteral("about:blank")));
   if (request) {
     std::lock_guard lock(request->mutex);
     request->image = std::move(image);
     request->finished = true;
     request->done.notify_all();
   }
-  if (!closing_) QTimer::singleShot(0, this, &QtPreviewSteps::pump);
+  // The page's scripts must not run on: the view rests on a blank page
+  // before it takes the next request.
+  if (closing_) {
+    page.view->load(blankPage());
+    return;
+  }
+  page.resetting = true;
+  page.timeout->setInterval(kResetTimeoutMs);
+  page.timeout->start();
+  page.view->load(blankPage());
 }
 
 QString QtPreviewSteps::previewPath(uint32_t documentId) const {
@@ -185,39 +232,52 @@ QString QtPreviewSteps::previewPath(uint32_t documentId) const {
 }
 
 void QtPreviewSteps::Render(const PreviewJob& job) {
+  if (storePreview(job)) {
+    ContentPipeline* pipeline = session_.document().pipeline();
+    if (pipeline && !pipeline->isClosing()) pipeline->thumbPool().add(job.result.url, kNoSearch, job, AddMode::kBounded, 0);
+  }
+  // Made or not, the views choose the result's picture again.
+  notifyUpdated(job.result.url);
+}
+
+bool QtPreviewSteps::storePreview(const PreviewJob& job) {
+  std::shared_ptr<LibraryStore> store = session_.document().library();
+  if (!store || PossibleCrashMark::isSet(*store, job.documentId)) return false;
+  // Held from the page's load to the stored preview.
+  PossibleCrashMark mark(store, job.documentId);
   QImage image = capture(job);
-  if (image.isNull()) return;
   std::optional<ImageEncoder> encoder =
       encoderForMimeType(QString::fromStdU16String(session_.librarySettings().previewCodec));
-  if (!encoder) return;
+  if (image.isNull() || !encoder) return false;
   const QString folder = libraryPath(session_, "preview");
-  QDir().mkpath(folder);
-  QSaveFile file(QDir(folder).filePath(QStringLiteral("%1.%2").arg(job.documentId, 8, 16, QLatin1Char('0')).arg(encoder->extension)));
-  if (!file.open(QIODevice::WriteOnly)) return;
-  QImageWriter writer(&file, encoder->format);
-  if (!writer.write(image) || !file.commit()) return;
-  ContentPipeline* pipeline = session_.document().pipeline();
-  if (!pipeline || pipeline->isClosing()) return;
-  pipeline->thumbPool().add(job.result.url, kNoSearch, job, AddMode::kBounded, 0);
-  pipeline->notifyUpdated(job.result.url);
+  const QString name = QStringLiteral("%1.%2").arg(job.documentId, 8, 16, QLatin1Char('0')).arg(encoder->extension);
+  return saveImage(image, QDir(folder).filePath(name), encoder->format);
 }
 
 void QtPreviewSteps::Thumbnail(const PreviewJob& job) {
   const QString source = previewPath(job.documentId);
-  if (source.isEmpty()) return;
-  QImage image = QImageReader(source).read();
   const ProgramSettings& settings = session_.settings();
   // A page preview fills the tile's box; so does an image.
-  QImage thumbnail = makeThumbnail(image, static_cast<int>(settings.tileWidth), static_cast<int>(settings.tileHeight));
+  const QImage thumbnail = source.isEmpty() ? QImage()
+                                            : makeThumbnail(QImageReader(source).read(), static_cast<int>(settings.tileWidth),
+                                                            static_cast<int>(settings.tileHeight));
   std::optional<ImageEncoder> jpeg = encoderForMimeType(QStringLiteral("image/jpeg"));
-  if (thumbnail.isNull() || !jpeg) return;
-  const std::filesystem::path target = session_.thumbnailPathFor(job.documentId);
-  QDir().mkpath(QString::fromStdString(target.parent_path().string()));
-  QSaveFile file(QString::fromStdString(target.string()));
-  if (!file.open(QIODevice::WriteOnly)) return;
-  QImageWriter writer(&file, jpeg->format);
-  if (!writer.write(thumbnail) || !file.commit()) return;
-  if (ContentPipeline* pipeline = session_.document().pipeline()) pipeline->notifyUpdated(job.result.url);
+  if (!thumbnail.isNull() && jpeg)
+    saveImage(thumbnail, QString::fromStdString(session_.thumbnailPathFor(job.documentId).string()), jpeg->format);
+  notifyUpdated(job.result.url);
+}
+
+bool QtPreviewSteps::saveImage(const QImage& image, const QString& path, const QByteArray& format) {
+  QDir().mkpath(QFileInfo(path).path());
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  QImageWriter writer(&file, format);
+  return writer.write(image) && file.commit();
+}
+
+void QtPreviewSteps::notifyUpdated(const std::u16string& url) {
+  ContentPipeline* pipeline = session_.document().pipeline();
+  if (pipeline && !pipeline->isClosing()) pipeline->notifyUpdated(url);
 }
 
 }  // namespace brambel

@@ -12,6 +12,7 @@
 #include "pipeline/pipeline_jobs.h"
 
 class QTimer;
+class QWebEngineLoadingInfo;
 class QWebEnginePage;
 class QWebEngineView;
 
@@ -57,7 +58,16 @@ class QtPreviewSteps : public QObject, public PreviewSteps {
   struct Page;
   void pump();
   void begin(Page& page, std::shared_ptr<Request> request);
+  void loadingChanged(Page& page, const QWebEngineLoadingInfo& info);
   void finish(Page& page, QImage image);
+  // The page is back on its blank page (or gave up getting there): free.
+  void reset(Page& page);
+  // Draws the job's page and stores it as its preview image; false when
+  // there is none (time-out, flagged page, no encoder, a failed write).
+  bool storePreview(const PreviewJob& job);
+  static bool saveImage(const QImage& image, const QString& path, const QByteArray& format);
+  // The views draw the result again, its picture or its placeholder.
+  void notifyUpdated(const std::u16string& url);
 
   LibrarySession& session_;
   std::vector<std::unique_ptr<Page>> pages_;

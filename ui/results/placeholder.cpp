@@ -1,5 +1,7 @@
 #include "ui/results/placeholder.h"
 
+#include "pipeline/content_pipeline.h"
+
 namespace brambel {
 
 Placeholder choosePlaceholder(const PlaceholderFacts& facts) {
@@ -14,6 +16,17 @@ Placeholder choosePlaceholder(const PlaceholderFacts& facts) {
   if (facts.loadFailed) return {PlaceholderIcon::Failed, QStringLiteral("Could not Retrieve Content")};
   if (facts.unsupportedType) return {PlaceholderIcon::Failed, QStringLiteral("Unsupported Content Type")};
   return {PlaceholderIcon::Load, QStringLiteral("Click to Load")};
+}
+
+PlaceholderFacts pipelineFacts(ContentPipeline& pipeline, const std::u16string& url) {
+  auto busy = [&url](const auto& pool) { return pool.isQueued(url) || pool.isInProgress(url); };
+  PlaceholderFacts facts;
+  facts.loadingOrSaving = busy(pipeline.loadPool()) || busy(pipeline.savePool());
+  facts.rendering = busy(pipeline.renderPool()) || busy(pipeline.thumbPool());
+  facts.renderFailed = pipeline.renderPool().wasHandled(url);
+  facts.loadFailed = pipeline.loadPool().wasHandled(url);
+  facts.unsupportedType = pipeline.isUnsupported(url);
+  return facts;
 }
 
 }  // namespace brambel

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 namespace brambel {
+
+class ContentPipeline;
 
 // What the content pipeline knows of a result that has no picture to draw.
 struct PlaceholderFacts {
@@ -27,5 +30,11 @@ struct Placeholder {
 // in this order: loading, rendering, render failed, possible crash, mini-
 // browser, load failed, unsupported type, click to load.
 Placeholder choosePlaceholder(const PlaceholderFacts& facts);
+
+// The pipeline's part of the facts about `url`: the queues and in-progress
+// sets of its pools (the thumbnail pool counts as rendering: the picture is
+// on its way), what they handled recently and the refused content types.
+// The caller adds what the library knows (minibrowserCan, possibleCrash).
+PlaceholderFacts pipelineFacts(ContentPipeline& pipeline, const std::u16string& url);
 
 }  // namespace brambel

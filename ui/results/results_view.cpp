@@ -7,8 +7,11 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolTip>
 
+#include "pipeline/stored_page_fields.h"
+#include "store/library_store.h"
 #include "ui/bridge/prompter.h"
 #include "ui/results/date_line.h"
 #include "ui/results/placeholder.h"
@@ -51,8 +54,20 @@ void ResultsView::refresh() { setResults(session_.displayedResults()); }
 void ResultsView::setResults(std::vector<DisplayedResult> results) {
   results_ = std::move(results);
   forgetGeometry();
-  pageHeld_.assign(results_.size(), false);
-  for (size_t i = 0; i < results_.size(); ++i) pageHeld_[i] = session_.holdsPage(results_[i].record.url);
+  urls_.clear();
+  urls_.reserve(results_.size());
+  pictures_.clear();
+  pictures_.reserve(results_.size());
+  QHash<QString, PictureFacts> known;
+  for (const DisplayedResult& result : results_) {
+    const QString url = QString::fromStdU16String(result.record.url);
+    auto found = knownPictures_.constFind(url);
+    const PictureFacts facts = found != knownPictures_.cend() ? *found : lookUpPicture(url);
+    known.insert(url, facts);
+    urls_.push_back(url);
+    pictures_.push_back(facts);
+  }
+  knownPictures_ = std::move(known);
   selection_.Retain(urls());
   updateScrollBars();
   viewport()->update();
@@ -60,10 +75,25 @@ void ResultsView::setResults(std::vector<DisplayedResult> results) {
 
 void ResultsView::thumbnailsChanged(const QStringList& changed) {
   for (const QString& url : changed) {
-    const QString path = thumbnailOf_ ? thumbnailOf_(url) : QString();
-    if (!path.isEmpty()) thumbnails_->forget(path);
+    auto found = knownPictures_.find(url);
+    if (found == knownPictures_.end()) continue;
+    if (!found->thumbnail.isEmpty()) thumbnails_->forget(found->thumbnail);
+    knownPictures_.erase(found);
   }
   refresh();
+}
+
+ResultsView::PictureFacts ResultsView::lookUpPicture(const QString& url) const {
+  PictureFacts facts;
+  facts.thumbnail = thumbnailOf_ ? thumbnailOf_(url) : QString();
+  const std::u16string key = url.toStdU16String();
+  if (std::shared_ptr<LibraryStore> store = session_.document().library()) {
+    if (std::optional<SourceResult> record = store->readRecord(session_.marksOf(key).recordId)) {
+      facts.pageHeld = true;
+      facts.possibleCrash = StoredPageFields::possibleCrash(*record);
+    }
+  }
+  return facts;
 }
 
 void ResultsView::setViewMode(ViewMode mode) {
@@ -113,7 +143,7 @@ ItemFacts ResultsView::factsOf(int index) const {
   facts.ignored = result.marks.isIgnored();
   facts.viewed = result.marks.clickDate != 0 || result.marks.hoverDate != 0;
   facts.pinned = result.pinned;
-  facts.minibrowser = pageHeld_[index];
+  facts.minibrowser = pictures_[index].pageHeld;
   return facts;
 }
 
@@ -129,18 +159,35 @@ void ResultsView::forgetGeometry(int index) {
 }
 
 const ItemGeometry& ResultsView::cachedGeometry(int index) const {
-  return cachedGeometry(index, currentLayout(), scaledFont());
+  return cachedItem(index, currentLayout(), scaledFont()).geometry;
 }
 
-const ItemGeometry& ResultsView::cachedGeometry(int index, const ResultsLayout& layout, const QFont& font) const {
+const ResultsView::PlacedItem& ResultsView::cachedItem(int index, const ResultsLayout& layout, const QFont& font) const {
   if (!geometryConfig_ || !(*geometryConfig_ == layout.config()) || geometryFont_ != font ||
       geometries_.size() != results_.size()) {
     geometries_.assign(results_.size(), std::nullopt);
     geometryConfig_ = layout.config();
     geometryFont_ = font;
   }
-  std::optional<ItemGeometry>& cached = geometries_[index];
-  if (!cached) cached = layout.geometry(index, factsOf(index));
+  std::optional<PlacedItem>& cached = geometries_[index];
+  if (!cached) {
+    cached.emplace();
+    cached->geometry = layout.geometry(index, factsOf(index));
+    const ItemGeometry& g = cached->geometry;
+    auto prepared = [&font](const QString& text) {
+      QStaticText line(text);
+      line.setTextFormat(Qt::PlainText);
+      line.setPerformanceHint(QStaticText::AggressiveCaching);
+      line.prepare(QTransform(), font);
+      return line;
+    };
+    // In drawing order: title, snippet, URL, date, sources.
+    cached->lines.push_back(prepared(g.title.text));
+    cached->lines.push_back(prepared(g.snippet.text));
+    cached->lines.push_back(prepared(g.url.text));
+    cached->lines.push_back(prepared(g.date ? g.date->text : QString()));
+    for (const auto& source : g.sources) cached->lines.push_back(prepared(source.text));
+  }
   return *cached;
 }
 
@@ -161,12 +208,7 @@ ItemGeometry ResultsView::shifted(ItemGeometry g, int dy) {
   return g;
 }
 
-QStringList ResultsView::urls() const {
-  QStringList list;
-  list.reserve(count());
-  for (const DisplayedResult& result : results_) list.append(QString::fromStdU16String(result.record.url));
-  return list;
-}
+QStringList ResultsView::urls() const { return QStringList(urls_.begin(), urls_.end()); }
 
 void ResultsView::selectAllResults() {
   selection_.SelectAll(urls());
@@ -199,17 +241,21 @@ void ResultsView::paintEvent(QPaintEvent* event) {
   const QFont font = scaledFont();
   painter.setFont(font);
   ResultsLayout layout = currentLayout();
-  const QRect exposed = event->rect().translated(0, contentTop());
+  const int top = contentTop();
+  const QRect exposed = event->rect().translated(0, top);
+  // Items stay in content coordinates; the painter scrolls instead.
+  painter.translate(0, -top);
   auto [first, last] = layout.visibleRange(exposed.top(), exposed.height(), count());
   for (int i = first; i < last; ++i) {
     if (!layout.itemRect(i).intersects(exposed)) continue;
-    paintItem(painter, i, shifted(cachedGeometry(i, layout, font), -contentTop()));
+    paintItem(painter, i, cachedItem(i, layout, font));
   }
+  painter.resetTransform();
   if (count() == 0) {
     painter.setPen(colours.color(QPalette::PlaceholderText));
     painter.drawText(viewport()->rect(), Qt::AlignCenter, tr("No results"));
   }
-  auto range = layout.visibleRange(contentTop(), viewport()->height(), count());
+  auto range = layout.visibleRange(top, viewport()->height(), count());
   if (range.first != lastFirst_ || range.second != lastLast_) {
     lastFirst_ = range.first;
     lastLast_ = range.second;
@@ -217,67 +263,127 @@ void ResultsView::paintEvent(QPaintEvent* event) {
   }
 }
 
-void ResultsView::paintItem(QPainter& painter, int index, const ItemGeometry& g) {
+void ResultsView::paintItem(QPainter& painter, int index, const PlacedItem& placed) {
+  const ItemGeometry& g = placed.geometry;
   const QPalette& colours = palette();
-  const QString url = QString::fromStdU16String(results_[index].record.url);
-  const bool selected = selection_.contains(url);
+  const bool selected = selection_.contains(urls_[index]);
   if (selected) painter.fillRect(g.item, colours.highlight());
-  else if (url == hoveredUrl_) painter.fillRect(g.item, colours.alternateBase());
+  else if (urls_[index] == hoveredUrl_) painter.fillRect(g.item, colours.alternateBase());
   const QColor text = colours.color(selected ? QPalette::HighlightedText : QPalette::Text);
   const QColor link = selected ? text : colours.color(QPalette::Link);
   const QColor faint = selected ? text : colours.color(QPalette::PlaceholderText);
 
   if (!g.picture.isEmpty()) paintPicture(painter, index, g.picture);
 
-  // The title is fitted with the view's font, so it is drawn in it too.
-  QFont regular = painter.font();
+  // Lines were laid out with the view's font, so they are drawn in it too.
+  auto draw = [&](const ItemGeometry::Line& line, const QStaticText& laidOut) {
+    if (!line.text.isEmpty()) painter.drawStaticText(line.rect.topLeft(), laidOut);
+  };
   painter.setPen(link);
-  painter.drawText(g.title.rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, g.title.text);
+  draw(g.title, placed.lines[0]);
   painter.setPen(text);
-  if (!g.snippet.text.isEmpty()) painter.drawText(g.snippet.rect, Qt::AlignLeft | Qt::TextSingleLine, g.snippet.text);
+  draw(g.snippet, placed.lines[1]);
   painter.setPen(faint);
-  painter.drawText(g.url.rect, Qt::AlignLeft | Qt::TextSingleLine, g.url.text);
-  if (g.date) painter.drawText(g.date->rect, Qt::AlignLeft | Qt::TextSingleLine, g.date->text);
+  draw(g.url, placed.lines[2]);
+  if (g.date) draw(*g.date, placed.lines[3]);
   painter.setPen(link);
-  for (const auto& source : g.sources) painter.drawText(source.rect, Qt::AlignLeft | Qt::TextSingleLine, source.text);
+  for (size_t i = 0; i < g.sources.size(); ++i) draw(g.sources[i], placed.lines[4 + i]);
 
-  QFont small = regular;
+  for (const HotRegion& region : g.regions)
+    if (region.kind == RegionKind::Permanent || region.kind == RegionKind::Info || region.kind == RegionKind::Minibrowser)
+      painter.drawPixmap(region.rect.topLeft(), iconPixmap(region, selected));
+}
+
+const QPixmap& ResultsView::iconPixmap(const HotRegion& region, bool selected) const {
+  const QString letter = iconLetter(region.kind, region.tip);
+  const bool on = region.kind != RegionKind::Permanent || region.tip == QStringLiteral("Permanent");
+  const bool filled = on && region.kind == RegionKind::Permanent;
+  const quint32 key = (letter.isEmpty() ? 0u : letter.at(0).unicode()) | (on ? 1u << 16 : 0u) |
+                      (filled ? 1u << 17 : 0u) | (selected ? 1u << 18 : 0u);
+  auto found = icons_.find(key);
+  if (found != icons_.end()) return *found;
+  const QPalette& colours = palette();
+  const QColor text = colours.color(selected ? QPalette::HighlightedText : QPalette::Text);
+  const QColor faint = selected ? text : colours.color(QPalette::PlaceholderText);
+  const qreal ratio = devicePixelRatioF();
+  const int side = ResultsLayout::kIconSize;
+  QPixmap icon(QSize(side, side) * ratio);
+  icon.setDevicePixelRatio(ratio);
+  icon.fill(Qt::transparent);
+  QPainter painter(&icon);
+  painter.setPen(on ? text : faint);
+  painter.setBrush(filled ? colours.brush(QPalette::Link) : Qt::NoBrush);
+  painter.drawRoundedRect(QRect(0, 0, side - 1, side - 1), 3, 3);
+  QFont small = font();
   small.setPixelSize(10);
-  for (const HotRegion& region : g.regions) {
-    if (region.kind != RegionKind::Permanent && region.kind != RegionKind::Info && region.kind != RegionKind::Minibrowser)
-      continue;
-    const bool on = region.kind != RegionKind::Permanent || region.tip == QStringLiteral("Permanent");
-    painter.setPen(on ? text : faint);
-    painter.setBrush(on && region.kind == RegionKind::Permanent ? colours.brush(QPalette::Link) : Qt::NoBrush);
-    painter.drawRoundedRect(region.rect.adjusted(0, 0, -1, -1), 3, 3);
-    painter.setFont(small);
-    painter.setPen(on && region.kind == RegionKind::Permanent ? colours.color(QPalette::Base) : text);
-    painter.drawText(region.rect, Qt::AlignCenter, iconLetter(region.kind, region.tip));
-    painter.setFont(regular);
-  }
-  painter.setBrush(Qt::NoBrush);
+  painter.setFont(small);
+  painter.setPen(filled ? colours.color(QPalette::Base) : text);
+  painter.drawText(QRect(0, 0, side, side), Qt::AlignCenter, letter);
+  painter.end();
+  return *icons_.insert(key, icon);
 }
 
 void ResultsView::paintPicture(QPainter& painter, int index, const QRect& rect) {
-  const QString url = QString::fromStdU16String(results_[index].record.url);
-  const QString path = thumbnailOf_ ? thumbnailOf_(url) : QString();
-  if (const QPixmap* pixmap = thumbnails_->find(path, rect.size())) {
+  const PictureFacts& picture = pictures_[index];
+  const QColor frame = palette().color(QPalette::Mid);
+  if (const QPixmap* pixmap = thumbnails_->find(picture.thumbnail, rect.size())) {
     QRect target(QPoint(), pixmap->deviceIndependentSize().toSize());
     target.moveCenter(rect.center());
     painter.drawPixmap(target, *pixmap);
+    // A page is often as white as the tile: the frame shows where it ends.
+    painter.setPen(frame);
+    painter.drawRect(target.adjusted(0, 0, -1, -1));
     return;
   }
+  if (!picture.thumbnail.isEmpty() && !thumbnails_->isUnreadable(picture.thumbnail, rect.size())) {
+    painter.setPen(frame);  // being decoded: the picture follows in a moment
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    return;
+  }
+  paintPlaceholder(painter, index, rect);
+}
+
+Placeholder ResultsView::placeholderAt(int index) const {
   PlaceholderFacts facts;
-  facts.minibrowserCan = pageHeld_[index];
   if (ContentPipeline* pipeline = session_.document().pipeline())
-    facts.unsupportedType = pipeline->isUnsupported(results_[index].record.url);
-  Placeholder placeholder = choosePlaceholder(facts);
+    facts = pipelineFacts(*pipeline, results_[index].record.url);
+  facts.minibrowserCan = pictures_[index].pageHeld;
+  facts.possibleCrash = pictures_[index].possibleCrash;
+  facts.crashMarking = true;  // no setting hides the caption
+  return choosePlaceholder(facts);
+}
+
+void ResultsView::paintPlaceholder(QPainter& painter, int index, const QRect& rect) {
+  const Placeholder placeholder = placeholderAt(index);
   const QPalette& colours = palette();
   painter.setPen(QPen(colours.color(QPalette::Mid), 1, Qt::DashLine));
   painter.drawRect(rect.adjusted(0, 0, -1, -1));
+  const QFontMetrics metrics = painter.fontMetrics();
+  const QPixmap& icon = placeholderIcon(placeholder.icon);
+  const QSize iconSize = icon.deviceIndependentSize().toSize();
+  const bool iconFits = rect.width() > iconSize.width() + 4 && rect.height() > iconSize.height() + 4;
+  const bool captioned = !placeholder.caption.isEmpty() && rect.height() >= metrics.height();
+  QRect iconRect(QPoint(), iconSize);
+  const bool both = iconFits && captioned && rect.height() >= iconSize.height() + 3 * metrics.height();
+  iconRect.moveCenter(QPoint(rect.center().x(), both ? rect.center().y() - metrics.height() : rect.center().y()));
+  if (iconFits && (both || !captioned)) painter.drawPixmap(iconRect.topLeft(), icon);
+  if (!captioned) return;
   painter.setPen(colours.color(QPalette::PlaceholderText));
-  if (rect.height() >= painter.fontMetrics().height())
-    painter.drawText(rect.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, placeholder.caption);
+  const QRect captionRect = both ? QRect(rect.left() + 4, iconRect.bottom() + 4, rect.width() - 8, rect.bottom() - iconRect.bottom() - 4)
+                                 : rect.adjusted(4, 4, -4, -4);
+  painter.drawText(captionRect, (both ? Qt::AlignTop : Qt::AlignVCenter) | Qt::AlignHCenter | Qt::TextWordWrap,
+                   placeholder.caption);
+}
+
+const QPixmap& ResultsView::placeholderIcon(PlaceholderIcon kind) const {
+  QPixmap& icon = placeholderIcons_[static_cast<size_t>(kind)];
+  if (icon.isNull()) {
+    static constexpr QStyle::StandardPixmap kLooks[] = {QStyle::SP_BrowserReload, QStyle::SP_FileDialogContentsView,
+                                                        QStyle::SP_MessageBoxWarning, QStyle::SP_FileIcon,
+                                                        QStyle::SP_ArrowDown};
+    icon = style()->standardIcon(kLooks[static_cast<size_t>(kind)]).pixmap(QSize(32, 32), devicePixelRatioF());
+  }
+  return icon;
 }
 
 std::optional<ResultsView::Hit> ResultsView::hitAt(QPoint viewportPoint) const {
@@ -314,7 +420,7 @@ void ResultsView::mouseMoveEvent(QMouseEvent* event) {
   else viewport()->unsetCursor();
   if (!hit->region.tip.isEmpty())
     QToolTip::showText(event->globalPosition().toPoint(), hit->region.tip, viewport(), hit->region.rect);
-  const QString url = QString::fromStdU16String(results_[hit->index].record.url);
+  const QString url = urls_[hit->index];
   if (hit->region.kind == RegionKind::Preview && url != hoveredUrl_) {
     hoveredUrl_ = url;
     hoverSince_.start();
@@ -330,7 +436,7 @@ void ResultsView::mouseMoveEvent(QMouseEvent* event) {
 void ResultsView::hoverTimeout() {
   std::optional<Hit> hit = hitAt(viewport()->mapFromGlobal(QCursor::pos()));
   if (!hit || hit->region.kind != RegionKind::Preview) return;
-  const QString url = QString::fromStdU16String(results_[hit->index].record.url);
+  const QString url = urls_[hit->index];
   if (url != hoveredUrl_) return;
   session_.RecordHover(url.toStdU16String());
   results_[hit->index].marks = session_.marksOf(url.toStdU16String());
@@ -357,7 +463,7 @@ void ResultsView::mousePressEvent(QMouseEvent* event) {
 
 void ResultsView::pressRegion(const Hit& hit, Qt::KeyboardModifiers modifiers) {
   DisplayedResult& result = results_[hit.index];
-  const QString url = QString::fromStdU16String(result.record.url);
+  const QString url = urls_[hit.index];
   auto recordClick = [&] {
     session_.RecordClick(result.record.url);
     result.marks = session_.marksOf(result.record.url);
@@ -414,7 +520,7 @@ void ResultsView::keyPressEvent(QKeyEvent* event) {
 void ResultsView::contextMenuEvent(QContextMenuEvent* event) {
   std::optional<Hit> hit = hitAt(event->pos());
   if (!hit || !commands_) return;
-  const QString url = QString::fromStdU16String(results_[hit->index].record.url);
+  const QString url = urls_[hit->index];
   if (!selection_.contains(url)) selection_.Press(hit->index, Qt::NoModifier, urls());
   viewport()->update();
   QMenu menu(this);

@@ -2,12 +2,17 @@
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QHash>
+#include <QPixmap>
+#include <QStaticText>
 #include <QTimer>
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
 
 #include "ui/bridge/library_session.h"
+#include "ui/results/placeholder.h"
 #include "ui/results/results_layout.h"
 #include "ui/results/results_selection.h"
 
@@ -57,6 +62,9 @@ class ResultsView : public QAbstractScrollArea {
   void copySelection();
   QFont scaledFont() const;
   ThumbnailCache& thumbnails() { return *thumbnails_; }
+  // What a result without a drawable picture shows, from the pipeline's
+  // state and what the library held at the last refresh.
+  Placeholder placeholderAt(int index) const;
 
  signals:
   // A result's page to be shown in the preview window; `minibrowser` when
@@ -88,10 +96,27 @@ class ResultsView : public QAbstractScrollArea {
     int index = -1;
     HotRegion region;
   };
+  // What the library knows of a result's picture: looked up once per URL,
+  // and again when the pipeline reports a change, never while painting.
+  struct PictureFacts {
+    QString thumbnail;  // empty: none yet
+    bool pageHeld = false;
+    bool possibleCrash = false;
+  };
+  // A result placed in content coordinates, with its text lines laid out
+  // once for drawing.
+  struct PlacedItem {
+    ItemGeometry geometry;
+    std::vector<QStaticText> lines;
+  };
+  PictureFacts lookUpPicture(const QString& url) const;
   std::optional<Hit> hitAt(QPoint viewportPoint) const;
   void pressRegion(const Hit& hit, Qt::KeyboardModifiers modifiers);
-  void paintItem(QPainter& painter, int index, const ItemGeometry& geometry);
+  void paintItem(QPainter& painter, int index, const PlacedItem& placed);
   void paintPicture(QPainter& painter, int index, const QRect& rect);
+  void paintPlaceholder(QPainter& painter, int index, const QRect& rect);
+  const QPixmap& iconPixmap(const HotRegion& region, bool selected) const;
+  const QPixmap& placeholderIcon(PlaceholderIcon kind) const;
   void updateScrollBars();
   void hoverTimeout();
   int hoverDelay() const;
@@ -99,7 +124,7 @@ class ResultsView : public QAbstractScrollArea {
   // The geometry of a result in content coordinates, kept until the layout
   // or the result changes.
   const ItemGeometry& cachedGeometry(int index) const;
-  const ItemGeometry& cachedGeometry(int index, const ResultsLayout& layout, const QFont& font) const;
+  const PlacedItem& cachedItem(int index, const ResultsLayout& layout, const QFont& font) const;
   static ItemGeometry shifted(ItemGeometry geometry, int dy);
   void forgetGeometry(int index = -1);
 
@@ -109,8 +134,10 @@ class ResultsView : public QAbstractScrollArea {
   ThumbnailCache* thumbnails_;
   std::function<QString(const QString&)> thumbnailOf_;
   std::vector<DisplayedResult> results_;
-  std::vector<bool> pageHeld_;  // the library holds the result's page
-  mutable std::vector<std::optional<ItemGeometry>> geometries_;
+  std::vector<QString> urls_;
+  std::vector<PictureFacts> pictures_;  // per result
+  QHash<QString, PictureFacts> knownPictures_;  // by URL, across refreshes
+  mutable std::vector<std::optional<PlacedItem>> geometries_;
   mutable std::optional<ResultsLayout::Config> geometryConfig_;
   mutable QFont geometryFont_;
   ViewMode mode_ = ViewMode::Tiles;
@@ -118,6 +145,8 @@ class ResultsView : public QAbstractScrollArea {
   QString hoveredUrl_;
   QTimer hoverTimer_;
   QElapsedTimer hoverSince_;
+  mutable QHash<quint32, QPixmap> icons_;  // state icons by look
+  mutable std::array<QPixmap, 5> placeholderIcons_;
   int lastFirst_ = -1;
   int lastLast_ = -1;
 };

@@ -15,45 +15,39 @@ ThumbnailCache::~ThumbnailCache() {
   pool_.waitForDone();
 }
 
-QString ThumbnailCache::keyOf(const QString& path, QSize box) {
-  return QStringLiteral("%1x%2:").arg(box.width()).arg(box.height()) + path;
-}
-
 const QPixmap* ThumbnailCache::find(const QString& path, QSize box) {
   if (path.isEmpty() || box.isEmpty()) return nullptr;
-  const QString key = keyOf(path, box);
+  const Key key{path, box};
   if (const QPixmap* pixmap = cache_.object(key)) return pixmap;
   if (pending_.contains(key) || unreadable_.contains(key)) return nullptr;
   pending_.insert(key);
   QPointer<ThumbnailCache> self(this);
-  pool_.start([self, key, path, box] {
-    QImageReader reader(path);
+  pool_.start([self, key] {
+    QImageReader reader(key.path);
     reader.setAutoTransform(true);
     QImage image = reader.read();
-    if (!image.isNull()) image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    if (self) QMetaObject::invokeMethod(self, [self, key, path, image] {
-      if (self) self->arrived(key, path, image);
+    if (!image.isNull()) image = image.scaled(key.box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (self) QMetaObject::invokeMethod(self, [self, key, image] {
+      if (self) self->arrived(key, image);
     }, Qt::QueuedConnection);
   });
   return nullptr;
 }
 
-void ThumbnailCache::arrived(const QString& key, const QString& path, const QImage& image) {
+void ThumbnailCache::arrived(const Key& key, const QImage& image) {
   pending_.remove(key);
   if (image.isNull()) {
     unreadable_.insert(key);
     return;
   }
   cache_.insert(key, new QPixmap(QPixmap::fromImage(image)));
-  emit ready(path);
+  emit ready(key.path);
 }
 
 void ThumbnailCache::forget(const QString& path) {
-  for (const QString& key : cache_.keys())
-    if (key.endsWith(QLatin1Char(':') + path)) cache_.remove(key);
-  QSet<QString> unreadable = unreadable_;
-  for (const QString& key : unreadable)
-    if (key.endsWith(QLatin1Char(':') + path)) unreadable_.remove(key);
+  for (const Key& key : cache_.keys())
+    if (key.path == path) cache_.remove(key);
+  unreadable_.removeIf([&path](const Key& key) { return key.path == path; });
 }
 
 }  // namespace brambel

@@ -25,6 +25,8 @@ class ThumbnailCache : public QObject {
   // The thumbnail of `path` fitted into `box`, or nullptr while it is being
   // decoded (ready() follows) or when the file cannot be read.
   const QPixmap* find(const QString& path, QSize box);
+  // Whether `path` could not be read for `box` (find() answers nullptr for good).
+  bool isUnreadable(const QString& path, QSize box) const { return unreadable_.contains({path, box}); }
   // Forgets a file's decoded thumbnails (it was written again).
   void forget(const QString& path);
 
@@ -32,12 +34,20 @@ class ThumbnailCache : public QObject {
   void ready(const QString& path);
 
  private:
-  static QString keyOf(const QString& path, QSize box);
-  void arrived(const QString& key, const QString& path, const QImage& image);
+  // A file fitted into a box; looked up on every paint, so made without allocating.
+  struct Key {
+    QString path;
+    QSize box;
+    bool operator==(const Key&) const = default;
+    friend size_t qHash(const Key& key, size_t seed = 0) {
+      return qHashMulti(seed, key.path, key.box.width(), key.box.height());
+    }
+  };
+  void arrived(const Key& key, const QImage& image);
 
-  QCache<QString, QPixmap> cache_;
-  QSet<QString> pending_;
-  QSet<QString> unreadable_;
+  QCache<Key, QPixmap> cache_;
+  QSet<Key> pending_;
+  QSet<Key> unreadable_;
   QThreadPool pool_;
 };
 
