@@ -20,6 +20,8 @@ namespace brambel {
 namespace {
 
 constexpr uint64_t kMegabyte = 1024 * 1024;
+// How long an indexed page may wait in the batch before it is written.
+constexpr std::chrono::milliseconds kLongestIndexWait{1000};
 
 PoolOptions poolOptions(const char* name, ThreadPriority priority, std::u16string stopPrompt = {},
                         std::function<void()> onDrained = {}) {
@@ -54,7 +56,8 @@ ContentPipeline::ContentPipeline(PipelineLibrary library) : library_(std::move(l
     };
     batchHooks.written = [this] { ++indexChanges_; };
     indexBatch_ = std::make_unique<MainIndexBatch>(*writableIndex, *library_.store, marksMutex_,
-                                                   library_.settings.globalIndexSleepInterval, std::move(batchHooks));
+                                                   library_.settings.globalIndexSleepInterval, kLongestIndexWait,
+                                                   std::move(batchHooks));
   }
   contentCache_ = std::make_unique<ContentCache>(*library_.store, uint64_t{library_.settings.contentCacheSize} * kMegabyte,
                                                  [this](uint32_t id) { removalLog_->append(id); });
@@ -168,12 +171,18 @@ bool ContentPipeline::waitUntilIdle(std::chrono::milliseconds limit) {
       bool stuck = pool->startedThreads() == 0 || !pool->isRunning();
       if (!stuck && (pool->queuedCount() != 0 || pool->claimedCount() != 0)) idle = false;
     }
+    const bool indexStuck = index_->startedThreads() == 0 || !index_->isRunning();
+    if (indexBatch_ && !indexStuck && indexBatch_->bufferedDocuments() != 0) idle = false;
     // Several quiet looks in a row: an item between two pools is counted by neither for a moment.
     quietRounds = idle ? quietRounds + 1 : 0;
     if (quietRounds >= 3) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return false;
+}
+
+bool ContentPipeline::upstreamIsIdle() const {
+  return load_->count() == 0 && load_->inProgressCount() == 0 && save_->count() == 0 && save_->inProgressCount() == 0;
 }
 
 std::vector<PoolStatistics> ContentPipeline::statistics() const {

@@ -96,6 +96,8 @@ class ContentPipeline : public ContentHandoff {
   DiskSpaceGuard& diskSpace() { return *diskSpace_; }
   StyleSheetCache& styleSheets() { return styleSheets_; }
   bool isClosing() const { return closing_.load(); }
+  // Whether no page waits to be loaded or saved, nor is being.
+  bool upstreamIsIdle() const;
   // Whether an item of `searchNumber` belongs to an earlier search.
   bool isStale(int32_t searchNumber) const;
   void notifyUpdated(const std::u16string& url);

@@ -22,9 +22,9 @@ void IndexStep::operator()(WorkItem<IndexJob>& item) {
       pipeline_.countIndexed(job.count, job.terms.size());
     }
     pool.markHandled(item.key);
-    // Written while the item still counts as worked, so that whoever waits
-    // for the pipeline to go idle finds its documents marked indexed.
-    if (batch && pool.count() == 0) writeWhileIdle(*batch);
+    // At the end of the work the batch is written at once; meanwhile its
+    // timer writes it every so often.
+    if (batch && pool.count() == 0 && pipeline_.upstreamIsIdle()) writeWhileIdle(*batch);
   }
   saveSourceIndexWhileIdle();
 }

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/thread_priority.h"
 #include "store/library_store.h"
 #include "store/url_marks.h"
 
@@ -19,19 +20,57 @@ IndexWriterOptions writerOptions(std::chrono::milliseconds yieldInterval) {
 }  // namespace
 
 MainIndexBatch::MainIndexBatch(IndexFile& index, LibraryStore& store, std::mutex& marksMutex,
-                               std::chrono::milliseconds yieldInterval, Hooks hooks)
+                               std::chrono::milliseconds yieldInterval, std::chrono::milliseconds longestWait,
+                               Hooks hooks)
     : store_(store),
       marksMutex_(marksMutex),
       hooks_(std::move(hooks)),
-      writer_(index, writerOptions(yieldInterval), [this](std::span<const uint32_t> ids) { markIndexed(ids); }) {}
+      longestWait_(longestWait),
+      writer_(index, writerOptions(yieldInterval), [this](std::span<const uint32_t> ids) { markIndexed(ids); }) {
+  timer_ = std::thread([this] { writeWhenDue(); });
+}
 
-MainIndexBatch::~MainIndexBatch() = default;
+MainIndexBatch::~MainIndexBatch() {
+  {
+    std::lock_guard lock(pendingMutex_);
+    stopping_ = true;
+  }
+  pendingAdded_.notify_all();
+  timer_.join();
+}
+
+void MainIndexBatch::writeWhenDue() {
+  setCurrentThreadPriority(ThreadPriority::kLowest);
+  try {
+    std::unique_lock lock(pendingMutex_);
+    while (!stopping_) {
+      if (pendingUrls_.empty()) {
+        pendingAdded_.wait(lock);
+        continue;
+      }
+      const auto due = oldestPending_ + longestWait_;
+      if (std::chrono::steady_clock::now() < due) {
+        pendingAdded_.wait_until(lock, due);
+        continue;
+      }
+      lock.unlock();
+      const bool written = flush();
+      lock.lock();
+      // A batch that could not be written is tried again after another wait.
+      if (!written) oldestPending_ = std::chrono::steady_clock::now();
+    }
+  } catch (...) {
+    // Whatever is left is written by the owner's flush or the destructor.
+  }
+}
 
 bool MainIndexBatch::add(const std::u16string& url, uint32_t documentId, std::span<const WeightedTerm> terms) {
   {
     std::lock_guard lock(pendingMutex_);
+    if (pendingUrls_.empty()) oldestPending_ = std::chrono::steady_clock::now();
     pendingUrls_[documentId] = url;
   }
+  pendingAdded_.notify_one();
   return writer_.addTerms(documentId, terms);
 }
 

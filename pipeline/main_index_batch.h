@@ -1,11 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 #include "index/index_writer.h"
@@ -15,7 +17,10 @@ namespace brambel {
 class LibraryStore;
 
 // The main index as the index step writes it: one batched writer for the
-// open library. Documents are buffered and reach the index in batches; a URL
+// open library. Documents are buffered and reach the index in batches: when
+// the owner flushes (its work has run out), or on a thread of its own once
+// the oldest buffered document has waited `longestWait` (each write makes the
+// index durable, which costs far more than adding a page to the batch). A URL
 // is marked indexed only once the batch that holds its document is durable,
 // so a process killed before that leaves the URL unmarked and its next load
 // indexes the stored text again.
@@ -31,8 +36,8 @@ class MainIndexBatch {
   // `index` must be writable; `marksMutex` guards every read-modify-write
   // of a URL's marks.
   MainIndexBatch(IndexFile& index, LibraryStore& store, std::mutex& marksMutex,
-                 std::chrono::milliseconds yieldInterval, Hooks hooks);
-  // Writes what is still buffered.
+                 std::chrono::milliseconds yieldInterval, std::chrono::milliseconds longestWait, Hooks hooks);
+  // Stops the timer, then writes what is still buffered.
   ~MainIndexBatch();
   MainIndexBatch(const MainIndexBatch&) = delete;
   MainIndexBatch& operator=(const MainIndexBatch&) = delete;
@@ -50,14 +55,21 @@ class MainIndexBatch {
  private:
   // The writer's flushed callback: marks the documents' URLs indexed.
   void markIndexed(std::span<const uint32_t> documentIds);
+  // The timer thread: writes the batch whenever its oldest document is due.
+  void writeWhenDue();
 
   LibraryStore& store_;
   std::mutex& marksMutex_;
   Hooks hooks_;
   mutable std::mutex pendingMutex_;
   std::unordered_map<uint32_t, std::u16string> pendingUrls_;  // buffered document -> its URL
+  std::chrono::steady_clock::time_point oldestPending_;       // when the first of them came
+  const std::chrono::milliseconds longestWait_;
+  std::condition_variable pendingAdded_;
+  bool stopping_ = false;
   // Declared last: its destructor's flush still reports to the members above.
   IndexWriter writer_;
+  std::thread timer_;
 };
 
 }  // namespace brambel

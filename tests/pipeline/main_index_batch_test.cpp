@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <set>
 #include <string>
 #include <vector>
@@ -24,11 +27,15 @@ class MainIndexBatchTest : public ::testing::Test {
     ASSERT_TRUE(index_ && index_->isValid());
   }
 
-  std::unique_ptr<MainIndexBatch> makeBatch() {
+  // By default the timer never comes due within a test.
+  std::unique_ptr<MainIndexBatch> makeBatch(std::chrono::milliseconds longestWait = std::chrono::hours(1)) {
     MainIndexBatch::Hooks hooks;
-    hooks.indexed = [this](const std::u16string& url) { indexed_.push_back(url); };
+    hooks.indexed = [this](const std::u16string& url) {
+      std::lock_guard lock(hookMutex_);
+      indexed_.push_back(url);
+    };
     hooks.written = [this] { ++written_; };
-    return std::make_unique<MainIndexBatch>(*index_, *store_, marksMutex_, std::chrono::milliseconds(0),
+    return std::make_unique<MainIndexBatch>(*index_, *store_, marksMutex_, std::chrono::milliseconds(0), longestWait,
                                             std::move(hooks));
   }
 
@@ -44,8 +51,9 @@ class MainIndexBatchTest : public ::testing::Test {
   std::unique_ptr<LibraryStore> store_;
   std::unique_ptr<IndexFile> index_;
   std::mutex marksMutex_;
+  std::mutex hookMutex_;
   std::vector<std::u16string> indexed_;
-  int written_ = 0;
+  std::atomic<int> written_{0};
 };
 
 TEST_F(MainIndexBatchTest, UrlsAreMarkedIndexedOnlyOnceTheirBatchIsWritten) {
@@ -85,6 +93,16 @@ TEST_F(MainIndexBatchTest, AUrlStoredAgainUnderAnotherRecordKeepsItsMarkAndClosi
   EXPECT_FALSE(isIndexed(u"http://a/moved"));
   EXPECT_TRUE(isIndexed(u"http://a/kept"));
   EXPECT_EQ(documentsWith(u"osprey"), (std::set<uint32_t>{old, kept}));
+}
+
+TEST_F(MainIndexBatchTest, ABatchNobodyFlushesIsWrittenOnceItsOldestDocumentIsDue) {
+  auto batch = makeBatch(std::chrono::milliseconds(50));
+  const uint32_t id = store(u"http://a/late");
+  ASSERT_TRUE(batch->add(u"http://a/late", id, std::vector<WeightedTerm>{{u"merlin", 1.0f}}));
+  for (int i = 0; i < 1000 && !isIndexed(u"http://a/late"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(isIndexed(u"http://a/late"));
+  EXPECT_EQ(batch->bufferedDocuments(), 0u);
+  EXPECT_EQ(documentsWith(u"merlin"), std::set<uint32_t>{id});
 }
 
 }  // namespace
