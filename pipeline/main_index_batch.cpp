@@ -1,5 +1,7 @@
 #include "pipeline/main_index_batch.h"
 
+#include <pthread.h>
+
 #include <utility>
 #include <vector>
 
@@ -40,6 +42,7 @@ MainIndexBatch::~MainIndexBatch() {
 }
 
 void MainIndexBatch::writeWhenDue() {
+  pthread_setname_np(pthread_self(), kTimerThreadName);
   setCurrentThreadPriority(ThreadPriority::kLowest);
   try {
     std::unique_lock lock(pendingMutex_);

@@ -26,6 +26,8 @@ class LibraryStore;
 // indexes the stored text again.
 class MainIndexBatch {
  public:
+  static constexpr char kTimerThreadName[] = "index-writer";
+
   struct Hooks {
     // A URL's document is in the index (called after its mark is set).
     std::function<void(const std::u16string& url)> indexed;
