@@ -20,6 +20,8 @@ namespace brambel {
 namespace {
 
 constexpr uint64_t kMegabyte = 1024 * 1024;
+// How long an indexed page may wait in the batch before it is written.
+constexpr std::chrono::milliseconds kLongestIndexWait{1000};
 
 PoolOptions poolOptions(const char* name, ThreadPriority priority, std::u16string stopPrompt = {},
                         std::function<void()> onDrained = {}) {
@@ -47,6 +49,16 @@ ContentPipeline::ContentPipeline(PipelineLibrary library) : library_(std::move(l
       library_.mainIndex && library_.mainIndex->isValid() && !library_.mainIndex->isReadOnly() ? library_.mainIndex
                                                                                                 : nullptr;
   removalLog_ = std::make_unique<RemovalLog>(directory, writableIndex, std::move(hooks));
+  if (writableIndex) {
+    MainIndexBatch::Hooks batchHooks;
+    batchHooks.indexed = [this](const std::u16string& url) {
+      if (library_.listener) library_.listener->ItemIndexed(url);
+    };
+    batchHooks.written = [this] { ++indexChanges_; };
+    indexBatch_ = std::make_unique<MainIndexBatch>(*writableIndex, *library_.store, marksMutex_,
+                                                   library_.settings.globalIndexSleepInterval, kLongestIndexWait,
+                                                   std::move(batchHooks));
+  }
   contentCache_ = std::make_unique<ContentCache>(*library_.store, uint64_t{library_.settings.contentCacheSize} * kMegabyte,
                                                  [this](uint32_t id) { removalLog_->append(id); });
 
@@ -82,12 +94,14 @@ ContentPipeline::ContentPipeline(PipelineLibrary library) : library_(std::move(l
 
 ContentPipeline::~ContentPipeline() {
   closing_ = true;
-  // Pools go before what their steps use; each joins its threads first.
+  // Pools go before what their steps use, each after the pools that feed
+  // it; each joins its threads first.
   load_.reset();
+  save_.reset();
   render_.reset();
   index_.reset();
-  save_.reset();
   thumb_.reset();
+  indexBatch_.reset();
   removalLog_->stop();
 }
 
@@ -112,6 +126,7 @@ bool ContentPipeline::stop(const KeepWaiting& keepWaiting) {
   ended = index_->stopThreads(keepWaiting) && ended;
   ended = save_->stopThreads(keepWaiting) && ended;
   ended = thumb_->stopThreads() && ended;
+  if (indexBatch_) indexBatch_->flush();
   removalLog_->stop();
   if (library_.sourceIndex) library_.sourceIndex->save();
   return ended;
@@ -130,14 +145,18 @@ void ContentPipeline::ClearForNewSearch() {
 
 void ContentPipeline::ClearImageQueue() { render_->purge(-1); }
 
-bool ContentPipeline::IndexStoredDocument(const std::u16string& url) {
+bool ContentPipeline::IndexStoredDocument(const std::u16string& url, const std::vector<std::u16string>& sourceIds) {
   UrlMarks marks = library_.store->readMarks(url);
   if (marks.recordId == 0 || marks.isIndexed()) return false;
+  // Already on its way: indexing it twice would count its words twice.
+  if (index_->isQueued(url) || index_->isInProgress(url) || (indexBatch_ && indexBatch_->holds(marks.recordId)))
+    return false;
   ContentFile file = ContentFile::openForReading(library_.store->contentPath(marks.recordId));
   SourceIndexText text;
   if (!text.ReadFrom(file)) return false;
   IndexJob job;
   job.documentId = marks.recordId;
+  job.sourceIds = sourceIds;
   job.terms = weightedPageTerms(extractPageTerms(text.text, library_.termFilter).terms);
   return index_->add(url, kAlwaysAccepted, std::move(job), AddMode::kAlways, 0);
 }
@@ -152,12 +171,18 @@ bool ContentPipeline::waitUntilIdle(std::chrono::milliseconds limit) {
       bool stuck = pool->startedThreads() == 0 || !pool->isRunning();
       if (!stuck && (pool->queuedCount() != 0 || pool->claimedCount() != 0)) idle = false;
     }
+    const bool indexStuck = index_->startedThreads() == 0 || !index_->isRunning();
+    if (indexBatch_ && !indexStuck && indexBatch_->bufferedDocuments() != 0) idle = false;
     // Several quiet looks in a row: an item between two pools is counted by neither for a moment.
     quietRounds = idle ? quietRounds + 1 : 0;
     if (quietRounds >= 3) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return false;
+}
+
+bool ContentPipeline::upstreamIsIdle() const {
+  return load_->count() == 0 && load_->inProgressCount() == 0 && save_->count() == 0 && save_->inProgressCount() == 0;
 }
 
 std::vector<PoolStatistics> ContentPipeline::statistics() const {

@@ -12,6 +12,7 @@
 #include "pipeline/content_cache.h"
 #include "pipeline/disk_space_guard.h"
 #include "pipeline/key_sets.h"
+#include "pipeline/main_index_batch.h"
 #include "pipeline/pipeline_jobs.h"
 #include "pipeline/pipeline_library.h"
 #include "pipeline/pool_statistics.h"
@@ -62,7 +63,8 @@ class ContentPipeline : public ContentHandoff {
 
   // Queues a stored document's text for the main index now (a result marked
   // permanent whose text is not indexed yet). False when there is nothing to index.
-  bool IndexStoredDocument(const std::u16string& url);
+  // `sourceIds` are the sources the document is recorded under again.
+  bool IndexStoredDocument(const std::u16string& url, const std::vector<std::u16string>& sourceIds = {});
   // Records removed from the library (deleted documents) leave the index.
   RemovalLog& removalLog() { return *removalLog_; }
   ContentCache& contentCache() { return *contentCache_; }
@@ -88,9 +90,14 @@ class ContentPipeline : public ContentHandoff {
   IndexPool& indexPool() { return *index_; }
   PreviewPool& renderPool() { return *render_; }
   PreviewPool& thumbPool() { return *thumb_; }
+  // The library's batched index writer; null when the main index is not
+  // written (none, or read-only).
+  MainIndexBatch* indexBatch() { return indexBatch_.get(); }
   DiskSpaceGuard& diskSpace() { return *diskSpace_; }
   StyleSheetCache& styleSheets() { return styleSheets_; }
   bool isClosing() const { return closing_.load(); }
+  // Whether no page waits to be loaded or saved, nor is being.
+  bool upstreamIsIdle() const;
   // Whether an item of `searchNumber` belongs to an earlier search.
   bool isStale(int32_t searchNumber) const;
   void notifyUpdated(const std::u16string& url);
@@ -98,9 +105,8 @@ class ContentPipeline : public ContentHandoff {
   void markUnsupported(const std::u16string& url) { unsupported_.insert(url); }
   void keepMemoryTerms(const std::u16string& url, std::shared_ptr<const TermOffsets> terms);
   void countIndexed(uint64_t items, uint64_t terms);
-  // Moves whenever the index step writes the main index.
+  // Moves whenever the index step writes a batch into the main index.
   uint64_t indexChangeStamp() const { return indexChanges_.load(); }
-  void noteIndexChanged() { ++indexChanges_; }
   // True at most once per interval: whether an idle index worker saves the
   // source index now (each save makes its files durable, which costs more
   // than indexing a page; stop() saves it once more).
@@ -122,6 +128,7 @@ class ContentPipeline : public ContentHandoff {
   std::unordered_map<std::u16string, std::shared_ptr<const TermOffsets>> memoryTerms_;
   std::unique_ptr<DiskSpaceGuard> diskSpace_;
   std::unique_ptr<RemovalLog> removalLog_;
+  std::unique_ptr<MainIndexBatch> indexBatch_;
   std::unique_ptr<ContentCache> contentCache_;
   std::unique_ptr<LoadPool> load_;
   std::unique_ptr<PreviewPool> render_;

@@ -1,28 +1,11 @@
 #include "pipeline/index_step.h"
 
-#include <utility>
-
-#include "index/document_indexer.h"
 #include "pipeline/content_pipeline.h"
+#include "pipeline/main_index_batch.h"
 #include "store/index_file.h"
-#include "store/library_store.h"
 #include "store/source_index.h"
 
 namespace brambel {
-
-namespace {
-
-bool isWritable(const IndexFile* index) { return index && index->isValid() && !index->isReadOnly(); }
-
-// Every document reaches the main index through this one call, so that a
-// batched writer can take its place.
-bool addToMainIndex(IndexFile& index, IndexJob& job, const PipelineSettings& settings) {
-  IndexingOptions options;
-  options.yieldInterval = settings.globalIndexSleepInterval;
-  return AddDocument(index, std::move(job.terms), job.documentId, options);
-}
-
-}  // namespace
 
 void IndexStep::operator()(WorkItem<IndexJob>& item) {
   ContentPipeline::IndexPool& pool = pipeline_.indexPool();
@@ -31,35 +14,33 @@ void IndexStep::operator()(WorkItem<IndexJob>& item) {
     ClaimGuard claim(pool.inProgress(), item.key);
     const PipelineLibrary& library = pipeline_.library();
     IndexJob& job = item.payload;
-    if (isWritable(library.mainIndex) && job.documentId != 0) {
+    MainIndexBatch* batch = pipeline_.indexBatch();
+    if (batch && job.documentId != 0) {
       if (library.sourceIndex)
         for (const std::u16string& source : job.sourceIds) library.sourceIndex->add(source, job.documentId);
-      const uint64_t terms = job.terms.size();
-      const bool added = addToMainIndex(*library.mainIndex, job, library.settings);
-      pipeline_.noteIndexChanged();
-      if (added) {
-        std::lock_guard marksLock(pipeline_.marksMutex());
-        UrlMarks marks = library.store->readMarks(item.key);
-        if (marks.recordId == job.documentId) {
-          marks.setIndexed(true);
-          library.store->writeMarks(item.key, marks);
-        }
-      }
-      pipeline_.countIndexed(job.count, terms);
+      batch->add(item.key, job.documentId, job.terms);
+      pipeline_.countIndexed(job.count, job.terms.size());
     }
     pool.markHandled(item.key);
+    // At the end of the work the batch is written at once; meanwhile its
+    // timer writes it every so often.
+    if (batch && pool.count() == 0 && pipeline_.upstreamIsIdle()) writeWhileIdle(*batch);
   }
-  if (PipelineListener* listener = pipeline_.library().listener) listener->ItemIndexed(item.key);
-  flushWhileIdle();
+  saveSourceIndexWhileIdle();
 }
 
-void IndexStep::flushWhileIdle() {
+void IndexStep::writeWhileIdle(MainIndexBatch& batch) {
   ContentPipeline::IndexPool& pool = pipeline_.indexPool();
-  const PipelineLibrary& library = pipeline_.library();
-  if (!isWritable(library.mainIndex)) return;
-  while (pool.count() == 0 && pool.isRunning() && library.mainIndex->flushSome()) {
+  IndexFile& index = *pipeline_.library().mainIndex;
+  batch.flush();
+  // Blocks that other writers (the removal pass) left in the cache.
+  while (pool.count() == 0 && pool.isRunning() && index.flushSome()) {
   }
-  if (pool.count() == 0 && library.sourceIndex && pipeline_.takeSourceIndexSaveTurn()) library.sourceIndex->save();
+}
+
+void IndexStep::saveSourceIndexWhileIdle() {
+  SourceIndex* sourceIndex = pipeline_.library().sourceIndex;
+  if (pipeline_.indexPool().count() == 0 && sourceIndex && pipeline_.takeSourceIndexSaveTurn()) sourceIndex->save();
 }
 
 }  // namespace brambel

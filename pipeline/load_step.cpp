@@ -78,7 +78,10 @@ void LoadStep::operator()(WorkItem<ContentRequest>& item) {
       pipeline_.savePool().add(item.key, item.searchNumber, std::move(job), saveMode, item.priority);
     };
 
-    if (!fresh && pipeline_.diskSpace().hasRoom()) {
+    if (fresh && !marks.isIndexed() && (!settings.noMainIndexing || marks.isPermanent())) {
+      // Saved, but its batch never reached the index (the process ended first).
+      pipeline_.IndexStoredDocument(item.key, request.sourceIds);
+    } else if (!fresh && pipeline_.diskSpace().hasRoom()) {
       if (!request.content.empty()) {
         // The source fetched the page itself.
         handOn(SaveJob{std::move(request)});

@@ -139,8 +139,7 @@ void SaveStep::operator()(WorkItem<SaveJob>& item) {
     } else if (job.page.content.empty()) {
       pipeline_.log("zero length content!");
     } else {
-      const std::vector<std::u16string> sourceIds = job.page.sourceIds;
-      const std::u16string contentType = job.page.contentType;
+      std::vector<std::u16string> sourceIds = std::move(job.page.sourceIds);
       PreparedPage page = preparePage(item.key, job.page, job.isImage, library);
       const bool termTable = !library.settings.noURLIndexing && !job.isImage;
       if (!writeDocument(*path, page, termTable)) {
@@ -155,13 +154,13 @@ void SaveStep::operator()(WorkItem<SaveJob>& item) {
         if (!job.isImage && (!library.settings.noMainIndexing || permanent)) {
           IndexJob indexJob;
           indexJob.documentId = *id;
-          indexJob.sourceIds = sourceIds;
+          indexJob.sourceIds = std::move(sourceIds);
           indexJob.terms = weightedPageTerms(*terms);
           AddMode mode = item.searchNumber == kAlwaysAccepted ? AddMode::kAlways : AddMode::kWaitForRoom;
           pipeline_.indexPool().add(item.key, item.searchNumber, std::move(indexJob), mode, item.priority);
         }
         if (library.previews && library.settings.autogenPreview && !job.isImage) {
-          PreviewJob preview{page.record, *id, contentType};
+          PreviewJob preview{page.record, *id, job.page.contentType};
           pipeline_.renderPool().add(item.key, item.searchNumber, std::move(preview), AddMode::kBounded,
                                      item.priority);
         }

@@ -1,5 +1,7 @@
 #include "pipeline/worker_pool_base.h"
 
+#include <pthread.h>
+
 #include <utility>
 
 namespace brambel {
@@ -17,6 +19,8 @@ void WorkerPoolBase::addThreads(int count) {
 }
 
 void WorkerPoolBase::workerMain() {
+  // Named after the pool, so that profilers and the system's process lists tell the pools apart.
+  pthread_setname_np(pthread_self(), options_.name.substr(0, 15).c_str());
   setCurrentThreadPriority(options_.priority);
   ++live_;
   try {

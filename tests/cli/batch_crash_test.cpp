@@ -116,8 +116,14 @@ TEST(BatchLoadCrash, KilledAtRandomTheLibraryStaysSoundAndTheNextRunCompletes) {
   ASSERT_EQ(finished.status, 0) << finished.err;
   LibraryStore store(library, true);
   size_t stored = 0;
-  for (const std::string& page : pages) stored += store.holdsRecord(toWide(page, kCodePageUtf8));
+  size_t indexed = 0;
+  for (const std::string& page : pages) {
+    stored += store.holdsRecord(toWide(page, kCodePageUtf8));
+    indexed += store.readMarks(toWide(page, kCodePageUtf8)).isIndexed();
+  }
   EXPECT_EQ(stored, pages.size());
+  // Pages saved by a killed run whose index batch was lost are indexed by the next one.
+  EXPECT_EQ(indexed, pages.size());
   EXPECT_TRUE(checkIndexFile(library / kMainIndexFileName, 0, true).sound());
 }
 

@@ -218,6 +218,33 @@ TEST_F(PipelineTest, StaleSearchesAndIgnoredUrlsAreDroppedAndNoMainIndexingKeeps
   EXPECT_TRUE(store_->readMarks(fromUtf8(pages[2])).isIndexed());
 }
 
+// A page stored but left unindexed (as by a process killed before its index
+// batch was written) is indexed from its stored text when it is loaded again,
+// once, and without fetching it again.
+TEST_F(PipelineTest, AStoredPageLeftUnindexedIsIndexedOnItsNextLoad) {
+  settings_.noMainIndexing = true;
+  const std::string page = site_.pageUrls(1)[0];
+  open();
+  load(page);
+  ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
+  const uint32_t id = store_->readMarks(fromUtf8(page)).recordId;
+  ASSERT_NE(id, 0u);
+  ASSERT_FALSE(store_->readMarks(fromUtf8(page)).isIndexed());
+  pipeline_->stop();
+  pipeline_.reset();
+
+  settings_.noMainIndexing = false;
+  open();
+  const int fetched = server_.requestCount();
+  load(page);
+  load(page);
+  ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
+  EXPECT_EQ(server_.requestCount(), fetched);
+  EXPECT_TRUE(store_->readMarks(fromUtf8(page)).isIndexed());
+  EXPECT_EQ(PostingsOf(*index_, u"Python").size(), 1u);
+  EXPECT_TRUE(sources_->contains(u"feed/site", id));
+}
+
 TEST_F(PipelineTest, SavedPagesAreHandedToThePreviewStepsWhenPreviewsAreWanted) {
   previews_ = &recordingPreviews_;
   const std::vector<std::string> pages = site_.pageUrls(3);
