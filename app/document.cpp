@@ -368,7 +368,18 @@ void CTesserin2Doc::StopPipeline() {
 }
 
 OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
-  if (!library_ || readOnly_ || !mainIndex_) return {};
+  return RunOptimise([&](const std::filesystem::path& index, const IndexFileOptions& options,
+                         const DocumentIdSet& removed) { return Optimise(index, options, removed, progress); })
+      .value_or(OptimiseResult{});
+}
+
+std::optional<OptimiseResult> CTesserin2Doc::OptimizeIndex(MaintenancePrompter& prompter) {
+  return RunOptimise([&](const std::filesystem::path& index, const IndexFileOptions& options,
+                         const DocumentIdSet& removed) { return OptimiseWithPrompts(index, options, removed, prompter); });
+}
+
+std::optional<OptimiseResult> CTesserin2Doc::RunOptimise(const OptimiseStep& optimise) {
+  if (!library_ || readOnly_ || !mainIndex_) return OptimiseResult{};
   searchRun_->StopSearch();
   searchRun_->WaitUntilIdle(std::chrono::seconds(35));
   StopResultJobs();
@@ -379,8 +390,7 @@ OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& prog
   }
   const uint32_t cacheKb = application_.settings().indexCacheSize;
   mainIndex_.reset();
-  OptimiseResult result =
-      Optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed, progress);
+  std::optional<OptimiseResult> result = optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed);
   OpenedMainIndex reopened = OpenMainIndex(directory_, false, cacheKb);
   if (reopened.index && reopened.index->isValid() && !reopened.invalidHeader) mainIndex_ = std::move(reopened.index);
   StartPipeline();

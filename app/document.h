@@ -175,6 +175,10 @@ class CTesserin2Doc {
   // documents removed from the library. The pipeline stops meanwhile and
   // starts again. Failed with nothing changed when read-only.
   OptimiseResult OptimizeIndex(const std::function<void(int percent)>& progress = {});
+  // The same with the user's part: the index missing or the disk too full
+  // is told, the user is asked before the copy starts and sees its
+  // progress. Nothing when the user declined.
+  std::optional<OptimiseResult> OptimizeIndex(MaintenancePrompter& prompter);
 
   // ---- what the content pipeline and the tools share ----------------------
 
@@ -202,6 +206,12 @@ class CTesserin2Doc {
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
   void StopPipeline();
+  using OptimiseStep = std::function<std::optional<OptimiseResult>(const std::filesystem::path& index,
+                                                                   const IndexFileOptions& options,
+                                                                   const DocumentIdSet& removed)>;
+  // Runs `optimise` with the searches, result jobs and pipeline stopped and
+  // the main index closed, then reopens and restarts them.
+  std::optional<OptimiseResult> RunOptimise(const OptimiseStep& optimise);
   void SaveHistory() const;
   void ResultJobThread();
   // Waits for the running job; `acceptMore` false refuses new ones until a library opens.

@@ -21,6 +21,9 @@
 #include "ui/bridge/library_session.h"
 #include "ui/bridge/prompter.h"
 #include "ui/bridge/session_events.h"
+#include "ui/commands/menu_commands.h"
+#include "ui/commands/help_commands.h"
+#include "ui/commands/result_file_commands.h"
 #include "ui/main/frame_layout.h"
 #include "ui/main/process_priority.h"
 #include "ui/main/search_bar.h"
@@ -72,6 +75,8 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
     return QString::fromStdString(session_.thumbnailPath(url.toStdU16String()).string());
   });
   results_->setViewMode(ViewMode::Tiles);
+  menuCommands_ = new MenuCommands(session_, events_, prompter_, *this);
+  connect(menuCommands_, &MenuCommands::viewsChanged, this, [this] { notifyViews(ViewHint::ModeOrResults); });
 
   // The window opens ready to load from the internet.
   if (session_.mode() != SearchMode::kLoad) session_.SetMode(SearchMode::kLoad);
@@ -154,10 +159,11 @@ void MainWindow::buildMenus() {
   };
   file->addAction(tr("&New..."), QKeySequence(Qt::CTRL | Qt::Key_N), this, [openLibrary] { openLibrary(true); });
   file->addAction(tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), this, [openLibrary] { openLibrary(false); });
-  unavailable(file, tr("Optimize..."));
+  file->addAction(tr("Optimize..."), menuCommands_, &MenuCommands::optimize)->setObjectName(QStringLiteral("optimize"));
   file->addSeparator();
-  unavailable(file, tr("&Batch Load"));
-  unavailable(file, tr("Restore Last Batch"));
+  file->addAction(tr("&Batch Load"), menuCommands_, &MenuCommands::batchLoad)->setObjectName(QStringLiteral("batchLoad"));
+  file->addAction(tr("Restore Last Batch"), menuCommands_, &MenuCommands::restoreBatch)
+      ->setObjectName(QStringLiteral("restoreBatch"));
   file->addSeparator();
   unavailable(file, tr("Library Settings..."));
   unavailable(file, tr("Add Rss/Atom Feed..."));
@@ -196,7 +202,8 @@ void MainWindow::buildMenus() {
     connect(action, &QAction::triggered, this, [this, order = item.order] { setSortOrder(order); });
   }
   view->addSeparator();
-  unavailable(view, tr("Slideshow"), QKeySequence(Qt::CTRL | Qt::Key_S));
+  view->addAction(tr("Slideshow"), QKeySequence(Qt::CTRL | Qt::Key_S), menuCommands_, &MenuCommands::showSlideshow)
+      ->setObjectName(QStringLiteral("slideshow"));
   view->addSeparator();
   viewGroup_ = new QActionGroup(this);
   QAction* tiles = view->addAction(tr("Tiles"), QKeySequence(Qt::CTRL | Qt::Key_T), this, [this] { setViewMode(1); });
@@ -228,21 +235,23 @@ void MainWindow::buildMenus() {
   });
 
   QMenu* resultsMenu = menuBar()->addMenu(tr("&Results"));
-  unavailable(resultsMenu, tr("Load Results..."));
-  unavailable(resultsMenu, tr("Save Results..."));
+  resultsMenu->addAction(tr("Load Results..."), &menuCommands_->resultFiles(), &ResultFileCommands::load)
+      ->setObjectName(QStringLiteral("loadResults"));
+  resultsMenu->addAction(tr("Save Results..."), &menuCommands_->resultFiles(), &ResultFileCommands::save)
+      ->setObjectName(QStringLiteral("saveResults"));
   resultsMenu->addSeparator();
   commands_->fillMenu(resultsMenu);
   connect(resultsMenu, &QMenu::aboutToShow, commands_, &ResultsCommands::updateEnabled);
 
   QMenu* saved = menuBar()->addMenu(tr("&Saved Terms"));
-  unavailable(saved, tr("Organize..."));
-  unavailable(saved, tr("Add"));
-  saved->addSeparator();
-  unavailable(saved, tr("None"));
+  saved->setObjectName(QStringLiteral("savedTermsMenu"));
+  menuCommands_->attachSavedTerms(saved);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
-  unavailable(help, tr("Check For Updates"));
-  unavailable(help, tr("Uninstall..."));
+  help->addAction(tr("Check For Updates"), &menuCommands_->help(), &HelpCommands::checkForUpdates)
+      ->setObjectName(QStringLiteral("checkForUpdates"));
+  help->addAction(tr("Uninstall..."), &menuCommands_->help(), &HelpCommands::uninstall)
+      ->setObjectName(QStringLiteral("uninstall"));
   help->addSeparator();
   help->addAction(tr("&About Brambel..."), this, [this] {
     QMessageBox::about(this, tr("About Brambel"),

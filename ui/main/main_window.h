@@ -12,6 +12,7 @@ class QSplitter;
 namespace brambel {
 
 class LibrarySession;
+class MenuCommands;
 class PreviewWindow;
 class DesktopPrompter;
 class ResultsCommands;
@@ -43,6 +44,7 @@ class MainWindow : public QMainWindow {
   PreviewWindow* previewWindow() const { return preview_; }
   QSplitter* splitter() const { return splitter_; }
   ResultsCommands* commands() const { return commands_; }
+  MenuCommands* menuCommands() const { return menuCommands_; }
 
   void setSearchMode(int mode);
   void setSortOrder(int order);
@@ -80,6 +82,7 @@ class MainWindow : public QMainWindow {
   ResultsView* results_;
   QListWidget* sponsors_;
   ResultsCommands* commands_;
+  MenuCommands* menuCommands_;
   PreviewWindow* preview_ = nullptr;
   QActionGroup* sortGroup_ = nullptr;
   QActionGroup* viewGroup_ = nullptr;
