@@ -1,0 +1,352 @@
+// The main window's commands on real libraries and files: saved terms,
+// result files in and out, batch restore, optimise, files handed over by a
+// second instance, the update check and uninstall.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/settings_text.h"
+#include "app/update_check.h"
+#include "formats/category_set_file.h"
+#include "formats/raw_results_file.h"
+#include "support/loopback_server.h"
+#include "toolkit/code_pages.h"
+#include "toolkit/text_file.h"
+#include "ui/commands/desktop_command_host.h"
+#include "ui/commands/help_commands.h"
+#include "ui/commands/menu_commands.h"
+#include "ui/commands/optimize_command.h"
+#include "ui/commands/result_file_commands.h"
+#include "ui/dialogs/new_version_dialog.h"
+#include "ui/main/instance_channel.h"
+#include "ui/main/main_window.h"
+#include "ui/main/search_bar.h"
+#include "ui/main/slideshow_window.h"
+#include "ui/results/results_view.h"
+#include "ui_test_support.h"
+
+using namespace brambel;
+using brambel::testing::LoopbackServer;
+using brambel::testing::UiTestHome;
+
+namespace {
+
+std::string fileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+QAction* menuAction(QMainWindow& window, const QString& name) {
+  for (QAction* action : window.menuBar()->findChildren<QAction*>())
+    if (action->objectName() == name) return action;
+  return window.findChild<QAction*>(name);
+}
+
+const std::string kTwoResults =
+    "http://garden.example.test/roses\nRoses & thorns\nPruning <b>roses</b>\n0\n-----\n"
+    "http://garden.example.test/ferns\nFerns\nShade lovers\n1\n-----\n";
+
+QStringList shownUrls(LibrarySession& session) {
+  QStringList urls;
+  for (const DisplayedResult& shown : session.displayedResults()) urls.append(QString::fromStdU16String(shown.record.url));
+  urls.sort();
+  return urls;
+}
+
+// Answers the modal dialog of type T that opens next.
+template <typename T>
+void whenShown(std::function<void(T&)> answer) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* dialog = qobject_cast<T*>(widget); dialog && dialog->isVisible()) {
+        timer->deleteLater();
+        timer->stop();
+        answer(*dialog);
+        return;
+      }
+    }
+  });
+  timer->start(20);
+}
+
+}  // namespace
+
+class CommandsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void savedTermAddedIsListedStoredAndSearched() {
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    auto* menu = window.menuBar()->findChild<QMenu*>(QStringLiteral("savedTermsMenu"));
+    QVERIFY(menu);
+    emit menu->aboutToShow();
+    QAction* add = menuAction(window, QStringLiteral("addSavedTerm"));
+    QVERIFY(add);
+    QVERIFY(!add->isEnabled());  // nothing typed yet
+    window.searchBar()->termsBox()->setCurrentText(QStringLiteral("  compost & worms "));
+    emit menu->aboutToShow();
+    add = menuAction(window, QStringLiteral("addSavedTerm"));
+    QVERIFY(add->isEnabled());
+    add->trigger();
+    QCOMPARE(opened->session.document().savedTerms(), std::vector<std::u16string>{u"compost & worms"});
+    QVERIFY(fileText(home.library() / "favorites.dat").find("compost & worms") != std::string::npos);
+
+    emit menu->aboutToShow();
+    QAction* term = nullptr;
+    for (QAction* action : menu->actions())
+      if (action->data().toString() == QStringLiteral("compost & worms")) term = action;
+    QVERIFY(term);
+    QCOMPARE(term->text(), QStringLiteral("compost && worms"));
+    window.searchBar()->termsBox()->setCurrentText(QString());
+    term->trigger();
+    QCOMPARE(window.searchBar()->termsBox()->currentText(), QStringLiteral("compost & worms"));
+    QCOMPARE(opened->session.terms(), std::u16string(u"compost & worms"));
+  }
+
+  void resultsFileLoadedShownAndSavedBackInEachForm() {
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    ResultFileCommands& files = window.menuCommands()->resultFiles();
+    const std::filesystem::path source = home.root() / "garden.zset";
+    writeFile(source, kTwoResults);
+    QVERIFY(files.loadFrom(QString::fromStdString(source.string())));
+    QTRY_COMPARE(shownUrls(opened->session),
+                 (QStringList{"http://garden.example.test/ferns", "http://garden.example.test/roses"}));
+    QTRY_COMPARE(window.resultsView()->count(), 2);
+
+    // Back out as a result set: every record the format holds, in list order.
+    const std::filesystem::path saved = home.root() / "saved.ZSET";
+    QVERIFY(files.saveTo(QString::fromStdString(saved.string()), false, false));
+    const std::string written = fileText(saved);
+    QVERIFY(written.find("http://garden.example.test/roses\nRoses & thorns\nPruning <b>roses</b>\n") != std::string::npos);
+    QVERIFY(written.find("http://garden.example.test/ferns\nFerns\nShade lovers\n") != std::string::npos);
+
+    // The HTML page and the feed escape what the titles hold.
+    const std::filesystem::path page = home.root() / "saved.html";
+    QVERIFY(files.saveTo(QString::fromStdString(page.string()), false, false));
+    QVERIFY(fileText(page).find("Roses &amp; thorns") != std::string::npos);
+    const std::filesystem::path feed = home.root() / "saved.xml";
+    QVERIFY(files.saveTo(QString::fromStdString(feed.string()), false, false));
+    QVERIFY(fileText(feed).find("<rss") != std::string::npos);
+
+    // "Save Selection Only" keeps the selected result alone.
+    window.resultsView()->selectAllResults();
+    const QStringList all = window.resultsView()->selectedUrls();
+    QCOMPARE(all.size(), 2);
+    const std::filesystem::path selection = home.root() / "selection.zset";
+    QVERIFY(files.saveTo(QString::fromStdString(selection.string()), true, false));
+    QVERIFY(fileText(selection).find("ferns") != std::string::npos);
+
+    // A feed read back gives the same addresses.
+    QVERIFY(files.loadFrom(QString::fromStdString(feed.string())));
+    QTRY_COMPARE(shownUrls(opened->session),
+                 (QStringList{"http://garden.example.test/ferns", "http://garden.example.test/roses"}));
+
+    // An unreadable file is reported and the results stay.
+    QVERIFY(!files.loadFrom(QString::fromStdString((home.root() / "missing.zset").string())));
+    QCOMPARE(opened->prompter.notified.size(), 1);
+    QCOMPARE(shownUrls(opened->session).size(), 2);
+    QVERIFY(!files.saveTo(QString::fromStdString((home.root() / "no-such-dir" / "x.zset").string()), false, false));
+  }
+
+  void slideshowStepsThroughTheResults() {
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    writeFile(home.root() / "garden.zset", kTwoResults);
+    QVERIFY(window.menuCommands()->resultFiles().loadFrom(QString::fromStdString((home.root() / "garden.zset").string())));
+    QTRY_COMPARE(window.resultsView()->count(), 2);
+    menuAction(window, QStringLiteral("slideshow"))->trigger();
+    auto* slideshow = window.findChild<SlideshowWindow*>();
+    QVERIFY(slideshow);
+    QCOMPARE(slideshow->count(), 2);
+    QCOMPARE(slideshow->current(), 0);
+    QTest::keyClick(slideshow, Qt::Key_Left);
+    QCOMPARE(slideshow->current(), 1);  // wraps round
+    QTest::keyClick(slideshow, Qt::Key_Space);
+    QCOMPARE(slideshow->current(), 0);
+    QVERIFY(!slideshow->isPaused());
+    QTest::keyClick(slideshow, Qt::Key_P);
+    QVERIFY(slideshow->isPaused());
+    slideshow->close();
+  }
+
+  void restoreShowsTheLastBatchAndBatchLoadAsksBeforeOverwriting() {
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    MenuCommands& commands = *window.menuCommands();
+    QVERIFY(!commands.restoreBatch());  // none yet: told so
+    QCOMPARE(opened->prompter.notified.size(), 1);
+
+    writeFile(home.library() / kRawResultsFileName, kTwoResults);
+    menuAction(window, QStringLiteral("restoreBatch"))->trigger();
+    QTRY_COMPARE(shownUrls(opened->session).size(), 2);
+
+    // Declining the question keeps the last batch's file.
+    opened->prompter.answer = false;
+    window.searchBar()->termsBox()->setCurrentText(QStringLiteral("roses"));
+    QVERIFY(!commands.batchLoad());
+    QCOMPARE(opened->prompter.asked.last(), QStringLiteral("batchrestore"));
+    QCOMPARE(fileText(home.library() / kRawResultsFileName), kTwoResults);
+  }
+
+  void filesOnTheCommandLineOpen() {
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    const std::filesystem::path file = home.root() / "from the shell.zset";
+    writeFile(file, kTwoResults);
+    // As a "file:" URL, the way a desktop entry's %U hands it over.
+    window.menuCommands()->openDocument(QUrl::fromLocalFile(QString::fromStdString(file.string())).toString());
+    QTRY_COMPARE(shownUrls(opened->session).size(), 2);
+
+    // A category set replaces the categories.
+    const std::vector<std::filesystem::path> sets = opened->application.OfferedCategorySets();
+    QVERIFY(!sets.empty());
+    CategorySet expected;
+    SourceDefinitions definitions;
+    ReadCategorySet(toWide(fileText(sets.back()), kCodePageUtf8), expected, definitions);
+    QVERIFY(!expected.categories.empty());
+    QSignalSpy replaced(&window.menuCommands()->host(), &DesktopCommandHost::categoriesReplaced);
+    window.menuCommands()->openDocument(QString::fromStdString(sets.back().string()));
+    QCOMPARE(replaced.size(), 1);
+    QCOMPARE(opened->session.categories().categories.size(), expected.categories.size());
+    QCOMPARE(opened->session.categories().categories.front().name, expected.categories.front().name);
+  }
+
+  void secondInstanceHandsItsFilesToTheFirst() {
+    UiTestHome home;
+    InstanceChannel first(home.library());
+    QVERIFY(first.listen());
+    QSignalSpy opened(&first, &InstanceChannel::openRequested);
+    QSignalSpy raised(&first, &InstanceChannel::raiseRequested);
+    const QStringList documents{QStringLiteral("/tmp/a file\nwith a line break.zset"),
+                                QStringLiteral("feed://news.example.test/rss?x=1&y=%20")};
+    bool confirmed = false;
+    std::thread second([&] { confirmed = InstanceChannel(home.library()).askToRaise(documents); });
+    QTRY_COMPARE(raised.size(), 1);
+    second.join();
+    QVERIFY(confirmed);
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened.at(0).at(0).toString(), documents.at(0));
+    QCOMPARE(opened.at(1).at(0).toString(), documents.at(1));
+  }
+
+  void optimiseRunsOverTheLibraryAndAsksFirst() {
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    OptimizeCommand& optimizer = window.menuCommands()->optimizer();
+    const std::filesystem::path index = home.library() / "main__index.zidx";
+    QVERIFY(std::filesystem::exists(index));
+
+    opened->prompter.answer = false;
+    QSignalSpy finished(&optimizer, &OptimizeCommand::finished);
+    menuAction(window, QStringLiteral("optimize"))->trigger();
+    QVERIFY(optimizer.isRunning());
+    QVERIFY(!optimizer.run());  // one at a time
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+    QCOMPARE(finished.at(0).at(0).toBool(), false);
+    QVERIFY(opened->prompter.asked.last().contains(QStringLiteral("Proceed?")));
+
+    opened->prompter.answer = true;
+    QVERIFY(optimizer.run());
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 60000);
+    QCOMPARE(finished.at(1).at(0).toBool(), true);
+    QVERIFY(!optimizer.isRunning());
+    QVERIFY(opened->session.document().mainIndex());
+    QVERIFY(opened->session.document().pipeline());  // the library works again
+    QVERIFY(!window.findChild<QProgressDialog*>(QStringLiteral("optimizeProgress")) ||
+            !window.findChild<QProgressDialog*>(QStringLiteral("optimizeProgress"))->isVisible());
+  }
+
+  void newVersionIsOfferedAndIgnoredForGood() {
+    UiTestHome home;
+    LoopbackServer server;
+    server.serve("/version.txt", "31,Faster searches,http://brambel.example.test/download", "text/plain");
+    auto opened = home.open();
+    QVERIFY(opened);
+    const std::filesystem::path settingsFile = programSettingsFile(false).path;
+    std::filesystem::create_directories(settingsFile.parent_path());
+    std::string existing = readTextFile(settingsFile).value_or("");
+    existing.resize(std::min(existing.size(), existing.find('\0')));
+    QVERIFY(writeTextFile(settingsFile, updateSettingsLines(existing, {{kVersionUrlKey, server.url("/version.txt")}})));
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    HelpCommands& help = window.menuCommands()->help();
+    QSignalSpy finished(&help, &HelpCommands::checkFinished);
+    QString headline;
+    whenShown<NewVersionDialog>([&](NewVersionDialog& dialog) {
+      for (QLabel* label : dialog.findChildren<QLabel*>())
+        if (label->text().startsWith(QStringLiteral("Version"))) headline = label->text();
+      dialog.findChild<QCheckBox*>(QStringLiteral("dontRemind"))->setChecked(true);
+      dialog.findChild<QAbstractButton*>(QStringLiteral("ignore"))->click();
+    });
+    QVERIFY(help.checkForUpdates());
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 20000);
+    QCOMPARE(finished.at(0).at(0).toInt(), static_cast<int>(UpdateOutcome::Offered));
+    QCOMPARE(headline, QStringLiteral("Version 31 is available!"));
+    QTRY_COMPARE(opened->session.settings().lastVersionReminded, 31u);
+    QVERIFY(opened->session.settings().lastVersionCheck > 0);
+    // The automatic check is not due again the same day.
+    QVERIFY(!help.startAutomaticCheck());
+  }
+
+  // Last: the program ends after an uninstall.
+  void uninstallRemovesSettingsAndDataOnlyAfterYes() {
+    UiTestHome home;
+    auto opened = home.make();
+    std::filesystem::create_directories(opened->application.paths().defaultLibrary);
+    QVERIFY(opened->session.Open(opened->application.paths().defaultLibrary, false));
+    opened->session.SaveSettings();
+    const std::filesystem::path settingsDirectory = programSettingsFile(false).path.parent_path();
+    const std::filesystem::path data = opened->application.paths().programData;
+    QVERIFY(std::filesystem::exists(settingsDirectory));
+    QVERIFY(std::filesystem::exists(data / "Default Library"));
+    auto* window = new MainWindow(opened->session, opened->events, opened->prompter);
+    HelpCommands& help = window->menuCommands()->help();
+
+    opened->prompter.answer = false;
+    help.uninstall();
+    QVERIFY(std::filesystem::exists(data));
+    QVERIFY(opened->session.document().isOpen());
+
+    opened->prompter.answer = true;
+    QSignalSpy uninstalled(&help, &HelpCommands::uninstalled);
+    help.uninstall();
+    QCOMPARE(uninstalled.size(), 1);
+    QCOMPARE(uninstalled.at(0).at(0).toBool(), true);
+    QVERIFY(!opened->session.document().isOpen());
+    QVERIFY(!std::filesystem::exists(data));
+    QVERIFY(!std::filesystem::exists(settingsDirectory));
+    QCOMPARE(opened->prompter.notified.last().left(26), QStringLiteral("Uninstallation is complete"));
+    // Closing the window afterwards writes no settings back.
+    window->close();
+    delete window;
+    QVERIFY(!std::filesystem::exists(settingsDirectory));
+  }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "commands_test.moc"
