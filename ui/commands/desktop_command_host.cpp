@@ -85,7 +85,9 @@ void DesktopCommandHost::OpenLibraryAt(const std::filesystem::path& directory) {
 }
 
 void DesktopCommandHost::RebuildSourceIndex() {
-  if (SourceIndex* index = session_.document().sourceIndex()) index->Rebuild();
+  // The library has no rebuild of its source index yet: say so rather than
+  // pretend it ran.
+  prompter_.Notify(nullptr, QString(), tr("Rebuilding the source index is not available yet."));
 }
 
 void DesktopCommandHost::TermHighlightingChanged(uint32_t) { session_.SaveSettings(); }

@@ -24,6 +24,7 @@
 #include "ui/commands/menu_commands.h"
 #include "ui/commands/help_commands.h"
 #include "ui/commands/result_file_commands.h"
+#include "ui/commands/source_category.h"
 #include "ui/main/frame_layout.h"
 #include "ui/main/process_priority.h"
 #include "ui/main/search_bar.h"
@@ -129,6 +130,9 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(results_, &ResultsView::preloadRequested, this, [this](const QString& url) { openPreview(url, true, true); });
   connect(results_, &ResultsView::thumbnailSizeStep, this, &MainWindow::stepThumbnailSize);
   connect(results_, &ResultsView::fontSizeStep, this, &MainWindow::stepFontSize);
+  connect(results_, &ResultsView::sourceRequested, this, [this](const QString& sourceId, bool settingsDialog) {
+    if (!settingsDialog && showSourceCategory(session_, sourceId.toStdU16String())) notifyViews(ViewHint::ModeOrResults);
+  });
   connect(results_, &ResultsView::urlSearchRequested, this, [this](const QString& url) {
     session_.SetMode(SearchMode::kPermanent);
     startSearch(url);
