@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QProgressDialog>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -14,7 +16,7 @@
 #include "app/update_check.h"
 #include "formats/category_set_file.h"
 #include "formats/raw_results_file.h"
-#include "support/loopback_server.h"
+#include "tests/support/loopback_server.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/text_file.h"
 #include "ui/commands/desktop_command_host.h"
@@ -22,6 +24,7 @@
 #include "ui/commands/menu_commands.h"
 #include "ui/commands/optimize_command.h"
 #include "ui/commands/result_file_commands.h"
+#include "ui/commands/source_category.h"
 #include "ui/dialogs/new_version_dialog.h"
 #include "ui/main/instance_channel.h"
 #include "ui/main/main_window.h"
@@ -233,6 +236,31 @@ class CommandsTest : public QObject {
     QCOMPARE(replaced.size(), 1);
     QCOMPARE(opened->session.categories().categories.size(), expected.categories.size());
     QCOMPARE(opened->session.categories().categories.front().name, expected.categories.front().name);
+  }
+
+  void sourceNameLeadsToItsOwnCategory() {
+    CategorySet set;
+    set.categories.push_back(Category{u"News"});
+    QCOMPARE(addSourceCategory(set, u"", u"rss/x"), std::nullopt);
+    QCOMPARE(addSourceCategory(set, u"Garden Feed", u"rss/a"), std::optional<size_t>(1));
+    // The same name in another case is the same category; an id is listed once.
+    QCOMPARE(addSourceCategory(set, u"garden feed", u"rss/b"), std::optional<size_t>(1));
+    QCOMPARE(addSourceCategory(set, u"Garden Feed", u"rss/a"), std::optional<size_t>(1));
+    QCOMPARE(set.categories.size(), size_t(2));
+    QCOMPARE(set.categories[1].references, (std::vector<std::u16string>{u"rss/a", u"rss/b"}));
+
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    CTesserin2Doc& document = opened->session.document();
+    const std::vector<std::u16string> identities = document.sourceTable().identities();
+    QVERIFY(!identities.empty());
+    const std::u16string id = identities.back();
+    QVERIFY(!showSourceCategory(opened->session, u"no-such-source"));
+    QVERIFY(showSourceCategory(opened->session, id));
+    const Category& current = document.categories().categories.at(document.currentCategory());
+    QCOMPARE(current.name, document.sourceTable().nameOf(id));
+    QVERIFY(std::find(current.references.begin(), current.references.end(), id) != current.references.end());
   }
 
   void secondInstanceHandsItsFilesToTheFirst() {
