@@ -122,6 +122,7 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
   CloseLibrary();
   StopResultJobs(false);
   mode_ = SearchMode::kPermanent;
+  loadedFromOutside_ = false;
   exitRequested_ = false;
   createdFromSet_ = false;
   std::error_code error;
@@ -465,6 +466,7 @@ void CTesserin2Doc::RunSearch(const std::u16string& terms, bool newSearch, int m
   if (!ParseSearchCommand(terms)) {
     mode_ = SearchMode::kLoad;
     sortOrder_ = 0;
+    if (newSearch) loadedFromOutside_ = false;
   }
   const std::vector<Category>& list = categories_.categories;
   static const std::vector<std::u16string> kNone;
@@ -475,6 +477,7 @@ void CTesserin2Doc::RunSearch(const std::u16string& terms, bool newSearch, int m
 
 void CTesserin2Doc::SearchAllCategories(const std::u16string& terms) {
   mode_ = SearchMode::kLoad;
+  loadedFromOutside_ = false;
   std::vector<std::vector<std::u16string>> lists;
   for (const Category& category : categories_.categories) lists.push_back(category.references);
   searchRun_->SearchAllCategories(terms, lists);
@@ -482,6 +485,20 @@ void CTesserin2Doc::SearchAllCategories(const std::u16string& terms) {
 }
 
 void CTesserin2Doc::StopSearch() { searchRun_->StopSearch(); }
+
+void CTesserin2Doc::LoadResults(std::vector<SourceResult> results, bool replace) {
+  std::erase_if(results, [](const SourceResult& result) { return !result.url.starts_with(u"http"); });
+  if (replace) searchRun_->ResetResults();
+  loadedFromOutside_ = true;
+  mode_ = SearchMode::kLoad;
+  {
+    std::lock_guard lock(stateMutex_);
+    filterTerms_.clear();
+  }
+  searchRun_->AppendRawResults(std::move(results));
+  listener_.ResultModeChanged();
+  RebuildResults();
+}
 
 bool CTesserin2Doc::WaitForSearch(std::chrono::milliseconds timeout) { return searchRun_->WaitUntilIdle(timeout); }
 
@@ -508,7 +525,7 @@ void CTesserin2Doc::RebuildResults() {
   }
   if (request.mode == SearchMode::kLoad || request.mode == SearchMode::kFilter) request.raw = searchRun_->RawResults();
   const std::vector<Category>& list = categories_.categories;
-  if (currentCategory_ != 0 && currentCategory_ < list.size() && !searchRun_->isBatchLoad())
+  if (currentCategory_ != 0 && currentCategory_ < list.size() && !searchRun_->isBatchLoad() && !loadedFromOutside_)
     request.categorySources = std::set<std::u16string>(list[currentCategory_].references.begin(),
                                                     list[currentCategory_].references.end());
   const ProgramSettings& settings = application_.settings();

@@ -112,6 +112,14 @@ class CTesserin2Doc {
   const SearchRun& searchRun() const { return *searchRun_; }
   SearchRun& searchRun() { return *searchRun_; }
 
+  // Shows `results` (an imported file's, a restored batch's, the startup
+  // commands') as the loaded results. `replace` forgets the previous search
+  // first (its threads stop adding); otherwise they join the raw list. The
+  // mode becomes "Load", the held filter terms are cleared, and the list is
+  // shown whichever category is current. Results without a web address are
+  // dropped.
+  void LoadResults(std::vector<SourceResult> results, bool replace);
+
   // ---- the displayed results ----------------------------------------------
 
   SearchMode resultMode() const { return mode_; }
@@ -251,6 +259,9 @@ class CTesserin2Doc {
   std::u16string filterTerms_;                                  // guarded by stateMutex_
 
   std::atomic<SearchMode> mode_{SearchMode::kPermanent};
+  // The raw list came from LoadResults rather than the category's sources,
+  // so the category does not filter it.
+  std::atomic<bool> loadedFromOutside_{false};
   std::atomic<int> sortOrder_{0};
 
   // The displayed list and the one result-job thread.

@@ -37,8 +37,7 @@ std::optional<SourceResult> LibraryCommandHost::StoredResult(const std::u16strin
 }
 
 void LibraryCommandHost::ShowResults(std::vector<SourceResult> results, bool replace) {
-  if (replace) shown_.clear();
-  for (SourceResult& result : results) shown_.push_back(std::move(result));
+  document_.LoadResults(std::move(results), replace);
 }
 
 void LibraryCommandHost::ReplaceCategories(CategorySet set, SourceDefinitions definitions) {
@@ -81,10 +80,6 @@ void LibraryCommandHost::TermHighlightingChanged(uint32_t value) {
   err_ << "term highlighting " << (value ? "on" : "off") << " (termHighlighting=" << value << ")\n";
 }
 
-std::vector<SourceResult> LibraryCommandHost::Results() const {
-  std::vector<SourceResult> results = shown_;
-  for (SourceResult& result : document_.searchRun().RawResults()) results.push_back(std::move(result));
-  return results;
-}
+std::vector<SourceResult> LibraryCommandHost::Results() const { return document_.searchRun().RawResults(); }
 
 }  // namespace brambel::cli
