@@ -13,7 +13,7 @@ std::optional<size_t> addSourceCategory(CategorySet& set, const std::u16string& 
   auto named = std::find_if(set.categories.begin(), set.categories.end(),
                             [&](const Category& category) { return equalsIgnoringAsciiCase(category.name, name); });
   if (named == set.categories.end()) {
-    set.categories.push_back(Category{name});
+    set.categories.emplace_back().name = name;
     named = std::prev(set.categories.end());
   }
   if (std::find(named->references.begin(), named->references.end(), instanceId) == named->references.end())
