@@ -30,6 +30,7 @@
 #include "ui/main/main_window.h"
 #include "ui/main/search_bar.h"
 #include "ui/main/slideshow_window.h"
+#include "ui/results/results_commands.h"
 #include "ui/results/results_view.h"
 #include "ui_test_support.h"
 
@@ -121,6 +122,22 @@ class CommandsTest : public QObject {
     QCOMPARE(opened->session.terms(), std::u16string(u"compost & worms"));
   }
 
+  void searchFieldCommandsRunInsteadOfASearch() {
+    UiTestHome home;
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    QSignalSpy debug(&window.menuCommands()->host(), &DesktopCommandHost::debugWindowRequested);
+    window.startSearch(QStringLiteral("//insight"));
+    QCOMPARE(opened->session.settings().termHighlighting, 64u);
+    window.startSearch(QStringLiteral("//debug"));
+    QCOMPARE(debug.size(), 1);
+    window.startSearch(QStringLiteral("//blindness"));
+    QCOMPARE(opened->session.settings().termHighlighting, 0u);
+    QVERIFY(opened->session.document().history().empty());
+    QCOMPARE(opened->session.searchRun().runningSourceCount(), 0);
+  }
+
   void resultsFileLoadedShownAndSavedBackInEachForm() {
     UiTestHome home;
     auto opened = home.open();
@@ -167,6 +184,27 @@ class CommandsTest : public QObject {
     QCOMPARE(opened->prompter.notified.size(), 1);
     QCOMPARE(shownUrls(opened->session).size(), 2);
     QVERIFY(!files.saveTo(QString::fromStdString((home.root() / "no-such-dir" / "x.zset").string()), false, false));
+  }
+
+  void reloadQueuesTheSelectedPageForLoadingAgain() {
+    UiTestHome home;
+    LoopbackServer server;
+    server.serve("/roses", "<html><head><title>Roses</title></head><body>Pruning roses</body></html>");
+    auto opened = home.open();
+    QVERIFY(opened);
+    MainWindow window(opened->session, opened->events, opened->prompter);
+    writeFile(home.root() / "one.zset", server.url("/roses") + "\nRoses\nPruning\n0\n-----\n");
+    QVERIFY(window.menuCommands()->resultFiles().loadFrom(QString::fromStdString((home.root() / "one.zset").string())));
+    QTRY_COMPARE(window.resultsView()->count(), 1);
+    QVERIFY(opened->session.document().WaitForContent(std::chrono::seconds(30)));
+    const size_t before = server.requests().size();
+    ResultsCommands& commands = *window.commands();
+    commands.updateEnabled();
+    QVERIFY(!commands.reload()->isEnabled());  // nothing selected
+    window.resultsView()->selectAllResults();
+    QVERIFY(commands.triggerKey(Qt::Key_R));
+    QTRY_VERIFY_WITH_TIMEOUT(server.requests().size() > before, 30000);
+    QCOMPARE(server.requests().back().path, std::string("/roses"));
   }
 
   void slideshowStepsThroughTheResults() {

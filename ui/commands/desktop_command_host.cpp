@@ -15,9 +15,13 @@ DesktopCommandHost::DesktopCommandHost(LibrarySession& session, DesktopPrompter&
       commands_(std::make_unique<LibraryCommands>(*this, session.settings(), prompter, *this)) {
   // A batch records what it finds for "Restore Last Batch".
   if (!session_.isReadOnly()) session_.searchRun().SetRawResultSink(rawResults_.get());
+  // "//" typed into the search field runs these commands instead of a search.
+  commands_->RegisterSearchFieldCommands(session_.searchRun().commands());
 }
 
 DesktopCommandHost::~DesktopCommandHost() {
+  // The search run must not call into the commands once they are gone.
+  session_.searchRun().commands() = SearchCommandMap();
   if (session_.document().isOpen()) session_.searchRun().SetRawResultSink(nullptr);
 }
 

@@ -29,6 +29,7 @@ class ResultsCommands : public QObject {
 
   QAction* openInBrowser() const { return openInBrowser_; }
   QAction* copyUrl() const { return copyUrl_; }
+  QAction* reload() const { return reload_; }
   QAction* markPermanent() const { return markPermanent_; }
   QAction* unmarkPermanent() const { return unmarkPermanent_; }
   QAction* ignore() const { return ignore_; }
