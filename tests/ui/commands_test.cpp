@@ -205,6 +205,21 @@ class CommandsTest : public QObject {
     QVERIFY(commands.triggerKey(Qt::Key_R));
     QTRY_VERIFY_WITH_TIMEOUT(server.requests().size() > before, 30000);
     QCOMPARE(server.requests().back().path, std::string("/roses"));
+
+    // Ctrl on saving exports the library's documents, whatever is shown.
+    QVERIFY(opened->session.document().WaitForContent(std::chrono::seconds(30)));
+    opened->session.ClearResults();
+    const std::filesystem::path library = home.root() / "library.zset";
+    QVERIFY(window.menuCommands()->resultFiles().saveTo(QString::fromStdString(library.string()), false, true));
+    QVERIFY(fileText(library).find(server.url("/roses") + "\nRoses\n") != std::string::npos);
+
+    // The library with a saved page optimises and goes on working.
+    OptimizeCommand& optimizer = window.menuCommands()->optimizer();
+    QSignalSpy finished(&optimizer, &OptimizeCommand::finished);
+    QVERIFY(optimizer.run());
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QVERIFY(opened->session.document().pipeline());
   }
 
   void slideshowStepsThroughTheResults() {
