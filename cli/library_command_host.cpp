@@ -56,14 +56,7 @@ bool LibraryCommandHost::ImportSource(const SourceDefinition& definition) {
 }
 
 void LibraryCommandHost::AddFeedFromOutside(const std::u16string& url) {
-  SourceTable table;
-  table.AddBuiltInSources();
-  table.AddSourceFiles(sourcesDirectory());
-  CategorySet unused;
-  FeedAddOptions options;
-  options.fromOutside = true;
-  options.sourcesDirectory = sourcesDirectory();
-  FeedAddOutcome outcome = addFeed(url, table, unused, options);
+  FeedAddOutcome outcome = addFeedFromOutside(url, sourcesDirectory());
   if (!outcome.message.empty()) err_ << utf8(outcome.message) << "\n";
   else if (outcome.status == FeedAddStatus::Unrecognized) err_ << "not a feed: nothing added\n";
 }

@@ -290,6 +290,17 @@ class CommandsTest : public QObject {
     QCOMPARE(replaced.size(), 1);
     QCOMPARE(opened->session.categories().categories.size(), expected.categories.size());
     QCOMPARE(opened->session.categories().categories.front().name, expected.categories.front().name);
+
+    // A "feed://" address becomes a source of its own, the user told so.
+    LoopbackServer server;
+    server.serve("/garden.xml",
+                 "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Garden notes</title>"
+                 "<item><title>Roses</title><link>http://garden.example.test/roses</link></item></channel></rss>",
+                 "application/rss+xml");
+    const std::string feed = server.url("/garden.xml");
+    window.menuCommands()->openDocument(QString::fromStdString("feed://" + feed.substr(7)));
+    QCOMPARE(opened->prompter.notified.last(), QStringLiteral("Added source: Garden notes"));
+    QVERIFY(!std::filesystem::is_empty(opened->application.paths().programData / "sources"));
   }
 
   void sourceNameLeadsToItsOwnCategory() {

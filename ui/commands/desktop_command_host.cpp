@@ -73,14 +73,7 @@ bool DesktopCommandHost::ImportSource(const SourceDefinition& definition) {
 }
 
 void DesktopCommandHost::AddFeedFromOutside(const std::u16string& url) {
-  SourceTable table;
-  table.AddBuiltInSources();
-  table.AddSourceFiles(sourcesDirectory());
-  CategorySet unchanged;
-  FeedAddOptions options;
-  options.fromOutside = true;
-  options.sourcesDirectory = sourcesDirectory();
-  const FeedAddOutcome outcome = addFeed(url, table, unchanged, options);
+  const FeedAddOutcome outcome = addFeedFromOutside(url, sourcesDirectory());
   if (!outcome.message.empty()) prompter_.Notify(nullptr, QString(), QString::fromStdU16String(outcome.message));
 }
 
