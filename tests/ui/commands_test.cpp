@@ -4,7 +4,9 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -68,16 +70,17 @@ QStringList shownUrls(LibrarySession& session) {
   return urls;
 }
 
-// Answers the modal dialog of type T that opens next.
+// Answers the modal dialog of type T that opens next, once its own event
+// loop runs (showing a file dialog may process events before exec() loops).
 template <typename T>
 void whenShown(std::function<void(T&)> answer) {
   auto* timer = new QTimer;
   QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       if (auto* dialog = qobject_cast<T*>(widget); dialog && dialog->isVisible()) {
-        timer->deleteLater();
         timer->stop();
-        answer(*dialog);
+        timer->deleteLater();
+        QTimer::singleShot(100, dialog, [dialog, answer] { answer(*dialog); });
         return;
       }
     }
@@ -166,13 +169,41 @@ class CommandsTest : public QObject {
     QVERIFY(files.saveTo(QString::fromStdString(feed.string()), false, false));
     QVERIFY(fileText(feed).find("<rss") != std::string::npos);
 
+    // Through the dialogs: "Save Selection Only" sits in the save dialog.
+    window.resultsView()->selection().Clear();
+    const QString throughDialog = QString::fromStdString((home.root() / "dialog.htm").string());
+    whenShown<QFileDialog>([&](QFileDialog& dialog) {
+      dialog.findChild<QCheckBox*>(QStringLiteral("saveSelectionOnly"))->setChecked(true);
+      dialog.setDirectory(QString::fromStdString(home.root().string()));
+      dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("dialog.htm"));
+      static_cast<QDialog&>(dialog).accept();
+    });
+    menuAction(window, QStringLiteral("saveResults"))->trigger();
+    const std::string dialogPage = fileText(throughDialog.toStdString());
+    // Nothing selected: the whole list, as an HTML page by its extension.
+    QVERIFY(dialogPage.find("Ferns") != std::string::npos && dialogPage.find("Roses") != std::string::npos);
+    QVERIFY(dialogPage.find("<html") != std::string::npos || dialogPage.find("<HTML") != std::string::npos);
+    writeFile(home.root() / "one.zset", "http://garden.example.test/moss\nMoss\n\n0\n-----\n");
+    whenShown<QFileDialog>([&](QFileDialog& dialog) {
+      dialog.setDirectory(QString::fromStdString(home.root().string()));
+      dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("one.zset"));
+      static_cast<QDialog&>(dialog).accept();
+    });
+    menuAction(window, QStringLiteral("loadResults"))->trigger();
+    QTRY_COMPARE(shownUrls(opened->session), QStringList{"http://garden.example.test/moss"});
+    writeFile(source, kTwoResults);
+    QVERIFY(files.loadFrom(QString::fromStdString(source.string())));
+    QTRY_COMPARE(window.resultsView()->count(), 2);
+
     // "Save Selection Only" keeps the selected result alone.
-    window.resultsView()->selectAllResults();
-    const QStringList all = window.resultsView()->selectedUrls();
-    QCOMPARE(all.size(), 2);
+    const QStringList order = window.resultsView()->urls();
+    window.resultsView()->selection().Press(static_cast<int>(order.indexOf("http://garden.example.test/ferns")),
+                                            Qt::NoModifier, order);
+    QCOMPARE(window.resultsView()->selectedUrls(), QStringList{"http://garden.example.test/ferns"});
     const std::filesystem::path selection = home.root() / "selection.zset";
     QVERIFY(files.saveTo(QString::fromStdString(selection.string()), true, false));
-    QVERIFY(fileText(selection).find("ferns") != std::string::npos);
+    QCOMPARE(fileText(selection), std::string("http://garden.example.test/ferns\nFerns\nShade lovers\n0\n-----\n"));
+
 
     // A feed read back gives the same addresses.
     QVERIFY(files.loadFrom(QString::fromStdString(feed.string())));

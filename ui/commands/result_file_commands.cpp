@@ -27,11 +27,12 @@ ResultFileCommands::ResultFileCommands(LibrarySession& session, DesktopCommandHo
       selection_(std::move(selection)) {}
 
 void ResultFileCommands::load() {
-  const QString path = QFileDialog::getOpenFileName(
-      window_, tr("Load Results"), QString(),
-      tr("Supported Files (*.zset *.html *.htm *.xml);;RSS Files (*.xml);;HTML Files (*.html *.htm);;"
-         "Result Set Files (*.zset);;All Files (*)"));
-  if (!path.isEmpty()) loadFrom(path);
+  QFileDialog dialog(window_, tr("Load Results"));
+  dialog.setObjectName(QStringLiteral("loadResultsDialog"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({tr("Supported Files (*.zset *.html *.htm *.xml)"), tr("RSS Files (*.xml)"),
+                         tr("HTML Files (*.html *.htm)"), tr("Result Set Files (*.zset)"), tr("All Files (*)")});
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) loadFrom(dialog.selectedFiles().first());
 }
 
 bool ResultFileCommands::loadFrom(const QString& path) {

@@ -130,6 +130,8 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(results_, &ResultsView::preloadRequested, this, [this](const QString& url) { openPreview(url, true, true); });
   connect(results_, &ResultsView::thumbnailSizeStep, this, &MainWindow::stepThumbnailSize);
   connect(results_, &ResultsView::fontSizeStep, this, &MainWindow::stepFontSize);
+  connect(results_, &ResultsView::reloadRequested, commands_,
+          [this](const QString& url) { commands_->reloadUrls({url}); });
   connect(results_, &ResultsView::sourceRequested, this, [this](const QString& sourceId, bool settingsDialog) {
     if (!settingsDialog && showSourceCategory(session_, sourceId.toStdU16String())) notifyViews(ViewHint::ModeOrResults);
   });

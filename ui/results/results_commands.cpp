@@ -106,10 +106,11 @@ void ResultsCommands::onOpenInBrowser() {
 
 void ResultsCommands::onCopyUrl() { view_.copySelection(); }
 
-void ResultsCommands::onReload() {
+void ResultsCommands::onReload() { reloadUrls(selected()); }
+
+void ResultsCommands::reloadUrls(const QStringList& urls) {
   ContentPipeline* pipeline = session_.document().pipeline();
   if (!pipeline) return;
-  const QStringList urls = selected();
   for (const DisplayedResult& shown : session_.displayedResults()) {
     if (!urls.contains(QString::fromStdU16String(shown.record.url))) continue;
     // Not tied to the current search: a new search does not drop it.
