@@ -18,6 +18,7 @@
 #include "ui/commands/desktop_command_host.h"
 #include "ui/commands/help_commands.h"
 #include "ui/commands/menu_commands.h"
+#include "ui/commands/optimize_command.h"
 #include "ui/main/instance_channel.h"
 #include "ui/main/main_window.h"
 #include "ui/main/termination_watcher.h"
@@ -116,6 +117,9 @@ int main(int argc, char** argv) {
     commands.help().startAutomaticCheck();
   });
   const int status = app.exec();
+  // An optimise still running holds the library: it finishes first (a
+  // question it asks now answers itself, the program being on its way out).
+  while (commands.optimizer().isRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   // Shutdown: the search stops and the window's rectangle is kept, render
   // workers waiting for a page are let go, then the library closes (pools
   // stopped, lock and PID file removed).
