@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
   const int status = app.exec();
   // An optimise still running holds the library: it finishes first (a
   // question it asks now answers itself, the program being on its way out).
-  while (commands.optimizer().isRunning()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  while (commands.optimizer().isRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   // Shutdown: the search stops and the window's rectangle is kept, render
   // workers waiting for a page are let go, then the library closes (pools
   // stopped, lock and PID file removed).
