@@ -122,6 +122,7 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
   CloseLibrary();
   StopResultJobs(false);
   mode_ = SearchMode::kPermanent;
+  loadedFromOutside_ = false;
   exitRequested_ = false;
   createdFromSet_ = false;
   std::error_code error;
@@ -385,7 +386,18 @@ void CTesserin2Doc::StopPipeline() {
 }
 
 OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
-  if (!library_ || readOnly_ || !mainIndex_) return {};
+  return RunOptimise([&](const std::filesystem::path& index, const IndexFileOptions& options,
+                         const DocumentIdSet& removed) { return Optimise(index, options, removed, progress); })
+      .value_or(OptimiseResult{});
+}
+
+std::optional<OptimiseResult> CTesserin2Doc::OptimizeIndex(MaintenancePrompter& prompter) {
+  return RunOptimise([&](const std::filesystem::path& index, const IndexFileOptions& options,
+                         const DocumentIdSet& removed) { return OptimiseWithPrompts(index, options, removed, prompter); });
+}
+
+std::optional<OptimiseResult> CTesserin2Doc::RunOptimise(const OptimiseStep& optimise) {
+  if (!library_ || readOnly_ || !mainIndex_) return OptimiseResult{};
   searchRun_->StopSearch();
   searchRun_->WaitUntilIdle(std::chrono::seconds(35));
   StopResultJobs();
@@ -396,8 +408,7 @@ OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& prog
   }
   const uint32_t cacheKb = application_.settings().indexCacheSize;
   mainIndex_.reset();
-  OptimiseResult result =
-      Optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed, progress);
+  std::optional<OptimiseResult> result = optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed);
   OpenedMainIndex reopened = OpenMainIndex(directory_, false, cacheKb);
   if (reopened.index && reopened.index->isValid() && !reopened.invalidHeader) mainIndex_ = std::move(reopened.index);
   StartPipeline();
@@ -472,6 +483,7 @@ void CTesserin2Doc::RunSearch(const std::u16string& terms, bool newSearch, int m
   if (!ParseSearchCommand(terms)) {
     mode_ = SearchMode::kLoad;
     sortOrder_ = 0;
+    if (newSearch) loadedFromOutside_ = false;
   }
   const std::vector<Category>& list = categories_.categories;
   static const std::vector<std::u16string> kNone;
@@ -482,6 +494,7 @@ void CTesserin2Doc::RunSearch(const std::u16string& terms, bool newSearch, int m
 
 void CTesserin2Doc::SearchAllCategories(const std::u16string& terms) {
   mode_ = SearchMode::kLoad;
+  loadedFromOutside_ = false;
   std::vector<std::vector<std::u16string>> lists;
   for (const Category& category : categories_.categories) lists.push_back(category.references);
   searchRun_->SearchAllCategories(terms, lists);
@@ -489,6 +502,20 @@ void CTesserin2Doc::SearchAllCategories(const std::u16string& terms) {
 }
 
 void CTesserin2Doc::StopSearch() { searchRun_->StopSearch(); }
+
+void CTesserin2Doc::LoadResults(std::vector<SourceResult> results, bool replace) {
+  std::erase_if(results, [](const SourceResult& result) { return !result.url.starts_with(u"http"); });
+  if (replace) searchRun_->ResetResults();
+  loadedFromOutside_ = true;
+  mode_ = SearchMode::kLoad;
+  {
+    std::lock_guard lock(stateMutex_);
+    filterTerms_.clear();
+  }
+  searchRun_->AppendRawResults(std::move(results));
+  listener_.ResultModeChanged();
+  RebuildResults();
+}
 
 bool CTesserin2Doc::WaitForSearch(std::chrono::milliseconds timeout) { return searchRun_->WaitUntilIdle(timeout); }
 
@@ -515,7 +542,7 @@ void CTesserin2Doc::RebuildResults() {
   }
   if (request.mode == SearchMode::kLoad || request.mode == SearchMode::kFilter) request.raw = searchRun_->RawResults();
   const std::vector<Category>& list = categories_.categories;
-  if (currentCategory_ != 0 && currentCategory_ < list.size() && !searchRun_->isBatchLoad())
+  if (currentCategory_ != 0 && currentCategory_ < list.size() && !searchRun_->isBatchLoad() && !loadedFromOutside_)
     request.categorySources = std::set<std::u16string>(list[currentCategory_].references.begin(),
                                                     list[currentCategory_].references.end());
   const ProgramSettings& settings = application_.settings();

@@ -119,6 +119,14 @@ class CTesserin2Doc {
   const SearchRun& searchRun() const { return *searchRun_; }
   SearchRun& searchRun() { return *searchRun_; }
 
+  // Shows `results` (an imported file's, a restored batch's, the startup
+  // commands') as the loaded results. `replace` forgets the previous search
+  // first (its threads stop adding); otherwise they join the raw list. The
+  // mode becomes "Load", the held filter terms are cleared, and the list is
+  // shown whichever category is current. Results without a web address are
+  // dropped.
+  void LoadResults(std::vector<SourceResult> results, bool replace);
+
   // ---- the displayed results ----------------------------------------------
 
   SearchMode resultMode() const { return mode_; }
@@ -182,6 +190,10 @@ class CTesserin2Doc {
   // documents removed from the library. The pipeline stops meanwhile and
   // starts again. Failed with nothing changed when read-only.
   OptimiseResult OptimizeIndex(const std::function<void(int percent)>& progress = {});
+  // The same with the user's part: the index missing or the disk too full
+  // is told, the user is asked before the copy starts and sees its
+  // progress. Nothing when the user declined.
+  std::optional<OptimiseResult> OptimizeIndex(MaintenancePrompter& prompter);
 
   // ---- what the content pipeline and the tools share ----------------------
 
@@ -209,6 +221,12 @@ class CTesserin2Doc {
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
   void StopPipeline();
+  using OptimiseStep = std::function<std::optional<OptimiseResult>(const std::filesystem::path& index,
+                                                                   const IndexFileOptions& options,
+                                                                   const DocumentIdSet& removed)>;
+  // Runs `optimise` with the searches, result jobs and pipeline stopped and
+  // the main index closed, then reopens and restarts them.
+  std::optional<OptimiseResult> RunOptimise(const OptimiseStep& optimise);
   void SaveHistory() const;
   void ResultJobThread();
   // Waits for the running job; `acceptMore` false refuses new ones until a library opens.
@@ -248,6 +266,9 @@ class CTesserin2Doc {
   std::u16string filterTerms_;                                  // guarded by stateMutex_
 
   std::atomic<SearchMode> mode_{SearchMode::kPermanent};
+  // The raw list came from LoadResults rather than the category's sources,
+  // so the category does not filter it.
+  std::atomic<bool> loadedFromOutside_{false};
   std::atomic<int> sortOrder_{0};
 
   // The displayed list and the one result-job thread.

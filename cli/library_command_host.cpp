@@ -37,8 +37,7 @@ std::optional<SourceResult> LibraryCommandHost::StoredResult(const std::u16strin
 }
 
 void LibraryCommandHost::ShowResults(std::vector<SourceResult> results, bool replace) {
-  if (replace) shown_.clear();
-  for (SourceResult& result : results) shown_.push_back(std::move(result));
+  document_.LoadResults(std::move(results), replace);
 }
 
 void LibraryCommandHost::ReplaceCategories(CategorySet set, SourceDefinitions definitions) {
@@ -57,14 +56,7 @@ bool LibraryCommandHost::ImportSource(const SourceDefinition& definition) {
 }
 
 void LibraryCommandHost::AddFeedFromOutside(const std::u16string& url) {
-  SourceTable table;
-  table.AddBuiltInSources();
-  table.AddSourceFiles(sourcesDirectory());
-  CategorySet unused;
-  FeedAddOptions options;
-  options.fromOutside = true;
-  options.sourcesDirectory = sourcesDirectory();
-  FeedAddOutcome outcome = addFeed(url, table, unused, options);
+  FeedAddOutcome outcome = addFeedFromOutside(url, sourcesDirectory());
   if (!outcome.message.empty()) err_ << utf8(outcome.message) << "\n";
   else if (outcome.status == FeedAddStatus::Unrecognized) err_ << "not a feed: nothing added\n";
 }
@@ -81,10 +73,6 @@ void LibraryCommandHost::TermHighlightingChanged(uint32_t value) {
   err_ << "term highlighting " << (value ? "on" : "off") << " (termHighlighting=" << value << ")\n";
 }
 
-std::vector<SourceResult> LibraryCommandHost::Results() const {
-  std::vector<SourceResult> results = shown_;
-  for (SourceResult& result : document_.searchRun().RawResults()) results.push_back(std::move(result));
-  return results;
-}
+std::vector<SourceResult> LibraryCommandHost::Results() const { return document_.searchRun().RawResults(); }
 
 }  // namespace brambel::cli

@@ -11,7 +11,7 @@
 namespace brambel::cli {
 
 // The commands' view of a library opened by the command line: searches run
-// in its document, results loaded by a command are collected to be printed,
+// in its document, results loaded by a command go into its raw results,
 // and the desktop's own actions are reported on `err`.
 class LibraryCommandHost : public CommandHost, public CommandListener {
  public:
@@ -38,14 +38,13 @@ class LibraryCommandHost : public CommandHost, public CommandListener {
   void OpenDebugWindow() override;
   void TermHighlightingChanged(uint32_t value) override;
 
-  // The results commands loaded, then those the searches found.
+  // The document's raw results: those the commands loaded and the searches found.
   std::vector<SourceResult> Results() const;
 
  private:
   CTesserin2Doc& document_;
   std::ostream& err_;
   RawResultsFile rawResults_;
-  std::vector<SourceResult> shown_;
 };
 
 }  // namespace brambel::cli

@@ -102,4 +102,15 @@ FeedAddOutcome addFeed(const std::u16string& givenUrl, SourceTable& table, Categ
   return outcome;
 }
 
+FeedAddOutcome addFeedFromOutside(const std::u16string& url, const std::filesystem::path& sourcesDirectory) {
+  SourceTable table;
+  table.AddBuiltInSources();
+  table.AddSourceFiles(sourcesDirectory);
+  CategorySet unchanged;
+  FeedAddOptions options;
+  options.fromOutside = true;
+  options.sourcesDirectory = sourcesDirectory;
+  return addFeed(url, table, unchanged, options);
+}
+
 }  // namespace brambel

@@ -45,4 +45,9 @@ std::u16string feedSchemeToHttp(const std::u16string& url);
 // same identity exists. Nothing happens for an empty URL.
 FeedAddOutcome addFeed(const std::u16string& url, SourceTable& table, CategorySet& set, const FeedAddOptions& options);
 
+// A feed address handed to the program from outside (its command line, the
+// shell): added to the user-defined sources kept in `sourcesDirectory`
+// beside the built-in ones; no category changes.
+FeedAddOutcome addFeedFromOutside(const std::u16string& url, const std::filesystem::path& sourcesDirectory);
+
 }  // namespace brambel

@@ -315,6 +315,17 @@ bool SearchRun::AddRawResult(const SourceResult& record, int generation) {
   return true;
 }
 
+void SearchRun::AppendRawResults(std::vector<SourceResult> records) {
+  {
+    std::lock_guard lock(resultsMutex_);
+    for (SourceResult& record : records) {
+      urlGroups_[record.url].push_back(rawResults_.size());
+      rawResults_.push_back(std::move(record));
+    }
+  }
+  listener_->ResultListChanged();
+}
+
 bool SearchRun::AddSponsor(const SourceResult& record, int generation) {
   if (record.url.empty()) return true;
   SourceResult sponsor = record;

@@ -92,6 +92,10 @@ class SearchRun {
   // The search text was edited: a view of loaded results turns to filtering
   // them, or to the library when there are none.
   void SearchTextEdited();
+  // Results that come from outside a search (a result file, a restored
+  // batch, a stored page named by a startup line): appended to the raw list
+  // whatever search is current; the listener is told the list changed.
+  void AppendRawResults(std::vector<SourceResult> records);
   // Starts one source thread (the launcher of every search, and of commands
   // that run a source with parameters of their own).
   void StartSourceThread(SearchThreadParams params);

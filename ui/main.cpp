@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
 #include <QTextStream>
 
 #include <fstream>
@@ -13,6 +15,10 @@
 #include "ui/bridge/library_session.h"
 #include "ui/bridge/prompter.h"
 #include "ui/bridge/session_events.h"
+#include "ui/commands/desktop_command_host.h"
+#include "ui/commands/help_commands.h"
+#include "ui/commands/menu_commands.h"
+#include "ui/commands/optimize_command.h"
 #include "ui/main/instance_channel.h"
 #include "ui/main/main_window.h"
 #include "ui/main/termination_watcher.h"
@@ -50,8 +56,7 @@ int main(int argc, char** argv) {
   parser.addOption(portable);
   parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Files or URLs to open."), QStringLiteral("[FILE|URL...]"));
   parser.process(app);
-  if (!parser.positionalArguments().isEmpty())
-    QTextStream(stderr) << "brambel: opening files and URLs from the command line is not supported yet; ignored\n";
+  const QStringList documents = parser.positionalArguments();
 
   if (parser.isSet(portable)) requestPortableMode();
   Application application;
@@ -73,7 +78,9 @@ int main(int argc, char** argv) {
     // The new library was cancelled, or the user chose to switch to the
     // instance that holds the library.
     if (session.exitRequested()) {
-      channel.askToRaise();
+      // The running instance opens what this one was given.
+      if (!channel.askToRaise(documents) && !documents.isEmpty())
+        QTextStream(stderr) << "brambel: the running instance did not answer; nothing opened\n";
       return 0;
     }
     QTextStream(stderr) << "brambel: cannot open the library " << QString::fromStdString(directory.string()) << "\n";
@@ -84,6 +91,14 @@ int main(int argc, char** argv) {
 
   MainWindow window(session, events, prompter);
   prompter.setParentWindow(&window);
+  MenuCommands& commands = *window.menuCommands();
+  QObject::connect(&channel, &InstanceChannel::openRequested, &commands, &MenuCommands::openDocument);
+  QObject::connect(&commands.host(), &DesktopCommandHost::libraryRequested, &window, [&](const QString& other) {
+    // One library per process: another library opens in a process of its own.
+    QStringList arguments{QStringLiteral("--library"), other};
+    if (session.isPortable()) arguments.append(QStringLiteral("--portable"));
+    QProcess::startDetached(QApplication::applicationFilePath(), arguments);
+  });
   QObject::connect(&channel, &InstanceChannel::raiseRequested, &window, [&window] {
     window.showNormal();
     window.raise();
@@ -94,7 +109,17 @@ int main(int argc, char** argv) {
   window.placeWindow();
   window.show();
   window.applyFrameLayout();
+  // Once the window shows: the library's startup commands, then what the
+  // command line named, then the daily version check.
+  QTimer::singleShot(0, &window, [&] {
+    commands.host().commands().RunStartupCommands(true);
+    for (const QString& document : documents) commands.openDocument(document);
+    commands.help().startAutomaticCheck();
+  });
   const int status = app.exec();
+  // An optimise still running holds the library: it finishes first (a
+  // question it asks now answers itself, the program being on its way out).
+  while (commands.optimizer().isRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   // Shutdown: the search stops and the window's rectangle is kept, render
   // workers waiting for a page are let go, then the library closes (pools
   // stopped, lock and PID file removed).

@@ -204,6 +204,36 @@ TEST_F(DocumentTest, ModesFindStoredPagesScoredPinnedFirstIgnoredNever) {
   EXPECT_FALSE(document.Marks(u"http://one.test/").isRead());
 }
 
+TEST_F(DocumentTest, LoadedResultsReplaceOrJoinTheListInLoadModeInEveryCategory) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  CategorySet set;
+  set.categories = {{u"All", 0, {}, 0}, {u"News", 0, {u"rss:elsewhere"}, 0}};
+  document.SetCategories(set, {}, false);
+  document.SelectCategory(1);
+  document.SetResultMode(SearchMode::kPermanent, u"held terms");
+
+  auto result = [](const std::u16string& url) {
+    SourceResult record;
+    record.url = url;
+    record.title = u"Title of " + url;
+    return record;
+  };
+  document.LoadResults({result(u"http://a.test/"), result(u"ftp://not.test/"), result(u"http://b.test/")}, true);
+  EXPECT_EQ(document.resultMode(), SearchMode::kLoad);
+  EXPECT_TRUE(document.filterTerms().empty()) << "loading forgets the held terms";
+  EXPECT_EQ(urls(document), (std::vector<std::u16string>{u"http://a.test/", u"http://b.test/"}))
+      << "shown though no source of the current category found them; no web address, no result";
+
+  document.LoadResults({result(u"http://c.test/")}, false);
+  EXPECT_EQ(urls(document), (std::vector<std::u16string>{u"http://a.test/", u"http://b.test/", u"http://c.test/"}));
+  document.LoadResults({result(u"http://d.test/")}, true);
+  EXPECT_EQ(urls(document), std::vector<std::u16string>{u"http://d.test/"});
+  EXPECT_EQ(document.searchRun().RawResults().size(), 1u);
+}
+
 TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
   if (!testing::DocSite::available()) GTEST_SKIP() << "the documentation pages are not installed";
   auto server = std::make_unique<testing::LoopbackServer>();

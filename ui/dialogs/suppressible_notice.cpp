@@ -1,7 +1,9 @@
 #include "ui/dialogs/suppressible_notice.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <QThread>
 
 #include "app/program_settings.h"
 #include "app/settings_text.h"
@@ -17,7 +19,16 @@ struct BoxAnswer {
   bool dontAskAgain = false;
 };
 
+// Message boxes live on the GUI thread; a worker (an optimise stopping the
+// pools, the version check) waits there for the answer.
 BoxAnswer showBox(QWidget* parent, const QString& key, const QString& text, bool question, bool suggestYes) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app && QThread::currentThread() != app->thread()) {
+    BoxAnswer answer;
+    QMetaObject::invokeMethod(
+        app, [&] { answer = showBox(parent, key, text, question, suggestYes); }, Qt::BlockingQueuedConnection);
+    return answer;
+  }
   QMessageBox box(question ? QMessageBox::Question : QMessageBox::Information, QStringLiteral("Brambel"), text,
                   question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
   box.setObjectName(QStringLiteral("notice"));

@@ -3,13 +3,19 @@
 #include <QCryptographicHash>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QUrl>
 #include <unistd.h>
 
 namespace brambel {
 namespace {
 
+// One request per line: "open " and a percent-encoded file or URL, any
+// number of times, then "raise", which is answered "raised".
+const QByteArray kOpen = "open ";
 const QByteArray kRaise = "raise\n";
 const QByteArray kRaised = "raised\n";
+// A peer that sends more without ending its line is not listened to.
+constexpr qint64 kLongestLine = 64 * 1024;
 
 }  // namespace
 
@@ -42,13 +48,21 @@ void InstanceChannel::answer() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-      if (!socket->canReadLine()) return;
-      if (socket->readLine() == kRaise) {
-        emit raiseRequested();
-        socket->write(kRaised);
-        socket->flush();
+      while (socket->canReadLine()) {
+        const QByteArray line = socket->readLine(kLongestLine + 1);
+        if (line.startsWith(kOpen) && line.endsWith('\n')) {
+          emit openRequested(QUrl::fromPercentEncoding(line.mid(kOpen.size()).chopped(1)));
+          continue;
+        }
+        if (line == kRaise) {
+          emit raiseRequested();
+          socket->write(kRaised);
+          socket->flush();
+        }
+        socket->disconnectFromServer();
+        return;
       }
-      socket->disconnectFromServer();
+      if (socket->bytesAvailable() > kLongestLine) socket->disconnectFromServer();
     });
   }
 }
@@ -59,10 +73,11 @@ bool InstanceChannel::instanceRunning() const {
   return socket.waitForConnected(kAnswerTimeoutMs);
 }
 
-bool InstanceChannel::askToRaise() const {
+bool InstanceChannel::askToRaise(const QStringList& documents) const {
   QLocalSocket socket;
   socket.connectToServer(name_);
   if (!socket.waitForConnected(kAnswerTimeoutMs)) return false;
+  for (const QString& document : documents) socket.write(kOpen + QUrl::toPercentEncoding(document) + '\n');
   socket.write(kRaise);
   if (!socket.waitForBytesWritten(kAnswerTimeoutMs)) return false;
   while (!socket.canReadLine())

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 
 class QLocalServer;
@@ -24,10 +25,12 @@ class InstanceChannel : public QObject {
   bool listen();
   // Whether an instance answers for the library.
   bool instanceRunning() const;
-  // Asks the running instance to raise its window; true when it confirmed.
-  bool askToRaise() const;
+  // Asks the running instance to open `documents` (files or URLs, in
+  // order) and raise its window; true when it confirmed.
+  bool askToRaise(const QStringList& documents = {}) const;
 
  signals:
+  void openRequested(const QString& document);
   void raiseRequested();
 
  private:

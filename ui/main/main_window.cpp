@@ -21,6 +21,11 @@
 #include "ui/bridge/library_session.h"
 #include "ui/bridge/prompter.h"
 #include "ui/bridge/session_events.h"
+#include "ui/commands/desktop_command_host.h"
+#include "ui/commands/help_commands.h"
+#include "ui/commands/menu_commands.h"
+#include "ui/commands/result_file_commands.h"
+#include "ui/commands/source_category.h"
 #include "ui/dialogs/category_commands.h"
 #include "ui/dialogs/debug_statistics_window.h"
 #include "ui/dialogs/destination_commands.h"
@@ -82,6 +87,8 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   destinationCommands_ =
       new DestinationCommands(session_, prompter_, this, programSettingsFile(session_.isPortable()).path);
   commands_->setDestinations(destinationCommands_->names());
+  menuCommands_ = new MenuCommands(session_, events_, prompter_, *this);
+  connect(menuCommands_, &MenuCommands::viewsChanged, this, [this] { notifyViews(ViewHint::ModeOrResults); });
 
   // The window opens ready to load from the internet.
   if (session_.mode() != SearchMode::kLoad) session_.SetMode(SearchMode::kLoad);
@@ -111,6 +118,7 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(&events_, &SessionEvents::resultModeChanged, searchBar_, &SearchBar::refresh);
   connect(&events_, &SessionEvents::libraryChanged, this, &MainWindow::updateTitle);
   connect(&events_, &SessionEvents::debugWindowRequested, this, &MainWindow::showDebugStatistics);
+  connect(&menuCommands_->host(), &DesktopCommandHost::debugWindowRequested, this, &MainWindow::showDebugStatistics);
   connect(searchBar_, &SearchBar::searchRequested, this, [this](const QString& terms) { startSearch(terms); });
   connect(searchBar_, &SearchBar::modeSelected, this, &MainWindow::setSearchMode);
   connect(searchBar_, &SearchBar::categorySelected, this, [this](int index) {
@@ -140,6 +148,11 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(results_, &ResultsView::preloadRequested, this, [this](const QString& url) { openPreview(url, true, true); });
   connect(results_, &ResultsView::thumbnailSizeStep, this, &MainWindow::stepThumbnailSize);
   connect(results_, &ResultsView::fontSizeStep, this, &MainWindow::stepFontSize);
+  connect(results_, &ResultsView::reloadRequested, commands_,
+          [this](const QString& url) { commands_->reloadUrls({url}); });
+  connect(results_, &ResultsView::sourceRequested, this, [this](const QString& sourceId, bool settingsDialog) {
+    if (!settingsDialog && showSourceCategory(session_, sourceId.toStdU16String())) notifyViews(ViewHint::ModeOrResults);
+  });
   connect(results_, &ResultsView::urlSearchRequested, this, [this](const QString& url) {
     session_.SetMode(SearchMode::kPermanent);
     startSearch(url);
@@ -170,10 +183,11 @@ void MainWindow::buildMenus() {
   };
   file->addAction(tr("&New..."), QKeySequence(Qt::CTRL | Qt::Key_N), this, [openLibrary] { openLibrary(true); });
   file->addAction(tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), this, [openLibrary] { openLibrary(false); });
-  unavailable(file, tr("Optimize..."));
+  file->addAction(tr("Optimize..."), menuCommands_, &MenuCommands::optimize)->setObjectName(QStringLiteral("optimize"));
   file->addSeparator();
-  unavailable(file, tr("&Batch Load"));
-  unavailable(file, tr("Restore Last Batch"));
+  file->addAction(tr("&Batch Load"), menuCommands_, &MenuCommands::batchLoad)->setObjectName(QStringLiteral("batchLoad"));
+  file->addAction(tr("Restore Last Batch"), menuCommands_, &MenuCommands::restoreBatch)
+      ->setObjectName(QStringLiteral("restoreBatch"));
   file->addSeparator();
   file->addAction(tr("Library Settings..."), this, &MainWindow::showLibrarySettings);
   file->addAction(tr("Add Rss/Atom Feed..."), this, [this] { categoryCommands_->addFeed(session_.currentCategory()); });
@@ -215,7 +229,8 @@ void MainWindow::buildMenus() {
     connect(action, &QAction::triggered, this, [this, order = item.order] { setSortOrder(order); });
   }
   view->addSeparator();
-  unavailable(view, tr("Slideshow"), QKeySequence(Qt::CTRL | Qt::Key_S));
+  view->addAction(tr("Slideshow"), QKeySequence(Qt::CTRL | Qt::Key_S), menuCommands_, &MenuCommands::showSlideshow)
+      ->setObjectName(QStringLiteral("slideshow"));
   view->addSeparator();
   viewGroup_ = new QActionGroup(this);
   QAction* tiles = view->addAction(tr("Tiles"), QKeySequence(Qt::CTRL | Qt::Key_T), this, [this] { setViewMode(1); });
@@ -248,21 +263,23 @@ void MainWindow::buildMenus() {
   });
 
   QMenu* resultsMenu = menuBar()->addMenu(tr("&Results"));
-  unavailable(resultsMenu, tr("Load Results..."));
-  unavailable(resultsMenu, tr("Save Results..."));
+  resultsMenu->addAction(tr("Load Results..."), &menuCommands_->resultFiles(), &ResultFileCommands::load)
+      ->setObjectName(QStringLiteral("loadResults"));
+  resultsMenu->addAction(tr("Save Results..."), &menuCommands_->resultFiles(), &ResultFileCommands::save)
+      ->setObjectName(QStringLiteral("saveResults"));
   resultsMenu->addSeparator();
   commands_->fillMenu(resultsMenu);
   connect(resultsMenu, &QMenu::aboutToShow, commands_, &ResultsCommands::updateEnabled);
 
   QMenu* saved = menuBar()->addMenu(tr("&Saved Terms"));
-  unavailable(saved, tr("Organize..."));
-  unavailable(saved, tr("Add"));
-  saved->addSeparator();
-  unavailable(saved, tr("None"));
+  saved->setObjectName(QStringLiteral("savedTermsMenu"));
+  menuCommands_->attachSavedTerms(saved);
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
-  unavailable(help, tr("Check For Updates"));
-  unavailable(help, tr("Uninstall..."));
+  help->addAction(tr("Check For Updates"), &menuCommands_->help(), &HelpCommands::checkForUpdates)
+      ->setObjectName(QStringLiteral("checkForUpdates"));
+  help->addAction(tr("Uninstall..."), &menuCommands_->help(), &HelpCommands::uninstall)
+      ->setObjectName(QStringLiteral("uninstall"));
   help->addSeparator();
   help->addAction(tr("&About Brambel..."), this, [this] {
     QMessageBox::about(this, tr("About Brambel"),

@@ -16,6 +16,7 @@ class CategoryCommands;
 class DebugStatisticsWindow;
 class DestinationCommands;
 class LibrarySession;
+class MenuCommands;
 class PreviewWindow;
 class DesktopPrompter;
 class ResultsCommands;
@@ -49,6 +50,7 @@ class MainWindow : public QMainWindow {
   ResultsCommands* commands() const { return commands_; }
   CategoryCommands* categoryCommands() const { return categoryCommands_; }
   DestinationCommands* destinationCommands() const { return destinationCommands_; }
+  MenuCommands* menuCommands() const { return menuCommands_; }
 
   void setSearchMode(int mode);
   void setSortOrder(int order);
@@ -94,6 +96,7 @@ class MainWindow : public QMainWindow {
   ResultsCommands* commands_;
   CategoryCommands* categoryCommands_;
   DestinationCommands* destinationCommands_;
+  MenuCommands* menuCommands_;
   PreviewWindow* preview_ = nullptr;
   QPointer<DebugStatisticsWindow> debugStatistics_;
   QActionGroup* sortGroup_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QUrl>
 
+#include "pipeline/work_item.h"
 #include "ui/bridge/library_session.h"
 #include "ui/results/results_view.h"
 
@@ -81,9 +82,10 @@ void ResultsCommands::updateEnabled() {
   const bool writable = !session_.isReadOnly();
   openInBrowser_->setEnabled(any);
   copyUrl_->setEnabled(any);
-  // Reloading asks the content pipeline, which this program does not run yet.
-  reload_->setEnabled(false);
-  reloadImage_->setEnabled(false);
+  // Reloading asks the content pipeline, which only a writable library runs.
+  const bool reloadable = any && session_.document().pipeline() != nullptr;
+  reload_->setEnabled(reloadable);
+  reloadImage_->setEnabled(reloadable);
   remove_->setEnabled(any);
   markPermanent_->setEnabled(writable && anyNotPermanent);
   unmarkPermanent_->setEnabled(writable && anyPermanent);
@@ -118,7 +120,20 @@ void ResultsCommands::onOpenInBrowser() {
 
 void ResultsCommands::onCopyUrl() { view_.copySelection(); }
 
-void ResultsCommands::onReload() {}
+void ResultsCommands::onReload() { reloadUrls(selected()); }
+
+void ResultsCommands::reloadUrls(const QStringList& urls) {
+  ContentPipeline* pipeline = session_.document().pipeline();
+  if (!pipeline) return;
+  for (const DisplayedResult& shown : session_.displayedResults()) {
+    if (!urls.contains(QString::fromStdU16String(shown.record.url))) continue;
+    // Not tied to the current search: a new search does not drop it.
+    ContentRequest request;
+    request.result = shown.record;
+    request.sourceIds = shown.record.sources;
+    pipeline->AddLoad(shown.record.url, kNoSearch, std::move(request), EnqueueMode::kNeverWait, 0);
+  }
+}
 
 void ResultsCommands::onRemove() {
   for (const QString& url : selected()) session_.RemoveResult(url.toStdU16String());

@@ -28,9 +28,13 @@ class ResultsCommands : public QObject {
   void setDestinations(const QStringList& names);
   // Runs the command of a single-letter key (R, M, P, N, I, L); false for others.
   bool triggerKey(int key);
+  // Queues these results' pages for loading again (Reload, and a press on
+  // a result whose page is not in the library).
+  void reloadUrls(const QStringList& urls);
 
   QAction* openInBrowser() const { return openInBrowser_; }
   QAction* copyUrl() const { return copyUrl_; }
+  QAction* reload() const { return reload_; }
   QAction* markPermanent() const { return markPermanent_; }
   QAction* unmarkPermanent() const { return unmarkPermanent_; }
   QAction* ignore() const { return ignore_; }

@@ -1,0 +1,89 @@
+#include "ui/main/slideshow_window.h"
+
+#include <QDesktopServices>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "ui/bridge/library_session.h"
+
+namespace brambel {
+
+SlideshowWindow::SlideshowWindow(LibrarySession& session, QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("slideshow"));
+  setWindowTitle(tr("Slideshow"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  for (const DisplayedResult& result : session.displayedResults()) {
+    const SourceResult& record = result.record;
+    slides_.push_back({QString::fromStdU16String(record.url),
+                       QString::fromStdU16String(record.title.empty() ? record.url : record.title),
+                       QString::fromStdString(session.thumbnailPath(record.url).string())});
+  }
+  image_ = new QLabel(this);
+  image_->setObjectName(QStringLiteral("slideImage"));
+  image_->setAlignment(Qt::AlignCenter);
+  image_->setMinimumSize(160, 120);
+  image_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  caption_ = new QLabel(this);
+  caption_->setObjectName(QStringLiteral("slideCaption"));
+  caption_->setAlignment(Qt::AlignCenter);
+  caption_->setTextFormat(Qt::PlainText);
+  caption_->setWordWrap(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(image_, 1);
+  layout->addWidget(caption_);
+  timer_.setInterval(kSlideIntervalMs);
+  connect(&timer_, &QTimer::timeout, this, [this] { showSlide(current_ + 1); });
+  resize(800, 600);
+  showSlide(0);
+  if (count() > 1) timer_.start();
+}
+
+void SlideshowWindow::showSlide(int index) {
+  if (slides_.empty()) {
+    caption_->setText(tr("No results to show."));
+    return;
+  }
+  current_ = (index % count() + count()) % count();
+  const Slide& slide = slides_[current_];
+  caption_->setText(tr("%1 of %2: %3\n%4").arg(current_ + 1).arg(count()).arg(slide.title, slide.url));
+  updateImage();
+}
+
+void SlideshowWindow::updateImage() {
+  if (current_ < 0) return;
+  QImageReader reader(slides_[current_].thumbnail);
+  const QImage image = reader.read();
+  if (image.isNull()) {
+    image_->setPixmap({});
+    image_->setText(tr("(no picture yet)"));
+    return;
+  }
+  image_->setPixmap(QPixmap::fromImage(image).scaled(image_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void SlideshowWindow::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Space: showSlide(current_ + 1); break;
+    case Qt::Key_Left: showSlide(current_ - 1); break;
+    case Qt::Key_P: timer_.isActive() ? timer_.stop() : timer_.start(); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (current_ >= 0) QDesktopServices::openUrl(QUrl(slides_[current_].url));
+      break;
+    case Qt::Key_Escape: close(); break;
+    default: QWidget::keyPressEvent(event); return;
+  }
+  // A step by hand starts the interval again.
+  if (timer_.isActive()) timer_.start();
+}
+
+void SlideshowWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  updateImage();
+}
+
+}  // namespace brambel
