@@ -58,15 +58,25 @@ bool BlockWriteBack::writePatches() {
   std::stable_sort(patches_.begin(), patches_.end(),
                    [](const Patch& a, const Patch& b) { return a.block < b.block; });
   std::vector<uint8_t> block(blockSize_);
+  originalBytes_.resize(patchBytes_.size());
   for (size_t i = 0; i < patches_.size();) {
     const uint32_t number = patches_[i].block;
     const int64_t read = handle_.readAt(positionOf(number), block.data(), blockSize_);
     if (read < 0) return false;
     std::fill(block.begin() + read, block.end(), 0);
     uint32_t end = static_cast<uint32_t>(read);
+    const size_t first = i;
     for (; i < patches_.size() && patches_[i].block == number; ++i) {
       const Patch& patch = patches_[i];
       if (patch.offset > blockSize_ || patch.length > blockSize_ - patch.offset) return false;
+    }
+    // The originals are taken from the block as it was, before any of its patches.
+    for (size_t k = first; k < i; ++k) {
+      const Patch& patch = patches_[k];
+      std::memcpy(originalBytes_.data() + patch.bytesAt, block.data() + patch.offset, patch.length);
+    }
+    for (size_t k = first; k < i; ++k) {
+      const Patch& patch = patches_[k];
       std::memcpy(block.data() + patch.offset, patchBytes_.data() + patch.bytesAt, patch.length);
       end = std::max(end, patch.offset + patch.length);
     }
@@ -76,12 +86,51 @@ bool BlockWriteBack::writePatches() {
   return true;
 }
 
-bool BlockWriteBack::commit(uint64_t headerPosition, std::span<const uint8_t> header) {
+bool BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_t> previousHeader) {
+  bool undone = handle_.writeAt(headerPosition, previousHeader.data(), previousHeader.size());
+  std::vector<uint8_t> onDisk(blockSize_);
+  std::vector<uint8_t> wanted(blockSize_);
+  // The patches are sorted by block now (in the order they were made within
+  // one), and the blocks whose writes were tried are listed ascending.
+  for (size_t i = 0; i < patches_.size();) {
+    const uint32_t number = patches_[i].block;
+    size_t end = i;
+    while (end < patches_.size() && patches_[end].block == number) ++end;
+    if (!std::binary_search(rewritten_.begin(), rewritten_.end(), number)) {
+      i = end;
+      continue;
+    }
+    const int64_t read = handle_.readAt(positionOf(number), onDisk.data(), blockSize_);
+    if (read < 0) return false;
+    std::fill(onDisk.begin() + read, onDisk.end(), 0);
+    wanted = onDisk;
+    for (size_t k = end; k-- > i;) {
+      const Patch& patch = patches_[k];
+      std::memcpy(wanted.data() + patch.offset, originalBytes_.data() + patch.bytesAt, patch.length);
+    }
+    // Only the bytes that did change are written: a write that failed part-way
+    // left the rest as it was, and writing there may fail again.
+    auto from = std::mismatch(onDisk.begin(), onDisk.end(), wanted.begin()).first - onDisk.begin();
+    if (from != blockSize_) {
+      auto to = blockSize_ - (std::mismatch(onDisk.rbegin(), onDisk.rend(), wanted.rbegin()).first - onDisk.rbegin());
+      undone = handle_.writeAt(positionOf(number) + from, wanted.data() + from, to - from) && undone;
+    }
+    i = end;
+  }
+  return handle_.sync() && undone;
+}
+
+bool BlockWriteBack::commit(uint64_t headerPosition, std::span<const uint8_t> header,
+                            std::span<const uint8_t> previousHeader) {
+  // Until the patches start, nothing the old tree reaches has changed.
   if (writeFailed_ || !writeAppended(true)) return false;
   if (appendedWritten_ != 0 && !handle_.sync()) return false;
-  if (!writePatches()) return false;
-  if (!patches_.empty() && !handle_.sync()) return false;
-  return handle_.writeAt(headerPosition, header.data(), header.size()) && handle_.sync();
+  if (writePatches() && (patches_.empty() || handle_.sync()) &&
+      handle_.writeAt(headerPosition, header.data(), header.size()) && handle_.sync()) {
+    return true;
+  }
+  restored_ = undoPatches(headerPosition, previousHeader);
+  return false;
 }
 
 }  // namespace brambel

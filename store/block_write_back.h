@@ -22,6 +22,12 @@ namespace brambel {
 // rewritten record points only at records written in step 1: whatever subset
 // of step 2 reaches the disk, readers see the old tree or more of the new.
 //
+// A failure in step 2 or 3 (the disk fills, a write or sync fails) puts the
+// old bytes back: the previous header, then every patched range that reached
+// the disk, so that a writer retrying the same batch does not add its
+// postings twice. Only a process that dies part-way leaves a part of step 2
+// on disk.
+//
 // Addresses are those of the cached kind: block n starts at byte D + n·Z.
 class BlockWriteBack {
  public:
@@ -41,9 +47,13 @@ class BlockWriteBack {
   // The blocks step 2 rewrote, ascending (cached copies of them are stale).
   const std::vector<uint32_t>& rewrittenBlocks() const { return rewritten_; }
 
-  // Runs the three steps; `header` is written at `headerPosition`. False when
-  // any write or sync failed (the old tree is then still what the header names).
-  bool commit(uint64_t headerPosition, std::span<const uint8_t> header);
+  // Runs the three steps; `header` is written at `headerPosition`, where
+  // `previousHeader` is now. False when any write or sync failed: the old
+  // tree is then still what the header names, and the file holds nothing of
+  // the update that it can reach unless restored() says otherwise.
+  bool commit(uint64_t headerPosition, std::span<const uint8_t> header, std::span<const uint8_t> previousHeader);
+  // False after a failed commit whose partial writes could not all be undone.
+  bool restored() const { return restored_; }
 
  private:
   struct Patch {
@@ -57,6 +67,9 @@ class BlockWriteBack {
   // Writes the complete appended blocks held in memory.
   bool writeAppended(bool includingPartial);
   bool writePatches();
+  // Puts back the previous header and the original bytes of every patched
+  // range that differs on disk; false when any of it could not be written.
+  bool undoPatches(uint64_t headerPosition, std::span<const uint8_t> previousHeader);
 
   const File& handle_;
   uint64_t firstBlock_;
@@ -68,6 +81,8 @@ class BlockWriteBack {
   bool writeFailed_ = false;
   std::vector<Patch> patches_;
   std::vector<uint8_t> patchBytes_;
+  std::vector<uint8_t> originalBytes_;  // what each patch replaced, at the patch's bytesAt
+  bool restored_ = true;
   std::vector<uint32_t> rewritten_;
 };
 

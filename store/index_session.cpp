@@ -66,7 +66,8 @@ bool IndexSession::commitBatch(BlockWriteBack& writes, RecordAddress root) {
   next.root = root;
   ++next.changeCount;
   const auto bytes = next.encode();
-  const bool committed = writes.commit(index_->base(), bytes);
+  const auto previous = header_.encode();
+  const bool committed = writes.commit(index_->base(), bytes, previous);
   // Blocks rewritten before a failure are stale in the cache too.
   index_->io_->forgetBlocks(writes.rewrittenBlocks());
   if (!committed) return false;
