@@ -3,7 +3,6 @@
 #include <optional>
 #include <vector>
 
-#include "index/term_lookup.h"
 #include "store/index_session.h"
 
 namespace brambel {

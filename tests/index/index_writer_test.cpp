@@ -66,13 +66,16 @@ class IndexWriterTest : public ::testing::Test {
     return std::make_unique<IndexFile>(dir_.file(name), 0, mainIndexOptions(false, 1024));
   }
 
-  // The same documents through AddDocument, one at a time.
+  // The same documents stored a term at a time through the store's record
+  // path, which shares nothing with the writer but the file format.
   std::unique_ptr<IndexFile> reference(uint32_t first, uint32_t last, uint32_t vocabulary) {
     auto index = open("reference.zidx");
     const TermFilter filter;
+    std::optional<IndexSession> session = index->beginWrite();
     for (uint32_t id = first; id <= last; ++id) {
       ExtractedTerms extracted = ExtractTerms(documentText(id, vocabulary), &filter);
-      EXPECT_TRUE(AddDocument(*index, DocumentTermTable(extracted.terms), id));
+      for (const WeightedTerm& term : DocumentTermTable(extracted.terms).WeightedTerms())
+        EXPECT_TRUE(session->addPostings(term.term, std::vector<Posting>{{id, term.weight}}));
     }
     return index;
   }
@@ -80,7 +83,7 @@ class IndexWriterTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(IndexWriterTest, StoresWhatAddingDocumentsOneByOneStores) {
+TEST_F(IndexWriterTest, StoresWhatAddingTermsOneAtATimeStores) {
   // A small budget makes many flushes: new keys, appends to stored terms
   // and to chains of long terms, leaf and root splits across flushes.
   auto index = open("writer.zidx");
