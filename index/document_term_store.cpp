@@ -17,7 +17,7 @@ bool StoreTermPositions(IndexFile& table, const TermOffsets& terms) {
     if (!isStorableTerm(term)) continue;
     postings.clear();
     for (uint32_t position : positions) postings.push_back({position, 0.0f});
-    written &= session->addPostings(term, postings);
+    written &= session->addPostings(term, postings, SplitMode::Append);
   }
   return written;
 }
