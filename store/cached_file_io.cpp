@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <unordered_set>
 
 #include "store/index_file.h"
 #include "store/little_endian.h"
@@ -13,9 +12,6 @@ namespace {
 
 constexpr size_t kDefaultCacheBytes = 1048576;
 constexpr size_t kSmallestCapacity = 4;
-// Blocks loaded by the read-ahead below the root keep this priority, so the
-// top of the tree outlives ordinary blocks.
-constexpr uint32_t kReadAheadPriority = 2000;
 
 struct FreeBuffer {
   void operator()(uint8_t* bytes) const { std::free(bytes); }
@@ -43,103 +39,9 @@ struct CachedFileIo::Block {
   Buffer data;
   uint32_t valid = 0;  // bytes from the block start that hold file content
   uint32_t fill = 0;   // next free byte of an append block
-  size_t pendingWrites = 0;
-  uint64_t lastSequence = 0;
+  size_t pendingWrites = 0;  // entries of the write log for this block
   uint32_t priority = 0;
   std::list<Block*>::iterator lruPosition;
-};
-
-struct CachedFileIo::PendingWrite {
-  uint64_t sequence;
-  uint32_t block;
-  uint32_t offset;
-  std::string bytes;
-};
-
-// Loads the blocks below the root after open, and prefetched blocks, on a
-// thread of its own with a read-only handle that it holds only while it has
-// work.
-class CachedFileIo::ReadAheadWorker {
- public:
-  explicit ReadAheadWorker(CachedFileIo& owner) : owner_(owner), thread_([this] { run(); }) {}
-
-  ~ReadAheadWorker() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-  }
-
-  void walkFrom(File handle, RecordAddress root) {
-    {
-      std::lock_guard lock(mutex_);
-      walk_.emplace(std::move(handle), root);
-    }
-    wake_.notify_all();
-  }
-
-  void prefetch(uint32_t block) {
-    {
-      std::lock_guard lock(mutex_);
-      blocks_.push_back(block);
-    }
-    wake_.notify_all();
-  }
-
-  void waitIdle() {
-    std::unique_lock lock(mutex_);
-    idle_.wait(lock, [&] { return !busy_ && !walk_ && blocks_.empty(); });
-  }
-
- private:
-  void run() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [&] { return stopping_ || walk_ || !blocks_.empty(); });
-      if (stopping_) return;
-      busy_ = true;
-      if (walk_) {
-        auto [handle, root] = std::move(*walk_);
-        walk_.reset();
-        lock.unlock();
-        loadChildrenOfRoot(handle, root);
-        lock.lock();
-      } else {
-        lock.unlock();
-        File handle = File::open(owner_.path_, File::Access::Read);
-        lock.lock();
-        while (!blocks_.empty() && !stopping_) {
-          uint32_t block = blocks_.front();
-          blocks_.pop_front();
-          lock.unlock();
-          if (handle.isOpen()) owner_.loadInBackground(handle, block, 0);
-          lock.lock();
-        }
-      }
-      busy_ = false;
-      idle_.notify_all();
-    }
-  }
-
-  void loadChildrenOfRoot(const File& handle, RecordAddress root) {
-    IndexNode node(owner_.nodes_);
-    if (!owner_.readNode(handle, root, node)) return;
-    for (uint32_t i = 0; i < node.childCount; ++i) {
-      owner_.loadInBackground(handle, node.child(i).block(), kReadAheadPriority);
-    }
-  }
-
-  CachedFileIo& owner_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable idle_;
-  std::optional<std::pair<File, RecordAddress>> walk_;
-  std::deque<uint32_t> blocks_;
-  bool busy_ = false;
-  bool stopping_ = false;
-  std::thread thread_;
 };
 
 CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t blockSize,
@@ -149,9 +51,14 @@ CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t b
       sectorSize_(sectorSize),
       firstBlock_((base + IndexHeader::kSize + blockSize - 1) / blockSize * blockSize),
       nodes_(nodes),
+      log_(firstBlock_, blockSize_),
       capacity_(std::max(kSmallestCapacity, kDefaultCacheBytes / blockSize)),
       fileEnd_(firstBlock_),
-      readAhead_(std::make_unique<ReadAheadWorker>(*this)) {}
+      readAhead_(std::make_unique<ReadAhead>(
+          path_, [this](const File& handle, uint32_t block, uint32_t priority) {
+            loadInBackground(handle, block, priority);
+          },
+          [this](const File& handle, RecordAddress root) { return childBlocksOf(handle, root); })) {}
 
 CachedFileIo::~CachedFileIo() { readAhead_.reset(); }
 
@@ -165,7 +72,7 @@ void CachedFileIo::attach(const File& handle, bool writer, const SectionVersion&
   // Someone else changed the section since this object last saw it: what is
   // cached may be stale. Blocks with pending writes exist only while this
   // object's own writer is active, and the writer lock keeps others out.
-  if (knownVersion_ != version && pending_.empty() && activeWriters_ == 0) {
+  if (knownVersion_ != version && log_.empty() && activeWriters_ == 0) {
     dropAllBlocks();
     fileEnd_ = roundToBlock(version.size);
     knownVersion_ = version;
@@ -183,6 +90,14 @@ bool CachedFileIo::release(const File& handle, bool writer, const SectionVersion
   --activeWriters_;
   knownVersion_ = written ? std::optional(version) : std::nullopt;
   return written;
+}
+
+std::vector<uint32_t> CachedFileIo::childBlocksOf(const File& handle, RecordAddress root) {
+  IndexNode node(nodes_);
+  std::vector<uint32_t> blocks;
+  if (!readNode(handle, root, node)) return blocks;
+  for (uint32_t i = 0; i < node.childCount; ++i) blocks.push_back(node.child(i).block());
+  return blocks;
 }
 
 void CachedFileIo::startReadAhead(File handle, RecordAddress root) { readAhead_->walkFrom(std::move(handle), root); }
@@ -309,43 +224,14 @@ void CachedFileIo::evictIfOverCapacity(const File* handle, const Block* keep) {
 }
 
 void CachedFileIo::queueWrite(Block& block, uint32_t offset, size_t length) {
-  // Two writes in a row into one block merge: the merged range is written
-  // from the block's current bytes, which hold both.
-  if (!pending_.empty() && pending_.back().block == block.number) {
-    PendingWrite& last = pending_.back();
-    uint32_t start = std::min(last.offset, offset);
-    uint32_t end = std::max<uint32_t>(last.offset + static_cast<uint32_t>(last.bytes.size()),
-                                      offset + static_cast<uint32_t>(length));
-    pendingBytes_ -= last.bytes.size();
-    last.offset = start;
-    last.bytes.assign(reinterpret_cast<const char*>(block.data.get()) + start, end - start);
-    pendingBytes_ += last.bytes.size();
-    return;
-  }
-  PendingWrite write{++nextSequence_, block.number, offset,
-                     std::string(reinterpret_cast<const char*>(block.data.get()) + offset, length)};
-  pendingBytes_ += write.bytes.size();
-  pending_.push_back(std::move(write));
-  ++block.pendingWrites;
-  block.lastSequence = nextSequence_;
+  if (log_.add(block.number, offset, length, block.data.get())) ++block.pendingWrites;
 }
 
 bool CachedFileIo::flushPending(const File& handle, size_t blockLimit) {
-  std::unordered_set<uint32_t> written;
-  while (!pending_.empty()) {
-    PendingWrite& write = pending_.front();
-    if (!written.count(write.block) && written.size() == blockLimit) break;
-    if (!handle.writeAt(firstBlock_ + uint64_t{write.block} * blockSize_ + write.offset, write.bytes.data(),
-                        write.bytes.size())) {
-      return false;
-    }
-    written.insert(write.block);
+  return log_.writeBack(handle, blockLimit, [&](uint32_t number) {
     ++contentEpoch_;
-    if (Block* block = findBlock(write.block)) --block->pendingWrites;
-    pendingBytes_ -= write.bytes.size();
-    pending_.pop_front();
-  }
-  return true;
+    if (Block* block = findBlock(number)) --block->pendingWrites;
+  });
 }
 
 bool CachedFileIo::flushThrough(const File& handle, const Block& block) {
@@ -357,7 +243,7 @@ bool CachedFileIo::flushThrough(const File& handle, const Block& block) {
 
 void CachedFileIo::limitPending(const File& handle) {
   // Pending writes hold copies of record bytes; keep them within the cache's size.
-  if (pendingBytes_ > capacity_ * blockSize_) flushPending(handle, SIZE_MAX);
+  if (log_.bytes() > capacity_ * blockSize_) flushPending(handle, SIZE_MAX);
 }
 
 void CachedFileIo::dropAllBlocks() {
@@ -530,7 +416,7 @@ bool CachedFileIo::writeBackAndDrop(const File& handle) {
 bool CachedFileIo::writeBackSome(const File& handle) {
   std::lock_guard lock(mutex_);
   flushPending(handle, kWriteBackBatch);
-  return !pending_.empty();
+  return !log_.empty();
 }
 
 bool CachedFileIo::writeRaw(const File& handle, uint64_t position, const void* bytes, size_t length) {

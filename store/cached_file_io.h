@@ -1,19 +1,18 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <list>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "store/file_io.h"
+#include "store/read_ahead.h"
+#include "store/write_log.h"
 
 namespace brambel {
 
@@ -22,8 +21,8 @@ namespace brambel {
 // up to Z; a record's address is (block, offset inside the block), so every
 // record fits in one block.
 //
-// Writes go into cached blocks and into an ordered list of pending writes.
-// Write-back replays that list in the order the writes were made, so the file
+// Writes go into cached blocks and into the write log (see WriteLog).
+// Write-back replays the log in the order the writes were made, so the file
 // on disk always shows a prefix of the writer's history: a process killed
 // mid-update leaves a tree that the engine's write order keeps whole. A
 // block with pending writes stays cached until they are on disk. A writer's
@@ -87,12 +86,11 @@ class CachedFileIo final : public FileIo {
 
  private:
   struct Block;
-  struct PendingWrite;
-  class ReadAheadWorker;
-  friend class ReadAheadWorker;
 
   // Loads a block for the read-ahead thread unless it is cached (then touches it).
   void loadInBackground(const File& handle, uint32_t number, uint32_t priority);
+  // The blocks of the children of the node at `root`, for the read-ahead.
+  std::vector<uint32_t> childBlocksOf(const File& handle, RecordAddress root);
   // The helpers from here to readRecord expect mutex_ to be held.
   Block* findBlock(uint32_t number);
   Block* loadBlock(const File& handle, uint32_t number, uint32_t priority);
@@ -125,9 +123,7 @@ class CachedFileIo final : public FileIo {
   std::unordered_map<uint32_t, std::unique_ptr<Block>> blocks_;
   std::list<Block*> lru_;  // least recently used first
   std::vector<uint32_t> thresholdScratch_;  // reused by recomputeThreshold
-  std::deque<PendingWrite> pending_;
-  uint64_t nextSequence_ = 0;
-  size_t pendingBytes_ = 0;
+  WriteLog log_;
   size_t capacity_;
   bool blockAllocated_ = false;
   uint32_t threshold_ = 0;
@@ -145,7 +141,7 @@ class CachedFileIo final : public FileIo {
   std::atomic<uint64_t> hits_{0};
   std::atomic<uint64_t> misses_{0};
 
-  std::unique_ptr<ReadAheadWorker> readAhead_;
+  std::unique_ptr<ReadAhead> readAhead_;
 };
 
 }  // namespace brambel
