@@ -13,18 +13,6 @@ namespace {
 constexpr size_t kDefaultCacheBytes = 1048576;
 constexpr size_t kSmallestCapacity = 4;
 
-struct FreeBuffer {
-  void operator()(uint8_t* bytes) const { std::free(bytes); }
-};
-using Buffer = std::unique_ptr<uint8_t, FreeBuffer>;
-
-Buffer allocateBuffer(uint32_t size) {
-  size_t rounded = (size + kPageSize - 1) / kPageSize * kPageSize;
-  auto* bytes = static_cast<uint8_t*>(std::aligned_alloc(kPageSize, rounded));
-  if (bytes) std::memset(bytes, 0, rounded);
-  return Buffer(bytes);
-}
-
 size_t bucketCountFor(size_t capacity) {
   for (size_t prime : {269u, 1193u, 5623u, 16451u, 28669u}) {
     if (prime > capacity) return prime;
@@ -33,16 +21,6 @@ size_t bucketCountFor(size_t capacity) {
 }
 
 }  // namespace
-
-struct CachedFileIo::Block {
-  uint32_t number = 0;
-  Buffer data;
-  uint32_t valid = 0;  // bytes from the block start that hold file content
-  uint32_t fill = 0;   // next free byte of an append block
-  size_t pendingWrites = 0;  // entries of the write log for this block
-  uint32_t priority = 0;
-  std::list<Block*>::iterator lruPosition;
-};
 
 CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t blockSize,
                            uint32_t sectorSize, NodeGeometry nodes)
@@ -53,6 +31,7 @@ CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t b
       nodes_(nodes),
       log_(firstBlock_, blockSize_),
       capacity_(std::max(kSmallestCapacity, kDefaultCacheBytes / blockSize)),
+      order_(capacity_),
       fileEnd_(firstBlock_),
       readAhead_(std::make_unique<ReadAhead>(
           path_, [this](const File& handle, uint32_t block, uint32_t priority) {
@@ -106,23 +85,21 @@ void CachedFileIo::waitForReadAhead() { readAhead_->waitIdle(); }
 
 void CachedFileIo::loadInBackground(const File& handle, uint32_t number, uint32_t priority) {
   std::unique_lock lock(mutex_);
-  if (Block* block = findBlock(number)) {
-    touch(*block);
+  if (CacheBlock* block = findBlock(number)) {
+    order_.touch(*block);
     return;
   }
   loadOutsideLock(lock, handle, number, priority);
 }
 
-CachedFileIo::Block* CachedFileIo::findBlock(uint32_t number) {
+CacheBlock* CachedFileIo::findBlock(uint32_t number) {
   auto found = blocks_.find(number);
   return found == blocks_.end() ? nullptr : found->second.get();
 }
 
-void CachedFileIo::touch(Block& block) { lru_.splice(lru_.end(), lru_, block.lruPosition); }
+bool CachedFileIo::readFromDisk(const File& handle, CacheBlock& block) { return readBlock(handle, block, activeWriters_ == 0); }
 
-bool CachedFileIo::readFromDisk(const File& handle, Block& block) { return readBlock(handle, block, activeWriters_ == 0); }
-
-bool CachedFileIo::readBlock(const File& handle, Block& block, bool settle) const {
+bool CachedFileIo::readBlock(const File& handle, CacheBlock& block, bool settle) const {
   const uint64_t position = firstBlock_ + uint64_t{block.number} * blockSize_;
   int64_t got = handle.readAt(position, block.data.get(), blockSize_);
   if (got <= 0) return false;
@@ -133,17 +110,17 @@ bool CachedFileIo::readBlock(const File& handle, Block& block, bool settle) cons
   return true;
 }
 
-CachedFileIo::Block* CachedFileIo::loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle,
-                                                   uint32_t number, uint32_t priority) {
+CacheBlock* CachedFileIo::loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle, uint32_t number,
+                                          uint32_t priority) {
   const uint64_t epoch = contentEpoch_;
   const bool settle = activeWriters_ == 0;
   lock.unlock();
-  auto block = std::make_unique<Block>();
+  auto block = std::make_unique<CacheBlock>();
   block->number = number;
-  block->data = allocateBuffer(blockSize_);
+  block->data = CacheBlock::allocate(blockSize_);
   const bool read = block->data && readBlock(handle, *block, settle);
   lock.lock();
-  if (Block* raced = findBlock(number)) return raced;
+  if (CacheBlock* raced = findBlock(number)) return raced;
   // Blocks were written or dropped meanwhile: what was read may predate a
   // write, so read again, under the lock this time.
   if (contentEpoch_ != epoch) return loadBlock(handle, number, priority);
@@ -153,10 +130,10 @@ CachedFileIo::Block* CachedFileIo::loadOutsideLock(std::unique_lock<std::mutex>&
   return &insertBlock(std::move(block), &handle);
 }
 
-CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number, uint32_t priority) {
-  auto block = std::make_unique<Block>();
+CacheBlock* CachedFileIo::loadBlock(const File& handle, uint32_t number, uint32_t priority) {
+  auto block = std::make_unique<CacheBlock>();
   block->number = number;
-  block->data = allocateBuffer(blockSize_);
+  block->data = CacheBlock::allocate(blockSize_);
   if (!block->data) return nullptr;
   if (!readFromDisk(handle, *block)) return nullptr;
   block->fill = blockSize_;
@@ -164,77 +141,40 @@ CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number
   return &insertBlock(std::move(block), &handle);
 }
 
-CachedFileIo::Block& CachedFileIo::insertBlock(std::unique_ptr<Block> block, const File* handle) {
+CacheBlock& CachedFileIo::insertBlock(std::unique_ptr<CacheBlock> block, const File* handle) {
   if (!blockAllocated_) {
     blockAllocated_ = true;
     blocks_.rehash(bucketCountFor(capacity_));
   }
-  Block& inserted = *block;
-  lru_.push_back(&inserted);
-  inserted.lruPosition = std::prev(lru_.end());
+  CacheBlock& inserted = *block;
+  order_.add(inserted);
   blocks_[inserted.number] = std::move(block);
   evictIfOverCapacity(handle, &inserted);
   return inserted;
 }
 
-void CachedFileIo::recomputeThreshold() {
-  std::vector<uint32_t>& present = thresholdScratch_;
-  present.clear();
-  for (const Block* block : lru_) present.push_back(block->priority);
-  size_t quarter = std::max<size_t>(1, std::min(present.size(), capacity_ / 4));
-  std::nth_element(present.begin(), present.begin() + (quarter - 1), present.end());
-  threshold_ = present.empty() ? 0 : present[quarter - 1];
-  thresholdKnown_ = true;
-  evictionsSinceThreshold_ = 0;
-}
-
-CachedFileIo::Block* CachedFileIo::chooseVictim(const Block* keep) {
-  if (!thresholdKnown_ || evictionsSinceThreshold_ >= std::max<size_t>(1, capacity_ / 4)) recomputeThreshold();
-  Block* lowest = nullptr;
-  uint32_t lowestPriority = 0;
-  uint32_t candidates = 0;
-  // Each block is looked at once at most; protected ones go to the back.
-  for (size_t looked = 0, total = lru_.size(); looked < total && candidates < kEvictionScan; ++looked) {
-    Block* block = lru_.front();
-    if (block == keep || block == appendBlock_) {
-      touch(*block);
-      continue;
-    }
-    const uint32_t priority = block->priority;
-    if (priority <= threshold_) return block;
-    touch(*block);
-    ++candidates;
-    if (!lowest || priority < lowestPriority) {
-      lowest = block;
-      lowestPriority = priority;
-    }
-  }
-  return lowest;
-}
-
-void CachedFileIo::evictIfOverCapacity(const File* handle, const Block* keep) {
+void CachedFileIo::evictIfOverCapacity(const File* handle, const CacheBlock* keep) {
   while (blocks_.size() > capacity_) {
-    Block* victim = chooseVictim(keep);
+    CacheBlock* victim = order_.victim(keep, appendBlock_);
     if (!victim) return;
     if (victim->pendingWrites != 0 && (!handle || !flushThrough(*handle, *victim))) return;
-    lru_.erase(victim->lruPosition);
+    order_.evicted(*victim);
     blocks_.erase(victim->number);
-    ++evictionsSinceThreshold_;
   }
 }
 
-void CachedFileIo::queueWrite(Block& block, uint32_t offset, size_t length) {
+void CachedFileIo::queueWrite(CacheBlock& block, uint32_t offset, size_t length) {
   if (log_.add(block.number, offset, length, block.data.get())) ++block.pendingWrites;
 }
 
 bool CachedFileIo::flushPending(const File& handle, size_t blockLimit) {
   return log_.writeBack(handle, blockLimit, [&](uint32_t number) {
     ++contentEpoch_;
-    if (Block* block = findBlock(number)) --block->pendingWrites;
+    if (CacheBlock* block = findBlock(number)) --block->pendingWrites;
   });
 }
 
-bool CachedFileIo::flushThrough(const File& handle, const Block& block) {
+bool CachedFileIo::flushThrough(const File& handle, const CacheBlock& block) {
   while (block.pendingWrites != 0) {
     if (!flushPending(handle, 1)) return false;
   }
@@ -249,19 +189,18 @@ void CachedFileIo::limitPending(const File& handle) {
 void CachedFileIo::dropAllBlocks() {
   ++contentEpoch_;
   blocks_.clear();
-  lru_.clear();
+  order_.clear();
   appendBlock_ = nullptr;
-  thresholdKnown_ = false;
 }
 
 bool CachedFileIo::readRecord(const File& handle, RecordAddress address, void* bytes, size_t length) {
   const uint32_t offset = address.offsetInBlock();
   if (address.isNone() || offset >= blockSize_ || length > blockSize_ - offset) return false;
   std::unique_lock lock(mutex_);
-  Block* block = findBlock(address.block());
+  CacheBlock* block = findBlock(address.block());
   if (block) {
     hits_.fetch_add(1, std::memory_order_relaxed);
-    touch(*block);
+    order_.touch(*block);
   } else {
     misses_.fetch_add(1, std::memory_order_relaxed);
     // Other threads keep using the cache while this one waits for the disk.
@@ -276,14 +215,14 @@ bool CachedFileIo::readRecord(const File& handle, RecordAddress address, void* b
 RecordAddress CachedFileIo::writeRecord(const File& handle, RecordAddress address, const std::string& bytes) {
   if (bytes.size() > blockSize_) return RecordAddress::none();
   std::lock_guard lock(mutex_);
-  Block* block = nullptr;
+  CacheBlock* block = nullptr;
   uint32_t offset = 0;
   if (address.isNone()) {
     if (!appendBlock_ || appendBlock_->fill + bytes.size() > blockSize_) {
       if ((fileEnd_ - firstBlock_) / blockSize_ >= UINT32_MAX) return RecordAddress::none();
-      auto fresh = std::make_unique<Block>();
+      auto fresh = std::make_unique<CacheBlock>();
       fresh->number = static_cast<uint32_t>((fileEnd_ - firstBlock_) / blockSize_);
-      fresh->data = allocateBuffer(blockSize_);
+      fresh->data = CacheBlock::allocate(blockSize_);
       if (!fresh->data) return RecordAddress::none();
       fresh->valid = blockSize_;
       fileEnd_ += blockSize_;
@@ -301,7 +240,7 @@ RecordAddress CachedFileIo::writeRecord(const File& handle, RecordAddress addres
     block = findBlock(address.block());
     if (block) {
       hits_.fetch_add(1, std::memory_order_relaxed);
-      touch(*block);
+      order_.touch(*block);
     } else {
       misses_.fetch_add(1, std::memory_order_relaxed);
       block = loadBlock(handle, address.block(), 0);
@@ -382,7 +321,7 @@ RecordAddress CachedFileIo::writeNode(const File& handle, IndexNode& node) {
 
 bool CachedFileIo::reload(const File& handle, RecordAddress address) {
   std::lock_guard lock(mutex_);
-  Block* block = findBlock(address.block());
+  CacheBlock* block = findBlock(address.block());
   if (!block || activeWriters_ != 0 || block->pendingWrites != 0) return false;
   return readFromDisk(handle, *block);
 }
@@ -391,12 +330,12 @@ void CachedFileIo::forgetBlocks(std::span<const uint32_t> numbers) {
   std::lock_guard lock(mutex_);
   ++contentEpoch_;
   for (uint32_t number : numbers) {
-    Block* block = findBlock(number);
+    CacheBlock* block = findBlock(number);
     // A block with writes of its own still to go keeps them (the batch
     // writer runs only when this object has none).
     if (!block || block->pendingWrites != 0) continue;
     if (block == appendBlock_) appendBlock_ = nullptr;
-    lru_.erase(block->lruPosition);
+    order_.remove(*block);
     blocks_.erase(number);
   }
 }
@@ -433,7 +372,7 @@ void CachedFileIo::setPriority(RecordAddress address, uint32_t priority) {
   if (address.isNone()) return;
   std::lock_guard lock(mutex_);
   // A block that is no longer cached has nothing left to keep.
-  if (Block* block = findBlock(address.block())) block->priority = priority;
+  if (CacheBlock* block = findBlock(address.block())) block->priority = priority;
 }
 
 void CachedFileIo::prefetch(RecordAddress address) {
@@ -449,6 +388,7 @@ bool CachedFileIo::setCacheSize(uint64_t bytes) {
   std::lock_guard lock(mutex_);
   if (blockAllocated_) return false;
   capacity_ = std::max<size_t>(kSmallestCapacity, bytes / blockSize_);
+  order_.setCapacity(capacity_);
   return true;
 }
 
