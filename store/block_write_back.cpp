@@ -47,9 +47,9 @@ bool BlockWriteBack::writeAppended(bool includingPartial) {
   return true;
 }
 
-void BlockWriteBack::patch(RecordAddress address, std::string_view bytes) {
+void BlockWriteBack::addPatch(RecordAddress address, std::string_view bytes, bool undone) {
   patches_.push_back({address.block(), address.offsetInBlock(), static_cast<uint32_t>(bytes.size()),
-                      patchBytes_.size()});
+                      patchBytes_.size(), undone});
   patchBytes_.insert(patchBytes_.end(), bytes.begin(), bytes.end());
 }
 
@@ -58,7 +58,6 @@ bool BlockWriteBack::writePatches() {
   std::stable_sort(patches_.begin(), patches_.end(),
                    [](const Patch& a, const Patch& b) { return a.block < b.block; });
   std::vector<uint8_t> block(blockSize_);
-  originalBytes_.resize(patchBytes_.size());
   for (size_t i = 0; i < patches_.size();) {
     const uint32_t number = patches_[i].block;
     const int64_t read = handle_.readAt(positionOf(number), block.data(), blockSize_);
@@ -73,7 +72,9 @@ bool BlockWriteBack::writePatches() {
     // The originals are taken from the block as it was, before any of its patches.
     for (size_t k = first; k < i; ++k) {
       const Patch& patch = patches_[k];
-      std::memcpy(originalBytes_.data() + patch.bytesAt, block.data() + patch.offset, patch.length);
+      if (patch.undone)
+        originalBytes_.insert(originalBytes_.end(), block.begin() + patch.offset,
+                              block.begin() + patch.offset + patch.length);
     }
     for (size_t k = first; k < i; ++k) {
       const Patch& patch = patches_[k];
@@ -90,15 +91,17 @@ bool BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_
   bool undone = handle_.writeAt(headerPosition, previousHeader.data(), previousHeader.size());
   std::vector<uint8_t> onDisk(blockSize_);
   std::vector<uint8_t> wanted(blockSize_);
+  std::vector<uint64_t> originalAt;
+  uint64_t nextOriginal = 0;
   // The patches are sorted by block now (in the order they were made within
-  // one), and the blocks whose writes were tried are listed ascending.
-  for (size_t i = 0; i < patches_.size();) {
-    const uint32_t number = patches_[i].block;
+  // one); writePatches tried the first rewritten_.size() blocks of them.
+  size_t i = 0;
+  for (uint32_t number : rewritten_) {
     size_t end = i;
-    while (end < patches_.size() && patches_[end].block == number) ++end;
-    if (!std::binary_search(rewritten_.begin(), rewritten_.end(), number)) {
-      i = end;
-      continue;
+    originalAt.clear();
+    for (; end < patches_.size() && patches_[end].block == number; ++end) {
+      originalAt.push_back(nextOriginal);
+      if (patches_[end].undone) nextOriginal += patches_[end].length;
     }
     const int64_t read = handle_.readAt(positionOf(number), onDisk.data(), blockSize_);
     if (read < 0) return false;
@@ -106,7 +109,8 @@ bool BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_
     wanted = onDisk;
     for (size_t k = end; k-- > i;) {
       const Patch& patch = patches_[k];
-      std::memcpy(wanted.data() + patch.offset, originalBytes_.data() + patch.bytesAt, patch.length);
+      if (patch.undone)
+        std::memcpy(wanted.data() + patch.offset, originalBytes_.data() + originalAt[k - i], patch.length);
     }
     // Only the bytes that did change are written: a write that failed part-way
     // left the rest as it was, and writing there may fail again.

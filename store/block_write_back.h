@@ -24,9 +24,10 @@ namespace brambel {
 //
 // A failure in step 2 or 3 (the disk fills, a write or sync fails) puts the
 // old bytes back: the previous header, then every patched range that reached
-// the disk, so that a writer retrying the same batch does not add its
-// postings twice. Only a process that dies part-way leaves a part of step 2
-// on disk.
+// the disk and that the old tree reaches, so that a writer retrying the same
+// batch does not add its postings twice. Bytes no reader reaches (free slots
+// beyond a block's count) are left as written. Only a process that dies
+// part-way leaves a part of step 2 on disk.
 //
 // Addresses are those of the cached kind: block n starts at byte D + n·Z.
 class BlockWriteBack {
@@ -40,7 +41,11 @@ class BlockWriteBack {
   // block or the file would outgrow the 32-bit block numbers.
   RecordAddress append(std::string_view bytes);
   // Replaces bytes of a record already in the file (written in step 2).
-  void patch(RecordAddress address, std::string_view bytes);
+  void patch(RecordAddress address, std::string_view bytes) { addPatch(address, bytes, true); }
+  // Like patch, for bytes that nothing reaches until a later patch of this
+  // update (the free slots of an id block before its count changes): a
+  // failed commit needs no copy of what they replaced.
+  void patchUnreached(RecordAddress address, std::string_view bytes) { addPatch(address, bytes, false); }
 
   // True when nothing was appended or patched.
   bool empty() const { return appendedBytes_ == 0 && patches_.empty(); }
@@ -61,7 +66,10 @@ class BlockWriteBack {
     uint32_t offset;
     uint32_t length;
     uint64_t bytesAt;  // into patchBytes_
+    bool undone;       // put back when the commit fails
   };
+
+  void addPatch(RecordAddress address, std::string_view bytes, bool undone);
 
   uint64_t positionOf(uint32_t block) const { return firstBlock_ + uint64_t{block} * blockSize_; }
   // Writes the complete appended blocks held in memory.
@@ -81,7 +89,8 @@ class BlockWriteBack {
   bool writeFailed_ = false;
   std::vector<Patch> patches_;
   std::vector<uint8_t> patchBytes_;
-  std::vector<uint8_t> originalBytes_;  // what each patch replaced, at the patch's bytesAt
+  // What the undone patches replaced, in the order writePatches met them.
+  std::vector<uint8_t> originalBytes_;
   bool restored_ = true;
   std::vector<uint32_t> rewritten_;
 };

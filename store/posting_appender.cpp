@@ -111,7 +111,7 @@ bool PostingAppender::append(RecordAddress first, std::span<const Posting> posti
   if (fitting != 0) {
     const RecordAddress slots = RecordAddress::inBlock(
         tail->address.block(), tail->address.offsetInBlock() + IdBlock::kHeadSize + tail->used * space_.slotWidth());
-    out_.patch(slots, IdBlock::encodePostings(postings.subspan(0, fitting), space_.weighted));
+    out_.patchUnreached(slots, IdBlock::encodePostings(postings.subspan(0, fitting), space_.weighted));
     std::string freeSlots;
     appendLe32(freeSlots, tail->capacity - tail->used - static_cast<uint32_t>(fitting));
     out_.patch(RecordAddress::inBlock(tail->address.block(), tail->address.offsetInBlock() + kFreeSlotsField),
