@@ -47,7 +47,6 @@ IdBlock ChainAppend::start(const TermRecord& term, uint32_t& postingsBefore) {
 
 bool ChainAppend::append(const TermRecord& term, std::span<const Posting> postings) {
   if (postings.empty()) return true;
-  const uint32_t largest = IdBlock::largestCapacity(session_.index().clusterSize());
   std::vector<IdBlock> chain;
   std::vector<bool> changed;
   std::unordered_set<uint64_t> seen;
@@ -74,7 +73,7 @@ bool ChainAppend::append(const TermRecord& term, std::span<const Posting> postin
   std::vector<IdBlock> grown;
   uint32_t lastCapacity = chain.back().capacity();
   while (!postings.empty()) {
-    lastCapacity = static_cast<uint32_t>(std::min<uint64_t>(largest, uint64_t{lastCapacity} * 16));
+    lastCapacity = IdBlock::grownCapacity(lastCapacity, session_.index().clusterSize());
     IdBlock block(lastCapacity, weighted_);
     while (!postings.empty() && block.add(postings.front())) postings = postings.subspan(1);
     total += block.usedSlots();
