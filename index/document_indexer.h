@@ -23,14 +23,13 @@ struct IndexingOptions {
 };
 
 // Adds one posting (documentId, weight) per term to the index, in one write
-// session. Terms are handled in ascending code-unit order: they are looked
-// up in a single walk of the tree, a term found gets the posting appended to
-// its list, a new long term sharing its key with a stored or just-added term
-// is appended to that key's chain, and any other new term is inserted into
-// the tree. Terms that cannot be keys (empty, holding a 0 unit, longer than
-// the filter allows) are skipped. Waits without limit for another writer.
-// The three rate figures of the index are updated. False when the index is
-// invalid or read-only, or the file could not be written.
+// session of an IndexWriter: a term listed twice gets one posting with the
+// summed weight; terms that cannot be keys (empty, holding a 0 unit, longer
+// than the filter allows or than a record can hold) are skipped. Waits
+// without limit for another writer. The three rate figures of the index are
+// updated. False when the index is invalid or read-only, the file could not
+// be written, or a term had to be left out because the part of the tree that
+// holds it could not be read (storing it could store its key twice).
 bool AddDocument(IndexFile& index, std::vector<WeightedTerm> terms, uint32_t documentId,
                  const IndexingOptions& options = {});
 
@@ -40,9 +39,9 @@ struct DocumentTerms {
   std::vector<WeightedTerm> terms;
 };
 
-// Adds several documents in one write session: each term is looked up and
-// written once for the whole batch, with the postings of every document of
-// the batch that holds it (in batch order). Otherwise as AddDocument.
+// Adds several documents in one write session: each term is written once for
+// the whole batch, with the postings of every document of the batch that
+// holds it (in batch order). Otherwise as AddDocument.
 bool AddDocuments(IndexFile& index, std::vector<DocumentTerms> documents,
                   const IndexingOptions& options = {});
 

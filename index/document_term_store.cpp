@@ -3,7 +3,6 @@
 #include <optional>
 #include <vector>
 
-#include "index/term_lookup.h"
 #include "store/index_session.h"
 
 namespace brambel {
@@ -18,7 +17,7 @@ bool StoreTermPositions(IndexFile& table, const TermOffsets& terms) {
     if (!isStorableTerm(term)) continue;
     postings.clear();
     for (uint32_t position : positions) postings.push_back({position, 0.0f});
-    written &= session->addPostings(term, postings);
+    written &= session->addPostings(term, postings, SplitMode::Append);
   }
   return written;
 }

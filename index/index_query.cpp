@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "index/term_lookup.h"
 #include "store/index_session.h"
 
 namespace brambel {

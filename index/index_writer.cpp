@@ -4,7 +4,6 @@
 #include <chrono>
 #include <numeric>
 
-#include "index/term_lookup.h"
 #include "store/block_write_back.h"
 #include "store/index_session.h"
 #include "store/posting_appender.h"

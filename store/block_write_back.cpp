@@ -47,9 +47,9 @@ bool BlockWriteBack::writeAppended(bool includingPartial) {
   return true;
 }
 
-void BlockWriteBack::patch(RecordAddress address, std::string_view bytes) {
+void BlockWriteBack::addPatch(RecordAddress address, std::string_view bytes, bool undone) {
   patches_.push_back({address.block(), address.offsetInBlock(), static_cast<uint32_t>(bytes.size()),
-                      patchBytes_.size()});
+                      patchBytes_.size(), undone});
   patchBytes_.insert(patchBytes_.end(), bytes.begin(), bytes.end());
 }
 
@@ -64,9 +64,20 @@ bool BlockWriteBack::writePatches() {
     if (read < 0) return false;
     std::fill(block.begin() + read, block.end(), 0);
     uint32_t end = static_cast<uint32_t>(read);
+    const size_t first = i;
     for (; i < patches_.size() && patches_[i].block == number; ++i) {
       const Patch& patch = patches_[i];
       if (patch.offset > blockSize_ || patch.length > blockSize_ - patch.offset) return false;
+    }
+    // The originals are taken from the block as it was, before any of its patches.
+    for (size_t k = first; k < i; ++k) {
+      const Patch& patch = patches_[k];
+      if (patch.undone)
+        originalBytes_.insert(originalBytes_.end(), block.begin() + patch.offset,
+                              block.begin() + patch.offset + patch.length);
+    }
+    for (size_t k = first; k < i; ++k) {
+      const Patch& patch = patches_[k];
       std::memcpy(block.data() + patch.offset, patchBytes_.data() + patch.bytesAt, patch.length);
       end = std::max(end, patch.offset + patch.length);
     }
@@ -76,12 +87,58 @@ bool BlockWriteBack::writePatches() {
   return true;
 }
 
-bool BlockWriteBack::commit(uint64_t headerPosition, std::span<const uint8_t> header) {
+void BlockWriteBack::undoPatches(uint64_t headerPosition, std::span<const uint8_t> previousHeader) {
+  // Each piece is tried even when an earlier one failed: whatever is put back helps.
+  handle_.writeAt(headerPosition, previousHeader.data(), previousHeader.size());
+  std::vector<uint8_t> onDisk(blockSize_);
+  std::vector<uint8_t> wanted(blockSize_);
+  std::vector<uint64_t> originalAt;
+  uint64_t nextOriginal = 0;
+  // The patches are sorted by block now (in the order they were made within
+  // one); writePatches tried the first rewritten_.size() blocks of them.
+  size_t i = 0;
+  for (uint32_t number : rewritten_) {
+    size_t end = i;
+    originalAt.clear();
+    for (; end < patches_.size() && patches_[end].block == number; ++end) {
+      originalAt.push_back(nextOriginal);
+      if (patches_[end].undone) nextOriginal += patches_[end].length;
+    }
+    const int64_t read = handle_.readAt(positionOf(number), onDisk.data(), blockSize_);
+    if (read < 0) {
+      i = end;
+      continue;
+    }
+    std::fill(onDisk.begin() + read, onDisk.end(), 0);
+    wanted = onDisk;
+    for (size_t k = end; k-- > i;) {
+      const Patch& patch = patches_[k];
+      if (patch.undone)
+        std::memcpy(wanted.data() + patch.offset, originalBytes_.data() + originalAt[k - i], patch.length);
+    }
+    // Only the bytes that did change are written: a write that failed part-way
+    // left the rest as it was, and writing there may fail again.
+    auto from = std::mismatch(onDisk.begin(), onDisk.end(), wanted.begin()).first - onDisk.begin();
+    if (from != blockSize_) {
+      auto to = blockSize_ - (std::mismatch(onDisk.rbegin(), onDisk.rend(), wanted.rbegin()).first - onDisk.rbegin());
+      handle_.writeAt(positionOf(number) + from, wanted.data() + from, to - from);
+    }
+    i = end;
+  }
+  handle_.sync();
+}
+
+bool BlockWriteBack::commit(uint64_t headerPosition, std::span<const uint8_t> header,
+                            std::span<const uint8_t> previousHeader) {
+  // Until the patches start, nothing the old tree reaches has changed.
   if (writeFailed_ || !writeAppended(true)) return false;
   if (appendedWritten_ != 0 && !handle_.sync()) return false;
-  if (!writePatches()) return false;
-  if (!patches_.empty() && !handle_.sync()) return false;
-  return handle_.writeAt(headerPosition, header.data(), header.size()) && handle_.sync();
+  if (writePatches() && (patches_.empty() || handle_.sync()) &&
+      handle_.writeAt(headerPosition, header.data(), header.size()) && handle_.sync()) {
+    return true;
+  }
+  undoPatches(headerPosition, previousHeader);
+  return false;
 }
 
 }  // namespace brambel

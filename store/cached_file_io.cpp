@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <unordered_set>
 
 #include "store/index_file.h"
 #include "store/little_endian.h"
@@ -13,21 +12,6 @@ namespace {
 
 constexpr size_t kDefaultCacheBytes = 1048576;
 constexpr size_t kSmallestCapacity = 4;
-// Blocks loaded by the read-ahead below the root keep this priority, so the
-// top of the tree outlives ordinary blocks.
-constexpr uint32_t kReadAheadPriority = 2000;
-
-struct FreeBuffer {
-  void operator()(uint8_t* bytes) const { std::free(bytes); }
-};
-using Buffer = std::unique_ptr<uint8_t, FreeBuffer>;
-
-Buffer allocateBuffer(uint32_t size) {
-  size_t rounded = (size + kPageSize - 1) / kPageSize * kPageSize;
-  auto* bytes = static_cast<uint8_t*>(std::aligned_alloc(kPageSize, rounded));
-  if (bytes) std::memset(bytes, 0, rounded);
-  return Buffer(bytes);
-}
 
 size_t bucketCountFor(size_t capacity) {
   for (size_t prime : {269u, 1193u, 5623u, 16451u, 28669u}) {
@@ -38,110 +22,6 @@ size_t bucketCountFor(size_t capacity) {
 
 }  // namespace
 
-struct CachedFileIo::Block {
-  uint32_t number = 0;
-  Buffer data;
-  uint32_t valid = 0;  // bytes from the block start that hold file content
-  uint32_t fill = 0;   // next free byte of an append block
-  size_t pendingWrites = 0;
-  uint64_t lastSequence = 0;
-  uint32_t priority = 0;
-  std::list<Block*>::iterator lruPosition;
-};
-
-struct CachedFileIo::PendingWrite {
-  uint64_t sequence;
-  uint32_t block;
-  uint32_t offset;
-  std::string bytes;
-};
-
-// Loads the blocks below the root after open, and prefetched blocks, on a
-// thread of its own with a read-only handle that it holds only while it has
-// work.
-class CachedFileIo::ReadAheadWorker {
- public:
-  explicit ReadAheadWorker(CachedFileIo& owner) : owner_(owner), thread_([this] { run(); }) {}
-
-  ~ReadAheadWorker() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-  }
-
-  void walkFrom(File handle, RecordAddress root) {
-    {
-      std::lock_guard lock(mutex_);
-      walk_.emplace(std::move(handle), root);
-    }
-    wake_.notify_all();
-  }
-
-  void prefetch(uint32_t block) {
-    {
-      std::lock_guard lock(mutex_);
-      blocks_.push_back(block);
-    }
-    wake_.notify_all();
-  }
-
-  void waitIdle() {
-    std::unique_lock lock(mutex_);
-    idle_.wait(lock, [&] { return !busy_ && !walk_ && blocks_.empty(); });
-  }
-
- private:
-  void run() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [&] { return stopping_ || walk_ || !blocks_.empty(); });
-      if (stopping_) return;
-      busy_ = true;
-      if (walk_) {
-        auto [handle, root] = std::move(*walk_);
-        walk_.reset();
-        lock.unlock();
-        loadChildrenOfRoot(handle, root);
-        lock.lock();
-      } else {
-        lock.unlock();
-        File handle = File::open(owner_.path_, File::Access::Read);
-        lock.lock();
-        while (!blocks_.empty() && !stopping_) {
-          uint32_t block = blocks_.front();
-          blocks_.pop_front();
-          lock.unlock();
-          if (handle.isOpen()) owner_.loadInBackground(handle, block, 0);
-          lock.lock();
-        }
-      }
-      busy_ = false;
-      idle_.notify_all();
-    }
-  }
-
-  void loadChildrenOfRoot(const File& handle, RecordAddress root) {
-    IndexNode node(owner_.nodes_);
-    if (!owner_.readNode(handle, root, node)) return;
-    for (uint32_t i = 0; i < node.childCount; ++i) {
-      owner_.loadInBackground(handle, node.child(i).block(), kReadAheadPriority);
-    }
-  }
-
-  CachedFileIo& owner_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable idle_;
-  std::optional<std::pair<File, RecordAddress>> walk_;
-  std::deque<uint32_t> blocks_;
-  bool busy_ = false;
-  bool stopping_ = false;
-  std::thread thread_;
-};
-
 CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t blockSize,
                            uint32_t sectorSize, NodeGeometry nodes)
     : path_(std::move(path)),
@@ -149,9 +29,15 @@ CachedFileIo::CachedFileIo(std::filesystem::path path, uint64_t base, uint32_t b
       sectorSize_(sectorSize),
       firstBlock_((base + IndexHeader::kSize + blockSize - 1) / blockSize * blockSize),
       nodes_(nodes),
+      log_(firstBlock_, blockSize_),
       capacity_(std::max(kSmallestCapacity, kDefaultCacheBytes / blockSize)),
+      order_(capacity_),
       fileEnd_(firstBlock_),
-      readAhead_(std::make_unique<ReadAheadWorker>(*this)) {}
+      readAhead_(std::make_unique<ReadAhead>(
+          path_, [this](const File& handle, uint32_t block, uint32_t priority) {
+            loadInBackground(handle, block, priority);
+          },
+          [this](const File& handle, RecordAddress root) { return childBlocksOf(handle, root); })) {}
 
 CachedFileIo::~CachedFileIo() { readAhead_.reset(); }
 
@@ -165,7 +51,7 @@ void CachedFileIo::attach(const File& handle, bool writer, const SectionVersion&
   // Someone else changed the section since this object last saw it: what is
   // cached may be stale. Blocks with pending writes exist only while this
   // object's own writer is active, and the writer lock keeps others out.
-  if (knownVersion_ != version && pending_.empty() && activeWriters_ == 0) {
+  if (knownVersion_ != version && log_.empty() && activeWriters_ == 0) {
     dropAllBlocks();
     fileEnd_ = roundToBlock(version.size);
     knownVersion_ = version;
@@ -185,29 +71,35 @@ bool CachedFileIo::release(const File& handle, bool writer, const SectionVersion
   return written;
 }
 
+std::vector<uint32_t> CachedFileIo::childBlocksOf(const File& handle, RecordAddress root) {
+  IndexNode node(nodes_);
+  std::vector<uint32_t> blocks;
+  if (!readNode(handle, root, node)) return blocks;
+  for (uint32_t i = 0; i < node.childCount; ++i) blocks.push_back(node.child(i).block());
+  return blocks;
+}
+
 void CachedFileIo::startReadAhead(File handle, RecordAddress root) { readAhead_->walkFrom(std::move(handle), root); }
 
 void CachedFileIo::waitForReadAhead() { readAhead_->waitIdle(); }
 
 void CachedFileIo::loadInBackground(const File& handle, uint32_t number, uint32_t priority) {
   std::unique_lock lock(mutex_);
-  if (Block* block = findBlock(number)) {
-    touch(*block);
+  if (CacheBlock* block = findBlock(number)) {
+    order_.touch(*block);
     return;
   }
   loadOutsideLock(lock, handle, number, priority);
 }
 
-CachedFileIo::Block* CachedFileIo::findBlock(uint32_t number) {
+CacheBlock* CachedFileIo::findBlock(uint32_t number) {
   auto found = blocks_.find(number);
   return found == blocks_.end() ? nullptr : found->second.get();
 }
 
-void CachedFileIo::touch(Block& block) { lru_.splice(lru_.end(), lru_, block.lruPosition); }
+bool CachedFileIo::readFromDisk(const File& handle, CacheBlock& block) { return readBlock(handle, block, activeWriters_ == 0); }
 
-bool CachedFileIo::readFromDisk(const File& handle, Block& block) { return readBlock(handle, block, activeWriters_ == 0); }
-
-bool CachedFileIo::readBlock(const File& handle, Block& block, bool settle) const {
+bool CachedFileIo::readBlock(const File& handle, CacheBlock& block, bool settle) const {
   const uint64_t position = firstBlock_ + uint64_t{block.number} * blockSize_;
   int64_t got = handle.readAt(position, block.data.get(), blockSize_);
   if (got <= 0) return false;
@@ -218,17 +110,17 @@ bool CachedFileIo::readBlock(const File& handle, Block& block, bool settle) cons
   return true;
 }
 
-CachedFileIo::Block* CachedFileIo::loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle,
-                                                   uint32_t number, uint32_t priority) {
+CacheBlock* CachedFileIo::loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle, uint32_t number,
+                                          uint32_t priority) {
   const uint64_t epoch = contentEpoch_;
   const bool settle = activeWriters_ == 0;
   lock.unlock();
-  auto block = std::make_unique<Block>();
+  auto block = std::make_unique<CacheBlock>();
   block->number = number;
-  block->data = allocateBuffer(blockSize_);
+  block->data = CacheBlock::allocate(blockSize_);
   const bool read = block->data && readBlock(handle, *block, settle);
   lock.lock();
-  if (Block* raced = findBlock(number)) return raced;
+  if (CacheBlock* raced = findBlock(number)) return raced;
   // Blocks were written or dropped meanwhile: what was read may predate a
   // write, so read again, under the lock this time.
   if (contentEpoch_ != epoch) return loadBlock(handle, number, priority);
@@ -238,10 +130,10 @@ CachedFileIo::Block* CachedFileIo::loadOutsideLock(std::unique_lock<std::mutex>&
   return &insertBlock(std::move(block), &handle);
 }
 
-CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number, uint32_t priority) {
-  auto block = std::make_unique<Block>();
+CacheBlock* CachedFileIo::loadBlock(const File& handle, uint32_t number, uint32_t priority) {
+  auto block = std::make_unique<CacheBlock>();
   block->number = number;
-  block->data = allocateBuffer(blockSize_);
+  block->data = CacheBlock::allocate(blockSize_);
   if (!block->data) return nullptr;
   if (!readFromDisk(handle, *block)) return nullptr;
   block->fill = blockSize_;
@@ -249,106 +141,40 @@ CachedFileIo::Block* CachedFileIo::loadBlock(const File& handle, uint32_t number
   return &insertBlock(std::move(block), &handle);
 }
 
-CachedFileIo::Block& CachedFileIo::insertBlock(std::unique_ptr<Block> block, const File* handle) {
+CacheBlock& CachedFileIo::insertBlock(std::unique_ptr<CacheBlock> block, const File* handle) {
   if (!blockAllocated_) {
     blockAllocated_ = true;
     blocks_.rehash(bucketCountFor(capacity_));
   }
-  Block& inserted = *block;
-  lru_.push_back(&inserted);
-  inserted.lruPosition = std::prev(lru_.end());
+  CacheBlock& inserted = *block;
+  order_.add(inserted);
   blocks_[inserted.number] = std::move(block);
   evictIfOverCapacity(handle, &inserted);
   return inserted;
 }
 
-void CachedFileIo::recomputeThreshold() {
-  std::vector<uint32_t>& present = thresholdScratch_;
-  present.clear();
-  for (const Block* block : lru_) present.push_back(block->priority);
-  size_t quarter = std::max<size_t>(1, std::min(present.size(), capacity_ / 4));
-  std::nth_element(present.begin(), present.begin() + (quarter - 1), present.end());
-  threshold_ = present.empty() ? 0 : present[quarter - 1];
-  thresholdKnown_ = true;
-  evictionsSinceThreshold_ = 0;
-}
-
-CachedFileIo::Block* CachedFileIo::chooseVictim(const Block* keep) {
-  if (!thresholdKnown_ || evictionsSinceThreshold_ >= std::max<size_t>(1, capacity_ / 4)) recomputeThreshold();
-  Block* lowest = nullptr;
-  uint32_t lowestPriority = 0;
-  uint32_t candidates = 0;
-  // Each block is looked at once at most; protected ones go to the back.
-  for (size_t looked = 0, total = lru_.size(); looked < total && candidates < kEvictionScan; ++looked) {
-    Block* block = lru_.front();
-    if (block == keep || block == appendBlock_) {
-      touch(*block);
-      continue;
-    }
-    const uint32_t priority = block->priority;
-    if (priority <= threshold_) return block;
-    touch(*block);
-    ++candidates;
-    if (!lowest || priority < lowestPriority) {
-      lowest = block;
-      lowestPriority = priority;
-    }
-  }
-  return lowest;
-}
-
-void CachedFileIo::evictIfOverCapacity(const File* handle, const Block* keep) {
+void CachedFileIo::evictIfOverCapacity(const File* handle, const CacheBlock* keep) {
   while (blocks_.size() > capacity_) {
-    Block* victim = chooseVictim(keep);
+    CacheBlock* victim = order_.victim(keep, appendBlock_);
     if (!victim) return;
     if (victim->pendingWrites != 0 && (!handle || !flushThrough(*handle, *victim))) return;
-    lru_.erase(victim->lruPosition);
+    order_.evicted(*victim);
     blocks_.erase(victim->number);
-    ++evictionsSinceThreshold_;
   }
 }
 
-void CachedFileIo::queueWrite(Block& block, uint32_t offset, size_t length) {
-  // Two writes in a row into one block merge: the merged range is written
-  // from the block's current bytes, which hold both.
-  if (!pending_.empty() && pending_.back().block == block.number) {
-    PendingWrite& last = pending_.back();
-    uint32_t start = std::min(last.offset, offset);
-    uint32_t end = std::max<uint32_t>(last.offset + static_cast<uint32_t>(last.bytes.size()),
-                                      offset + static_cast<uint32_t>(length));
-    pendingBytes_ -= last.bytes.size();
-    last.offset = start;
-    last.bytes.assign(reinterpret_cast<const char*>(block.data.get()) + start, end - start);
-    pendingBytes_ += last.bytes.size();
-    return;
-  }
-  PendingWrite write{++nextSequence_, block.number, offset,
-                     std::string(reinterpret_cast<const char*>(block.data.get()) + offset, length)};
-  pendingBytes_ += write.bytes.size();
-  pending_.push_back(std::move(write));
-  ++block.pendingWrites;
-  block.lastSequence = nextSequence_;
+void CachedFileIo::queueWrite(CacheBlock& block, uint32_t offset, size_t length) {
+  if (log_.add(block.number, offset, length, block.data.get())) ++block.pendingWrites;
 }
 
 bool CachedFileIo::flushPending(const File& handle, size_t blockLimit) {
-  std::unordered_set<uint32_t> written;
-  while (!pending_.empty()) {
-    PendingWrite& write = pending_.front();
-    if (!written.count(write.block) && written.size() == blockLimit) break;
-    if (!handle.writeAt(firstBlock_ + uint64_t{write.block} * blockSize_ + write.offset, write.bytes.data(),
-                        write.bytes.size())) {
-      return false;
-    }
-    written.insert(write.block);
+  return log_.writeBack(handle, blockLimit, [&](uint32_t number) {
     ++contentEpoch_;
-    if (Block* block = findBlock(write.block)) --block->pendingWrites;
-    pendingBytes_ -= write.bytes.size();
-    pending_.pop_front();
-  }
-  return true;
+    if (CacheBlock* block = findBlock(number)) --block->pendingWrites;
+  });
 }
 
-bool CachedFileIo::flushThrough(const File& handle, const Block& block) {
+bool CachedFileIo::flushThrough(const File& handle, const CacheBlock& block) {
   while (block.pendingWrites != 0) {
     if (!flushPending(handle, 1)) return false;
   }
@@ -357,25 +183,24 @@ bool CachedFileIo::flushThrough(const File& handle, const Block& block) {
 
 void CachedFileIo::limitPending(const File& handle) {
   // Pending writes hold copies of record bytes; keep them within the cache's size.
-  if (pendingBytes_ > capacity_ * blockSize_) flushPending(handle, SIZE_MAX);
+  if (log_.bytes() > capacity_ * blockSize_) flushPending(handle, SIZE_MAX);
 }
 
 void CachedFileIo::dropAllBlocks() {
   ++contentEpoch_;
   blocks_.clear();
-  lru_.clear();
+  order_.clear();
   appendBlock_ = nullptr;
-  thresholdKnown_ = false;
 }
 
 bool CachedFileIo::readRecord(const File& handle, RecordAddress address, void* bytes, size_t length) {
   const uint32_t offset = address.offsetInBlock();
   if (address.isNone() || offset >= blockSize_ || length > blockSize_ - offset) return false;
   std::unique_lock lock(mutex_);
-  Block* block = findBlock(address.block());
+  CacheBlock* block = findBlock(address.block());
   if (block) {
     hits_.fetch_add(1, std::memory_order_relaxed);
-    touch(*block);
+    order_.touch(*block);
   } else {
     misses_.fetch_add(1, std::memory_order_relaxed);
     // Other threads keep using the cache while this one waits for the disk.
@@ -390,14 +215,14 @@ bool CachedFileIo::readRecord(const File& handle, RecordAddress address, void* b
 RecordAddress CachedFileIo::writeRecord(const File& handle, RecordAddress address, const std::string& bytes) {
   if (bytes.size() > blockSize_) return RecordAddress::none();
   std::lock_guard lock(mutex_);
-  Block* block = nullptr;
+  CacheBlock* block = nullptr;
   uint32_t offset = 0;
   if (address.isNone()) {
     if (!appendBlock_ || appendBlock_->fill + bytes.size() > blockSize_) {
       if ((fileEnd_ - firstBlock_) / blockSize_ >= UINT32_MAX) return RecordAddress::none();
-      auto fresh = std::make_unique<Block>();
+      auto fresh = std::make_unique<CacheBlock>();
       fresh->number = static_cast<uint32_t>((fileEnd_ - firstBlock_) / blockSize_);
-      fresh->data = allocateBuffer(blockSize_);
+      fresh->data = CacheBlock::allocate(blockSize_);
       if (!fresh->data) return RecordAddress::none();
       fresh->valid = blockSize_;
       fileEnd_ += blockSize_;
@@ -415,7 +240,7 @@ RecordAddress CachedFileIo::writeRecord(const File& handle, RecordAddress addres
     block = findBlock(address.block());
     if (block) {
       hits_.fetch_add(1, std::memory_order_relaxed);
-      touch(*block);
+      order_.touch(*block);
     } else {
       misses_.fetch_add(1, std::memory_order_relaxed);
       block = loadBlock(handle, address.block(), 0);
@@ -496,7 +321,7 @@ RecordAddress CachedFileIo::writeNode(const File& handle, IndexNode& node) {
 
 bool CachedFileIo::reload(const File& handle, RecordAddress address) {
   std::lock_guard lock(mutex_);
-  Block* block = findBlock(address.block());
+  CacheBlock* block = findBlock(address.block());
   if (!block || activeWriters_ != 0 || block->pendingWrites != 0) return false;
   return readFromDisk(handle, *block);
 }
@@ -505,12 +330,12 @@ void CachedFileIo::forgetBlocks(std::span<const uint32_t> numbers) {
   std::lock_guard lock(mutex_);
   ++contentEpoch_;
   for (uint32_t number : numbers) {
-    Block* block = findBlock(number);
+    CacheBlock* block = findBlock(number);
     // A block with writes of its own still to go keeps them (the batch
     // writer runs only when this object has none).
     if (!block || block->pendingWrites != 0) continue;
     if (block == appendBlock_) appendBlock_ = nullptr;
-    lru_.erase(block->lruPosition);
+    order_.remove(*block);
     blocks_.erase(number);
   }
 }
@@ -530,7 +355,7 @@ bool CachedFileIo::writeBackAndDrop(const File& handle) {
 bool CachedFileIo::writeBackSome(const File& handle) {
   std::lock_guard lock(mutex_);
   flushPending(handle, kWriteBackBatch);
-  return !pending_.empty();
+  return !log_.empty();
 }
 
 bool CachedFileIo::writeRaw(const File& handle, uint64_t position, const void* bytes, size_t length) {
@@ -547,7 +372,7 @@ void CachedFileIo::setPriority(RecordAddress address, uint32_t priority) {
   if (address.isNone()) return;
   std::lock_guard lock(mutex_);
   // A block that is no longer cached has nothing left to keep.
-  if (Block* block = findBlock(address.block())) block->priority = priority;
+  if (CacheBlock* block = findBlock(address.block())) block->priority = priority;
 }
 
 void CachedFileIo::prefetch(RecordAddress address) {
@@ -563,6 +388,7 @@ bool CachedFileIo::setCacheSize(uint64_t bytes) {
   std::lock_guard lock(mutex_);
   if (blockAllocated_) return false;
   capacity_ = std::max<size_t>(kSmallestCapacity, bytes / blockSize_);
+  order_.setCapacity(capacity_);
   return true;
 }
 

@@ -1,19 +1,19 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "store/cache_block.h"
+#include "store/eviction_order.h"
 #include "store/file_io.h"
+#include "store/read_ahead.h"
+#include "store/write_log.h"
 
 namespace brambel {
 
@@ -22,22 +22,22 @@ namespace brambel {
 // up to Z; a record's address is (block, offset inside the block), so every
 // record fits in one block.
 //
-// Writes go into cached blocks and into an ordered list of pending writes.
-// Write-back replays that list in the order the writes were made, so the file
+// Writes go into cached blocks and into the write log (see WriteLog).
+// Write-back replays the log in the order the writes were made, so the file
 // on disk always shows a prefix of the writer's history: a process killed
 // mid-update leaves a tree that the engine's write order keeps whole. A
 // block with pending writes stays cached until they are on disk. A writer's
 // release writes everything back.
 //
-// Eviction is least-recently-used, but prefers blocks whose priority (the
-// number of postings last written into them) is in the lower quartile. A
-// priority lives with its cached block and is forgotten when the block is
-// evicted, so bookkeeping stays within the cache's capacity.
+// Eviction follows an EvictionOrder: least-recently-used, but preferring
+// blocks whose priority (the number of postings last written into them) is
+// in the lower quartile. A priority lives with its cached block and is
+// forgotten when the block is evicted, so bookkeeping stays within the
+// cache's capacity. Blocks below the root and prefetched blocks are loaded
+// by a ReadAhead thread.
 class CachedFileIo final : public FileIo {
  public:
   static constexpr uint32_t kWriteBackBatch = 20;
-  // Candidates looked at before the lowest-priority one is taken.
-  static constexpr uint32_t kEvictionScan = 51;
 
   // `path` is the file the read-ahead thread opens for its own reads;
   // `nodes` tells it how to read the root node.
@@ -86,29 +86,23 @@ class CachedFileIo final : public FileIo {
   void waitForReadAhead();
 
  private:
-  struct Block;
-  struct PendingWrite;
-  class ReadAheadWorker;
-  friend class ReadAheadWorker;
-
   // Loads a block for the read-ahead thread unless it is cached (then touches it).
   void loadInBackground(const File& handle, uint32_t number, uint32_t priority);
+  // The blocks of the children of the node at `root`, for the read-ahead.
+  std::vector<uint32_t> childBlocksOf(const File& handle, RecordAddress root);
   // The helpers from here to readRecord expect mutex_ to be held.
-  Block* findBlock(uint32_t number);
-  Block* loadBlock(const File& handle, uint32_t number, uint32_t priority);
-  bool readFromDisk(const File& handle, Block& block);
-  bool readBlock(const File& handle, Block& block, bool settle) const;
+  CacheBlock* findBlock(uint32_t number);
+  CacheBlock* loadBlock(const File& handle, uint32_t number, uint32_t priority);
+  bool readFromDisk(const File& handle, CacheBlock& block);
+  bool readBlock(const File& handle, CacheBlock& block, bool settle) const;
   // Reads a missing block with `lock` released, and inserts it; `lock` is held again on return.
-  Block* loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle, uint32_t number, uint32_t priority);
-  Block& insertBlock(std::unique_ptr<Block> block, const File* handle);
-  void touch(Block& block);
-  void evictIfOverCapacity(const File* handle, const Block* keep);
-  Block* chooseVictim(const Block* keep);
-  void recomputeThreshold();
+  CacheBlock* loadOutsideLock(std::unique_lock<std::mutex>& lock, const File& handle, uint32_t number, uint32_t priority);
+  CacheBlock& insertBlock(std::unique_ptr<CacheBlock> block, const File* handle);
+  void evictIfOverCapacity(const File* handle, const CacheBlock* keep);
   bool flushPending(const File& handle, size_t blockLimit);
-  bool flushThrough(const File& handle, const Block& block);
+  bool flushThrough(const File& handle, const CacheBlock& block);
   void dropAllBlocks();
-  void queueWrite(Block& block, uint32_t offset, size_t length);
+  void queueWrite(CacheBlock& block, uint32_t offset, size_t length);
   void limitPending(const File& handle);
   uint64_t roundToBlock(uint64_t size) const;
 
@@ -122,19 +116,13 @@ class CachedFileIo final : public FileIo {
   NodeGeometry nodes_;
 
   mutable std::mutex mutex_;
-  std::unordered_map<uint32_t, std::unique_ptr<Block>> blocks_;
-  std::list<Block*> lru_;  // least recently used first
-  std::vector<uint32_t> thresholdScratch_;  // reused by recomputeThreshold
-  std::deque<PendingWrite> pending_;
-  uint64_t nextSequence_ = 0;
-  size_t pendingBytes_ = 0;
+  std::unordered_map<uint32_t, std::unique_ptr<CacheBlock>> blocks_;
+  WriteLog log_;
   size_t capacity_;
+  EvictionOrder order_;
   bool blockAllocated_ = false;
-  uint32_t threshold_ = 0;
-  size_t evictionsSinceThreshold_ = 0;
-  bool thresholdKnown_ = false;
   uint64_t fileEnd_;  // end of the record space, on a block boundary
-  Block* appendBlock_ = nullptr;
+  CacheBlock* appendBlock_ = nullptr;
   int activeWriters_ = 0;
   // Counts writes to the file and dropped blocks, so that a block read
   // without the lock is not inserted when it may predate one of them.
@@ -145,7 +133,7 @@ class CachedFileIo final : public FileIo {
   std::atomic<uint64_t> hits_{0};
   std::atomic<uint64_t> misses_{0};
 
-  std::unique_ptr<ReadAheadWorker> readAhead_;
+  std::unique_ptr<ReadAhead> readAhead_;
 };
 
 }  // namespace brambel

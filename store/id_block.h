@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -36,9 +37,14 @@ class IdBlock {
   static constexpr size_t kDeflateThreshold = 512;
 
   // The capacity chains grow to, (Z − 32) / 8 for clusters of Z bytes: a
-  // block of the largest size still fits one cache block.
+  // block of the largest size still fits one cache block (at least 1).
   static uint32_t largestCapacity(uint32_t clusterSize) {
-    return clusterSize > kHeadSize ? (clusterSize - static_cast<uint32_t>(kHeadSize)) / 8 : 1;
+    return clusterSize >= kHeadSize + 8 ? (clusterSize - static_cast<uint32_t>(kHeadSize)) / 8 : 1;
+  }
+  // Capacity of the block that follows one of `capacity` slots in a chain:
+  // 16 times as many, at most the largest.
+  static uint32_t grownCapacity(uint32_t capacity, uint32_t clusterSize) {
+    return static_cast<uint32_t>(std::min<uint64_t>(largestCapacity(clusterSize), uint64_t{capacity} * 16));
   }
 
   IdBlock(uint32_t capacity, bool weighted);

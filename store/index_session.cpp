@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "store/chain_append.h"
 #include "store/index_file.h"
+#include "store/tree_insert.h"
 
 namespace brambel {
 namespace {
@@ -53,7 +55,8 @@ bool IndexSession::finish() {
     ++header_.changeCount;
     written = index_->writeHeader(handle_, header_);
   }
-  const SectionVersion left = sectionVersion(handle_, header_);
+  // A reader leaves the section as it found it (and spares the file status calls).
+  const SectionVersion left = writer_ ? sectionVersion(handle_, header_) : startVersion_;
   written = index_->io_->release(handle_, writer_, left) && written;
   if (writer_) index_->returnChainTails(std::move(chainTails_), written ? std::optional(left) : std::nullopt);
   handle_.close();
@@ -66,7 +69,8 @@ bool IndexSession::commitBatch(BlockWriteBack& writes, RecordAddress root) {
   next.root = root;
   ++next.changeCount;
   const auto bytes = next.encode();
-  const bool committed = writes.commit(index_->base(), bytes);
+  const auto previous = header_.encode();
+  const bool committed = writes.commit(index_->base(), bytes, previous);
   // Blocks rewritten before a failure are stale in the cache too.
   index_->io_->forgetBlocks(writes.rewrittenBlocks());
   if (!committed) return false;
@@ -198,114 +202,14 @@ std::vector<Posting> IndexSession::postingsOf(const TermRecord& term) {
   return postings;
 }
 
-std::optional<RecordAddress> IndexSession::writeNewPostingList(std::span<const Posting> postings,
-                                                               uint32_t& capacity) {
-  IdBlock first(kFirstBlockCapacity, index_->weighted());
-  while (!postings.empty() && first.add(postings.front())) postings = postings.subspan(1);
-  if (first.freeSlots() == 0 && !postings.empty()) {
-    // The rest goes into further blocks, written before the first links them.
-    if (writeIdBlock(first).isNone()) return std::nullopt;
-    TermRecord holder;
-    holder.firstIdBlock = first.address;
-    holder.firstBlockCapacity = first.capacity();
-    if (!appendPostings(holder, postings)) return std::nullopt;
-  } else if (writeIdBlock(first).isNone()) {
-    return std::nullopt;
-  }
-  setPriority(first.address, static_cast<uint32_t>(first.usedSlots() + postings.size()));
-  capacity = first.capacity();
-  return first.address;
-}
-
-IdBlock IndexSession::appendStart(const TermRecord& term, uint32_t& postingsBefore) {
-  postingsBefore = 0;
-  if (auto tail = chainTails_.find(term.firstIdBlock)) {
-    IdBlock block = readIdBlock(tail->address, tail->capacity);
-    // A deflated tail moves when rewritten, which would need its predecessor.
-    if (!block.address.isNone() && !block.deflated) {
-      postingsBefore = tail->postingsBefore;
-      return block;
-    }
-    chainTails_.forget(term.firstIdBlock);
-  }
-  if (term.firstIdBlock.isNullLink()) return IdBlock(0, index_->weighted());
-  return readIdBlock(term.firstIdBlock, term.firstBlockCapacity);
-}
-
 bool IndexSession::appendPostings(const TermRecord& term, std::span<const Posting> postings) {
-  if (postings.empty()) return true;
-  const uint32_t largest = IdBlock::largestCapacity(index_->clusterSize());
-  std::vector<IdBlock> chain;
-  std::vector<bool> changed;
-  std::unordered_set<uint64_t> seen;
-  uint32_t postingsBefore = 0;
-  IdBlock block = appendStart(term, postingsBefore);
-  uint64_t total = postingsBefore;
-  for (;;) {
-    // Writing over a block that cannot be read would lose what it holds.
-    if (block.address.isNone() || !seen.insert(block.address.value).second) return false;
-    bool filled = false;
-    while (!postings.empty() && block.add(postings.front())) {
-      postings = postings.subspan(1);
-      filled = true;
-    }
-    total += block.usedSlots();
-    const RecordAddress next = block.next;
-    const uint32_t nextCapacity = block.nextCapacity;
-    chain.push_back(std::move(block));
-    changed.push_back(filled);
-    if (postings.empty() || next.isNullLink()) break;
-    block = readIdBlock(next, nextCapacity);
-  }
-  // New blocks for what is left; written (appended) before anything links them.
-  std::vector<IdBlock> grown;
-  uint32_t lastCapacity = chain.back().capacity();
-  while (!postings.empty()) {
-    lastCapacity = static_cast<uint32_t>(std::min<uint64_t>(largest, uint64_t{lastCapacity} * 16));
-    IdBlock block(lastCapacity, index_->weighted());
-    while (!postings.empty() && block.add(postings.front())) postings = postings.subspan(1);
-    total += block.usedSlots();
-    grown.push_back(std::move(block));
-  }
-  for (size_t i = grown.size(); i-- > 0;) {
-    if (i + 1 < grown.size()) {
-      grown[i].next = grown[i + 1].address;
-      grown[i].nextCapacity = grown[i + 1].capacity();
-    }
-    if (writeIdBlock(grown[i]).isNone()) return false;
-  }
-  if (!grown.empty()) {
-    chain.back().next = grown.front().address;
-    chain.back().nextCapacity = grown.front().capacity();
-    changed.back() = true;
-  }
-  // Rewrite changed blocks from the end; a block that moved (stored deflated)
-  // makes its predecessor change too.
-  for (size_t i = chain.size(); i-- > 0;) {
-    if (!changed[i]) continue;
-    RecordAddress before = chain[i].address;
-    RecordAddress after = writeIdBlock(chain[i]);
-    if (after.isNone()) return false;
-    if (after != before) {
-      if (i == 0) return false;  // appends never start from a deflated block
-      chain[i - 1].next = after;
-      changed[i - 1] = true;
-    }
-  }
-  const IdBlock& tail = grown.empty() ? chain.back() : grown.back();
-  setPriority(tail.address, static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX)));
-  const uint64_t before = total - tail.usedSlots();
-  if (before >= ChainTails::kWorthRemembering && !tail.deflated) {
-    chainTails_.remember(term.firstIdBlock, {tail.address, tail.capacity(),
-                                             static_cast<uint32_t>(std::min<uint64_t>(before, UINT32_MAX))});
-  }
-  return true;
+  return ChainAppend(*this, chainTails_).append(term, postings);
 }
 
 RecordAddress IndexSession::createValue(std::u16string_view term, std::span<const Posting> postings) {
   const uint32_t p = index_->prefixLength();
   uint32_t capacity = 0;
-  auto first = writeNewPostingList(postings, capacity);
+  auto first = ChainAppend(*this, chainTails_).create(postings, capacity);
   if (!first) return RecordAddress::none();
   if (term.size() < p) return *first;
   TermRecord record;
@@ -320,7 +224,7 @@ std::optional<TermRecord> IndexSession::appendToChain(TermRecord& last, std::u16
   const uint32_t p = index_->prefixLength();
   if (!writer_ || last.address.isNone() || term.size() < p || !isStorableTerm(term)) return std::nullopt;
   uint32_t capacity = 0;
-  auto first = writeNewPostingList(postings, capacity);
+  auto first = ChainAppend(*this, chainTails_).create(postings, capacity);
   if (!first) return std::nullopt;
   TermRecord record;
   record.firstIdBlock = *first;
@@ -353,116 +257,15 @@ bool IndexSession::addPostings(std::u16string_view term, std::span<const Posting
 
 bool IndexSession::insertTerm(std::u16string_view term, std::span<const Posting> postings, SplitMode mode) {
   if (!writer_ || !isStorableTerm(term)) return false;
-  auto root = readNode(this->root());
-  if (!root) return false;
-  if (root->isFull()) {
-    IndexNode newRoot(index_->geometry());
-    newRoot.childCount = 1;
-    newRoot.setChild(0, root->address);
-    if (!splitChild(newRoot, 0, *root, mode)) return false;
-    return insertNonFull(newRoot, term, postings, mode, std::nullopt, 0);
-  }
-  return insertNonFull(*root, term, postings, mode, std::nullopt, 0);
+  return TreeInsert(*this, mode).insert(term, postings);
 }
 
-bool IndexSession::insertNonFull(IndexNode& node, std::u16string_view term, std::span<const Posting> postings,
-                                 SplitMode mode, std::optional<std::u16string> upperBound, int depth) {
-  const uint32_t p = index_->prefixLength();
-  std::u16string_view key = keyOf(term, p);
-  if (depth >= kMaxDepth) return false;
-  if (node.isLeaf()) {
-    RecordAddress value = createValue(term, postings);
-    if (value.isNone()) return false;
-    uint32_t i = node.keyCount;
-    while (i > 0 && compareKeys(key, node.key(i - 1), p) < 0) {
-      node.copyEntry(i, node, i - 1);
-      --i;
-    }
-    node.setKey(i, key);
-    node.setValue(i, value);
-    ++node.keyCount;
-    return !writeNode(node).isNone();
-  }
-  uint32_t i = node.upperBound(key, node.keyCount);
-  if (i >= node.childCount) return false;
-  auto child = readNode(node.child(i));
-  if (!child) return false;
-  std::optional<std::u16string> childUpper = i < node.keyCount ? std::u16string(node.key(i)) : upperBound;
-  // Finish a split that was cut short between writing the parent and the
-  // child: the child gives up the keys that already moved out.
-  uint32_t live = liveKeyCount(*child, childUpper);
-  if (live < child->keyCount) {
-    for (uint32_t j = live; j < child->keyCount; ++j) child->clearEntry(j);
-    if (!child->isLeaf()) {
-      for (uint32_t j = live + 1; j < child->childCount; ++j) child->setChild(j, RecordAddress{0});
-      child->childCount = live + 1;
-    }
-    child->keyCount = live;
-    if (writeNode(*child).isNone()) return false;
-  }
-  if (child->isFull()) {
-    IndexNode sibling(index_->geometry());
-    if (!splitChild(node, i, *child, mode, &sibling)) return false;
-    if (compareKeys(key, node.key(i), p) > 0) {
-      childUpper = i + 1 < node.keyCount ? std::optional(std::u16string(node.key(i + 1))) : upperBound;
-      return insertNonFull(sibling, term, postings, mode, childUpper, depth + 1);
-    }
-    childUpper = std::u16string(node.key(i));
-  }
-  return insertNonFull(*child, term, postings, mode, childUpper, depth + 1);
-}
-
-bool IndexSession::splitChild(IndexNode& parent, uint32_t index, IndexNode& child, SplitMode mode,
-                              IndexNode* siblingOut) {
-  const uint32_t t = index_->geometry().minDegree;
-  IndexNode sibling(index_->geometry());
-  uint32_t middle;
-  if (mode == SplitMode::Normal) {
-    for (uint32_t j = 0; j < t - 1; ++j) sibling.copyEntry(j, child, j + t);
-    sibling.keyCount = t - 1;
-    if (!child.isLeaf()) {
-      for (uint32_t j = 0; j < t; ++j) sibling.setChild(j, child.child(j + t));
-      sibling.childCount = t;
-    }
-    middle = t - 1;
-  } else {
-    sibling.copyEntry(0, child, 2 * t - 2);
-    sibling.keyCount = 1;
-    if (!child.isLeaf()) {
-      sibling.setChild(0, child.child(2 * t - 2));
-      sibling.setChild(1, child.child(2 * t - 1));
-      sibling.childCount = 2;
-    }
-    middle = 2 * t - 3;
-  }
-  // The sibling is new and written first; nothing refers to it yet.
-  if (writeNode(sibling).isNone()) return false;
-
-  for (uint32_t j = parent.keyCount; j > index; --j) parent.copyEntry(j, parent, j - 1);
-  for (uint32_t j = parent.childCount; j > index + 1; --j) parent.setChild(j, parent.child(j - 1));
-  parent.copyEntry(index, child, middle);
-  parent.setChild(index + 1, sibling.address);
-  ++parent.keyCount;
-  ++parent.childCount;
-  const bool newRoot = parent.address.isNone();
-  if (writeNode(parent).isNone()) return false;
-  if (newRoot) {
-    IndexHeader split = header_;
-    split.root = parent.address;
-    if (!index_->writeHeader(handle_, split)) return false;
-    header_ = split;
-    index_->setRoot(parent.address);
-  }
-
-  // Only now does the child give up its upper half.
-  for (uint32_t j = middle; j < child.keyCount; ++j) child.clearEntry(j);
-  if (!child.isLeaf()) {
-    for (uint32_t j = middle + 1; j < child.childCount; ++j) child.setChild(j, RecordAddress{0});
-    child.childCount = middle + 1;
-  }
-  child.keyCount = middle;
-  if (writeNode(child).isNone()) return false;
-  if (siblingOut) *siblingOut = std::move(sibling);
+bool IndexSession::replaceRoot(RecordAddress root) {
+  IndexHeader split = header_;
+  split.root = root;
+  if (!index_->writeHeader(handle_, split)) return false;
+  header_ = split;
+  index_->setRoot(root);
   return true;
 }
 

@@ -18,15 +18,11 @@
 #include "store/index_node.h"
 #include "store/record_address.h"
 #include "store/term_record.h"
+#include "store/tree_insert.h"
 
 namespace brambel {
 
 class IndexFile;
-
-// How a full child is split: normal splits leave two half-full nodes;
-// append mode (keys arriving in ascending order) moves only the last key
-// out, so every node but the rightmost ends up full.
-enum class SplitMode { Normal, Append };
 
 // One store operation on an IndexFile: owns the handle (and, for a writer,
 // the writer lock) from start to end, and gives access to the records and
@@ -44,6 +40,10 @@ enum class SplitMode { Normal, Append };
 // parent, then the shrunk child. A child caught between the last two still
 // holds the keys that moved out; readers and writers treat the keys at or
 // beyond the parent's separator as not there (see liveKeyCount).
+//
+// The session holds the record I/O, the lookups and the walks; inserting
+// into the tree is TreeInsert's job, appending to id-block chains
+// ChainAppend's, and batch updates TreeMerge's.
 class IndexSession {
  public:
   IndexSession(IndexSession&& other) noexcept;
@@ -113,10 +113,7 @@ class IndexSession {
   // chain's stored last record, which gets linked to the new one.
   std::optional<TermRecord> appendToChain(TermRecord& last, std::u16string_view term,
                                           std::span<const Posting> postings);
-  // Appends postings to a term's id-block chain, filling the free slots of
-  // its last block and growing the chain by blocks of 16 times the last
-  // capacity (at most what fits a cluster). A writer remembers where long
-  // chains end, so an append reads the chain's last block, not all of it.
+  // Appends postings to a term's id-block chain (see ChainAppend).
   bool appendPostings(const TermRecord& term, std::span<const Posting> postings);
 
   // Visits every stored term beginning with `prefix`, in key order and along
@@ -137,17 +134,12 @@ class IndexSession {
   friend class IndexFile;
   IndexSession(IndexFile& index, File handle, bool writer, const IndexHeader& header);
 
-  // The block an append starts from: the chain's remembered tail when it is
-  // still good, else its first block (an unreadable one has no address).
-  IdBlock appendStart(const TermRecord& term, uint32_t& postingsBefore);
-  std::optional<RecordAddress> writeNewPostingList(std::span<const Posting> postings, uint32_t& capacity);
-  bool insertNonFull(IndexNode& node, std::u16string_view term, std::span<const Posting> postings,
-                     SplitMode mode, std::optional<std::u16string> upperBound, int depth);
-  // Splits the full `child` at `index` of `parent`; the new right sibling is
-  // handed out through `siblingOut` when given.
-  bool splitChild(IndexNode& parent, uint32_t index, IndexNode& child, SplitMode mode,
-                  IndexNode* siblingOut = nullptr);
+  friend class TreeInsert;
+
+  // Writes the value of a new term: its posting list, and for a long term its term record.
   RecordAddress createValue(std::u16string_view term, std::span<const Posting> postings);
+  // Makes `root` the root: the header names it from now on.
+  bool replaceRoot(RecordAddress root);
   bool walk(RecordAddress address, std::u16string_view prefix, std::optional<std::u16string> upperBound,
             int depth, const TermVisitor& visit, std::unordered_set<uint64_t>& visited);
 

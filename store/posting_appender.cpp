@@ -23,11 +23,6 @@ RecordSpace RecordSpace::ofSection(uint64_t base, uint32_t blockSize, uint64_t f
   return {(headerEnd + blockSize - 1) / blockSize * blockSize, blockSize, fileSize, weighted};
 }
 
-uint32_t RecordSpace::grownCapacity(uint32_t capacity) const {
-  return static_cast<uint32_t>(std::min<uint64_t>(largestCapacity(), uint64_t{capacity} * 16));
-}
-
-uint32_t RecordSpace::largestCapacity() const { return std::max<uint32_t>(1, IdBlock::largestCapacity(blockSize)); }
 
 bool RecordSpace::holds(RecordAddress address, uint64_t length) const {
   if (address.isNullLink() || address.offsetInBlock() >= blockSize) return false;
@@ -53,7 +48,7 @@ std::optional<PostingAppender::Chain> PostingAppender::appendBlocks(std::span<co
     const size_t taken = std::min<size_t>(capacity, postings.size());
     blocks.emplace_back(capacity, postings.subspan(0, taken));
     postings = postings.subspan(taken);
-    capacity = space_.grownCapacity(capacity);
+    capacity = IdBlock::grownCapacity(capacity, space_.blockSize);
   }
   RecordAddress next{0};
   uint32_t nextCapacity = 0;
@@ -105,13 +100,13 @@ bool PostingAppender::append(RecordAddress first, std::span<const Posting> posti
   const std::span<const Posting> rest = postings.subspan(fitting);
   std::optional<Chain> grown;
   if (!rest.empty()) {
-    grown = appendBlocks(rest, space_.grownCapacity(tail->capacity), first);
+    grown = appendBlocks(rest, IdBlock::grownCapacity(tail->capacity, space_.blockSize), first);
     if (!grown) return false;
   }
   if (fitting != 0) {
     const RecordAddress slots = RecordAddress::inBlock(
         tail->address.block(), tail->address.offsetInBlock() + IdBlock::kHeadSize + tail->used * space_.slotWidth());
-    out_.patch(slots, IdBlock::encodePostings(postings.subspan(0, fitting), space_.weighted));
+    out_.patchUnreached(slots, IdBlock::encodePostings(postings.subspan(0, fitting), space_.weighted));
     std::string freeSlots;
     appendLe32(freeSlots, tail->capacity - tail->used - static_cast<uint32_t>(fitting));
     out_.patch(RecordAddress::inBlock(tail->address.block(), tail->address.offsetInBlock() + kFreeSlotsField),

@@ -24,10 +24,6 @@ struct RecordSpace {
   static RecordSpace ofSection(uint64_t base, uint32_t blockSize, uint64_t fileSize, bool weighted);
 
   uint32_t slotWidth() const { return weighted ? 8 : 4; }
-  // Capacity of the largest id block: what fits a cluster after the head.
-  uint32_t largestCapacity() const;
-  // Capacity of the block that follows one of `capacity` slots in a chain.
-  uint32_t grownCapacity(uint32_t capacity) const;
   // True when `length` bytes at `address` lie inside one block of the file.
   bool holds(RecordAddress address, uint64_t length) const;
   uint64_t positionOf(RecordAddress address) const {

@@ -28,4 +28,9 @@ bool isStorableTerm(std::u16string_view term) {
   return !term.empty() && term.size() <= kMaxStoredTermLength && term.find(u'\0') == std::u16string_view::npos;
 }
 
+bool isStorableTerm(std::u16string_view term, uint32_t prefixLength, uint32_t clusterSize) {
+  const size_t suffix = term.size() > prefixLength ? term.size() - prefixLength : 0;
+  return isStorableTerm(term) && TermRecord::kHeadSize + 2 * suffix <= clusterSize;
+}
+
 }  // namespace brambel

@@ -27,6 +27,10 @@ inline constexpr size_t kMaxStoredTermLength = 1024;
 // Whether a term can be a key: not empty, no 0 unit (keys end at one) and
 // no longer than kMaxStoredTermLength.
 bool isStorableTerm(std::u16string_view term);
+// Whether a term can be stored in a section whose keys are the first
+// `prefixLength` units of a term and whose records are at most `clusterSize`
+// bytes: a key, and the record holding the rest of it fits a cluster.
+bool isStorableTerm(std::u16string_view term, uint32_t prefixLength, uint32_t clusterSize);
 
 struct TermRecord {
   static constexpr size_t kHeadSize = 24;

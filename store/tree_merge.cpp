@@ -36,12 +36,6 @@ std::optional<RecordAddress> TreeMerge::merge(std::span<const BatchTerm> terms) 
   return merged->nodes.front();
 }
 
-bool TreeMerge::storable(std::u16string_view term) const {
-  if (term.empty() || term.find(u'\0') != std::u16string_view::npos) return false;
-  const size_t suffix = term.size() > geometry_.prefixLength ? term.size() - geometry_.prefixLength : 0;
-  return TermRecord::kHeadSize + 2 * suffix <= blockSize_;
-}
-
 size_t TreeMerge::keyGroupSize(std::span<const BatchTerm> terms) const {
   const uint32_t p = geometry_.prefixLength;
   const std::u16string_view key = keyOf(terms.front().term, p);
@@ -144,7 +138,7 @@ bool TreeMerge::mergeIntoStoredKey(std::u16string_view key, RecordAddress value,
     auto found = bySuffix.find(std::u16string(term.term.substr(p)));
     if (found != bySuffix.end()) {
       skipped_ += !postings_.append(chain[found->second].firstIdBlock, term.postings);
-    } else if (!whole || !storable(term.term)) {
+    } else if (!whole || !isStorableTerm(term.term, geometry_.prefixLength, blockSize_)) {
       // Not in the part of the chain that could be read: adding it might store it twice.
       ++skipped_;
     } else {
@@ -163,7 +157,7 @@ bool TreeMerge::mergeIntoStoredKey(std::u16string_view key, RecordAddress value,
 std::optional<RecordAddress> TreeMerge::newKeyValue(std::span<const BatchTerm> group) {
   std::vector<BatchTerm> kept;
   for (const BatchTerm& term : group) {
-    if (storable(term.term) && !term.postings.empty())
+    if (isStorableTerm(term.term, geometry_.prefixLength, blockSize_) && !term.postings.empty())
       kept.push_back(term);
     else
       ++skipped_;

@@ -74,7 +74,6 @@ class TreeMerge {
                                    const std::vector<RecordAddress>& children);
   IndexNode buildNode(std::span<const Entry> entries, std::span<const RecordAddress> children) const;
   std::optional<RecordAddress> appendNode(std::span<const Entry> entries, std::span<const RecordAddress> children);
-  bool storable(std::u16string_view term) const;
 
   IndexSession& session_;
   BlockWriteBack& out_;

@@ -160,7 +160,9 @@ TEST_F(CheckerTest, RandomDamageNeverCrashesReadersOrTheChecker) {
     });
     session->findTerm(u"term1010");
     // What the checker passes, a reader walks completely.
-    if (report.sound()) EXPECT_EQ(report.terms, seen) << "round " << round;
+    if (report.sound()) {
+      EXPECT_EQ(report.terms, seen) << "round " << round;
+    }
   }
 }
 
