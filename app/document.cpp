@@ -7,6 +7,7 @@
 #include "formats/library_categories.h"
 #include "index/index_query.h"
 #include "index/main_index.h"
+#include "search/category_counts.h"
 #include "search/result_order.h"
 #include "sources/library_source.h"
 #include "toolkit/code_pages.h"
@@ -419,6 +420,8 @@ void CTesserin2Doc::CloseLibrary() {
     std::lock_guard lock(stateMutex_);
     pinned_.clear();
     pinnedPositions_.clear();
+    libraryHits_ = 0;
+    libraryCategoryCounts_.clear();
   }
   history_.Clear();
   savedTerms_.Set({});
@@ -468,9 +471,7 @@ void CTesserin2Doc::RunSearch(const std::u16string& terms, bool newSearch, int m
 void CTesserin2Doc::SearchAllCategories(const std::u16string& terms) {
   mode_ = SearchMode::kLoad;
   loadedFromOutside_ = false;
-  std::vector<std::vector<std::u16string>> lists;
-  for (const Category& category : categories_.categories) lists.push_back(category.references);
-  searchRun_->SearchAllCategories(terms, lists);
+  searchRun_->SearchAllCategories(terms, CategorySources());
   RebuildResults();
 }
 
@@ -505,7 +506,7 @@ void CTesserin2Doc::SetResultMode(SearchMode mode, const std::u16string& terms) 
 }
 
 void CTesserin2Doc::RebuildResults() {
-  PendingJob job{{}, {library_.get(), mainIndex_.get(), termFilter_.get()}};
+  PendingJob job{{}, {library_.get(), mainIndex_.get(), termFilter_.get(), sourceIndex_.get()}};
   ResultJobRequest& request = job.request;
   request.mode = mode_;
   {
@@ -524,6 +525,7 @@ void CTesserin2Doc::RebuildResults() {
   request.searchResultMax = static_cast<int>(settings.searchResultMax);
   request.noMemoryIndexing = librarySettings_.noMemoryIndexing;
   request.sortOrder = sortOrder_;
+  if (request.mode == SearchMode::kPermanent && settings.categoryCounts) request.countCategories = CategorySources();
   {
     std::lock_guard lock(jobMutex_);
     // A source thread that outlived the close must not start a job on a
@@ -547,9 +549,16 @@ void CTesserin2Doc::ResultJobThread() {
     lock.unlock();
     try {
       ResultJob job(std::move(pending.request), pending.library);
-      job.Run(
-          displayed_, displayedMutex_, [&] { return jobGeneration_ == generation; },
-          [&](bool scoresPresent) { listener_.DisplayedResultsChanged(scoresPresent); });
+      if (job.Run(
+              displayed_, displayedMutex_, [&] { return jobGeneration_ == generation; },
+              [&](bool scoresPresent) { listener_.DisplayedResultsChanged(scoresPresent); })) {
+        {
+          std::lock_guard state(stateMutex_);
+          libraryHits_ = job.libraryHits();
+          libraryCategoryCounts_ = job.categoryCounts();
+        }
+        listener_.CategoryCountsChanged();
+      }
     } catch (...) {
       // A job that failed leaves the list as far as it got.
     }
@@ -570,6 +579,27 @@ void CTesserin2Doc::StopResultJobs(bool acceptMore) {
 bool CTesserin2Doc::WaitForResults(std::chrono::milliseconds timeout) {
   std::unique_lock lock(jobMutex_);
   return jobDone_.wait_for(lock, timeout, [this] { return !jobRunning_ && !pendingJob_; });
+}
+
+CategorySourceLists CTesserin2Doc::CategorySources() const {
+  CategorySourceLists lists;
+  for (const Category& category : categories_.categories) lists.push_back(category.references);
+  return lists;
+}
+
+std::vector<size_t> CTesserin2Doc::CategoryCounts() const {
+  std::vector<size_t> counts(categories_.categories.size(), 0);
+  if (!application_.settings().categoryCounts) return counts;
+  if (mode_ != SearchMode::kPermanent) return LoadedCategoryCounts(searchRun_->RawResults(), CategorySources());
+  std::lock_guard lock(stateMutex_);
+  for (size_t i = 0; i < counts.size() && i < libraryCategoryCounts_.size(); ++i) counts[i] = libraryCategoryCounts_[i];
+  return counts;
+}
+
+std::u16string CTesserin2Doc::CountCaption() const {
+  if (mode_ != SearchMode::kPermanent) return {};
+  std::lock_guard lock(stateMutex_);
+  return brambel::CountCaption(libraryHits_, application_.settings().resultDisplayMax);
 }
 
 std::vector<ResultEntry> CTesserin2Doc::DisplayedResults() const {

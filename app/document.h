@@ -134,6 +134,14 @@ class CTesserin2Doc {
   // A copy of the displayed list, pinned entries first.
   std::vector<ResultEntry> DisplayedResults() const;
   int sortOrder() const { return sortOrder_; }
+  // The count shown on each category's tab: in "Permanent" mode the hits of
+  // the last library search with terms in that category, in the other modes
+  // the loaded results the category's sources found. Zeros when the
+  // "categoryCounts" setting is off.
+  std::vector<size_t> CategoryCounts() const;
+  // "12 entries found in library" after a library search with hits; empty
+  // otherwise.
+  std::u16string CountCaption() const;
   // Re-sorts the displayed list at once (codes of search/result_order.h).
   void SortResults(int order);
 
@@ -212,6 +220,7 @@ class CTesserin2Doc {
   void StopPipeline();
   void SaveHistory() const;
   void ResultJobThread();
+  CategorySourceLists CategorySources() const;
   // Waits for the running job; `acceptMore` false refuses new ones until a library opens.
   void StopResultJobs(bool acceptMore = true);
 
@@ -247,6 +256,8 @@ class CTesserin2Doc {
   std::vector<std::u16string> pinned_;                          // guarded by stateMutex_
   std::unordered_map<std::u16string, size_t> pinnedPositions_;  // guarded by stateMutex_
   std::u16string filterTerms_;                                  // guarded by stateMutex_
+  size_t libraryHits_ = 0;                                      // guarded by stateMutex_
+  std::vector<size_t> libraryCategoryCounts_;                   // guarded by stateMutex_
 
   std::atomic<SearchMode> mode_{SearchMode::kPermanent};
   // The raw list came from LoadResults rather than the category's sources,

@@ -147,6 +147,14 @@ int runQuery(const QueryArguments& args, CommandContext& context) {
   document.SetResultMode(args.mode == "recent" ? SearchMode::kRecent : SearchMode::kPermanent, wideText(terms));
   document.WaitForResults(std::chrono::hours(1));
   printList(document.DisplayedResults(), args.json, context.out);
+  const std::u16string caption = document.CountCaption();
+  if (args.json || caption.empty()) return 0;
+  // The caption and the counts the desktop shows on the category tabs.
+  context.out << "\n" << utf8(caption) << "\n";
+  const std::vector<size_t> counts = document.CategoryCounts();
+  const std::vector<Category>& categories = document.categories().categories;
+  for (size_t i = 0; i < counts.size() && i < categories.size(); ++i)
+    context.out << "  " << utf8(categories[i].name) << ": " << counts[i] << "\n";
   return 0;
 }
 

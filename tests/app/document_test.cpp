@@ -234,6 +234,52 @@ TEST_F(DocumentTest, LoadedResultsReplaceOrJoinTheListInLoadModeInEveryCategory)
   EXPECT_EQ(document.searchRun().RawResults().size(), 1u);
 }
 
+TEST_F(DocumentTest, CategoryCountsFollowTheModeAndTheSourcesThatFiledThePages) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  CategorySet set;
+  set.categories = {{u"All", 0, {}, 0}, {u"A", 0, {u"rss/a"}, 0}, {u"B", 0, {u"rss/b", u"rss/c"}, 0}};
+  document.SetCategories(set, {}, false);
+  storePage(document, u"http://one.test/", u"zebra one", 2000000000);
+  storePage(document, u"http://two.test/", u"zebra two", 2000000000);
+  storePage(document, u"http://three.test/", u"zebra three", 2000000000);
+  storePage(document, u"http://four.test/", u"lion four", 2000000000);
+  auto file = [&](const char16_t* url, const char16_t* source) {
+    document.sourceIndex()->add(source, *document.library()->recordIdFor(url));
+  };
+  file(u"http://one.test/", u"rss/a");
+  file(u"http://two.test/", u"rss/b");
+  file(u"http://three.test/", u"rss/c");
+  file(u"http://four.test/", u"rss/a");
+  for (const char16_t* url : {u"http://one.test/", u"http://two.test/", u"http://three.test/", u"http://four.test/"})
+    ASSERT_TRUE(document.SetPermanent(url, true));
+  ASSERT_TRUE(document.WaitForContent(30s));
+
+  document.SetResultMode(SearchMode::kPermanent, u"zebra");
+  ASSERT_EQ(urls(document).size(), 3u);
+  EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{3, 1, 2}));
+  EXPECT_EQ(document.CountCaption(), u"3 entries found in library");
+  document.SetResultMode(SearchMode::kPermanent, u"lion");
+  ASSERT_EQ(urls(document).size(), 1u);
+  EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{1, 1, 0}));
+  EXPECT_EQ(document.CountCaption(), u"1 entry found in library");
+
+  // Loaded results count by the sources that found them.
+  auto result = [](const char16_t* url, const char16_t* source) {
+    SourceResult record;
+    record.url = url;
+    record.sources = {source};
+    return record;
+  };
+  document.LoadResults({result(u"http://x.test/", u"rss/c"), result(u"http://x.test/", u"rss/a"),
+                        result(u"http://y.test/", u"rss/b"), result(u"http://z.test/", u"rss/other")},
+                       true);
+  EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{3, 1, 2}));
+  EXPECT_EQ(document.CountCaption(), u"") << "no caption outside a library search";
+}
+
 TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
   if (!testing::DocSite::available()) GTEST_SKIP() << "the documentation pages are not installed";
   auto server = std::make_unique<testing::LoopbackServer>();

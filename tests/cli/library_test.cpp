@@ -78,6 +78,8 @@ TEST_F(LibraryCommandTest, ASearchSavesItsPagesAndTheLibraryFindsThemOffline) {
   EXPECT_NE(queried.out.find("\"url\":\"" + first + "\""), std::string::npos) << queried.out;
   EXPECT_NE(queried.out.find("\"permanent\":true"), std::string::npos);
   EXPECT_NE(queried.out.find("Python"), std::string::npos) << "the summary is cut around the term";
+  ProcessResult captioned = cli({"library", "--library", library, "query", "Python"});
+  EXPECT_NE(captioned.out.find("\n8 entries found in library\n"), std::string::npos) << captioned.out;
 
   ProcessResult shown = cli({"library", "--library", library, "show", first, "--json"});
   ASSERT_EQ(shown.status, 0) << shown.err;
