@@ -389,6 +389,10 @@ OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& prog
   return result;
 }
 
+std::vector<PoolStatistics> CTesserin2Doc::PoolRows() const {
+  return pipeline_ ? pipeline_->statistics() : std::vector<PoolStatistics>{};
+}
+
 bool CTesserin2Doc::WaitForContent(std::chrono::milliseconds timeout) {
   return !pipeline_ || pipeline_->waitUntilIdle(timeout);
 }

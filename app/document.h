@@ -183,6 +183,9 @@ class CTesserin2Doc {
   void SetPreviewSteps(PreviewSteps* previews) { previews_ = previews; }
   // The pipeline of a writable library; null when read-only or closed.
   ContentPipeline* pipeline() const { return pipeline_.get(); }
+  // The live rows of the statistics window, one per pool (queued, in
+  // progress, handled since the library opened); empty without a pipeline.
+  std::vector<PoolStatistics> PoolRows() const;
   // Waits until the content queues are empty and no worker is busy; true at
   // once without a pipeline, false when `timeout` passed first.
   bool WaitForContent(std::chrono::milliseconds timeout);

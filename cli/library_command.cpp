@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <ostream>
 
+#include "app/library_statistics.h"
 #include "cli/command.h"
 #include "cli/entry_json.h"
 #include "cli/library_session.h"
+#include "cli/pool_rows.h"
 #include "cli/result_json.h"
 #include "index/library_listing.h"
 #include "store/content_file.h"
@@ -284,34 +286,26 @@ int runStats(const StatsArguments& args, CommandContext& context) {
   std::unique_ptr<LibrarySession> session = openForReading(context.err);
   if (!session) return 1;
   const CTesserin2Doc& document = session->document();
-  uint64_t documents = 0, permanent = 0, indexed = 0, ignored = 0;
-  document.library()->marksFile().Walk([&](std::string_view, std::string_view value) {
-    if (std::optional<UrlMarks> marks = UrlMarks::decode(value)) {
-      documents += marks->recordId != 0;
-      permanent += marks->isPermanent();
-      indexed += marks->isIndexed();
-      ignored += marks->isIgnored();
-    }
-    return true;
-  });
-  uint64_t contentBytes = 0;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(
-           document.libraryDirectory() / LibraryStore::kContentDirectoryName, error))
-    if (entry.is_regular_file(error)) contentBytes += entry.file_size(error);
+  const LibraryCounts counts = CountLibrary(*document.library());
   const Json stats{{"library", document.libraryDirectory().string()},
-                   {"documents", documents},
-                   {"permanent", permanent},
-                   {"indexed", indexed},
-                   {"ignored", ignored},
-                   {"contentBytes", contentBytes},
+                   {"documents", counts.documents},
+                   {"permanent", counts.permanent},
+                   {"indexed", counts.indexed},
+                   {"ignored", counts.ignored},
+                   {"contentBytes", counts.contentBytes},
                    {"history", document.history().size()},
                    {"savedTerms", document.savedTerms().size()}};
+  // Pools run only in the process that holds the library open for writing;
+  // a read-only look has none, and says so.
+  const std::vector<PoolStatistics> pools = document.PoolRows();
   if (args.json) {
-    context.out << jsonText(stats) << "\n";
+    Json withPools = stats;
+    withPools["pools"] = poolsJson(pools);
+    context.out << jsonText(withPools) << "\n";
     return 0;
   }
   for (const auto& [key, value] : stats.items()) context.out << key << " " << (value.is_string() ? value.get<std::string>() : value.dump()) << "\n";
+  printPools(pools, context.out);
   return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "cli/command.h"
 #include "cli/entry_json.h"
 #include "cli/library_session.h"
+#include "cli/pool_rows.h"
 #include "cli/result_json.h"
 #include "formats/category_set_file.h"
 #include "formats/result_export.h"
@@ -198,7 +199,8 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
                                  {"category", shownCategory},
                                  {"results", resultArray},
                                  {"sponsors", sponsorArray},
-                                 {"failed", failedSources}})
+                                 {"failed", failedSources},
+                                 {"pools", poolsJson(document.PoolRows())}})
                 << "\n";
   } else {
     printText(results, sponsors, failed, context.out);
