@@ -2,26 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 
-#include "sources/builtin_sources.h"
+#include "app/source_types.h"
 #include "store/content_file.h"
 #include "store/source_text.h"
 
 namespace brambel {
 
-namespace {
-
-// The document builds its sources from the process-wide registry.
-void registerSourceTypes() {
-  static std::once_flag registered;
-  std::call_once(registered, [] { registerBuiltinSources(SourceRegistry::global()); });
-}
-
-}  // namespace
-
 LibrarySession::LibrarySession(Application& application, DocumentListener& listener, Prompter& prompter)
-    : application_(application), document_((registerSourceTypes(), std::make_unique<CTesserin2Doc>(application, listener, prompter))) {}
+    : application_(application), document_((builtInSourceTypes(), std::make_unique<CTesserin2Doc>(application, listener, prompter))) {}
 
 LibrarySession::~LibrarySession() { document_->CloseLibrary(); }
 
