@@ -94,6 +94,30 @@ class CTesserin2Doc::PipelineEvents : public PipelineListener {
   CTesserin2Doc& document_;
 };
 
+// Maintenance work speaks to the user through the document's prompter, so a
+// view implements one interface only.
+class CTesserin2Doc::MaintenanceBridge : public MaintenancePrompter {
+ public:
+  explicit MaintenanceBridge(Prompter& prompter) : prompter_(prompter) {}
+  void inform(std::string_view message) override {
+    const std::u16string text = utf16(message);
+    prompter_.Tell({0, text}, text);
+  }
+  bool confirm(std::string_view question) override {
+    const std::u16string text = utf16(question);
+    return prompter_.Ask({0, text}, text, Prompter::Answer::Yes, {}) == Prompter::Answer::Yes;
+  }
+  void beginProgress(std::string_view title, std::string_view text) override {
+    prompter_.BeginProgress(utf16(title), utf16(text));
+  }
+  void progress(int percent) override { prompter_.Progress(percent); }
+  void endProgress() override { prompter_.EndProgress(); }
+
+ private:
+  static std::u16string utf16(std::string_view text) { return toWide(std::string(text), kCodePageUtf8); }
+  Prompter& prompter_;
+};
+
 CTesserin2Doc::CTesserin2Doc(Application& application, DocumentListener& listener, Prompter& prompter)
     : application_(application),
       listener_(listener),
@@ -369,8 +393,9 @@ void CTesserin2Doc::StopPipeline() {
   pipeline_.reset();
 }
 
-OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
-  if (!library_ || readOnly_ || !mainIndex_) return {};
+std::optional<OptimiseResult> CTesserin2Doc::RunOnClosedIndex(
+    const std::function<std::optional<OptimiseResult>(const IndexFileOptions&, const DocumentIdSet&)>& work) {
+  if (!library_ || readOnly_ || !mainIndex_) return OptimiseResult{};
   searchRun_->StopSearch();
   searchRun_->WaitUntilIdle(std::chrono::seconds(35));
   StopResultJobs();
@@ -381,12 +406,24 @@ OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& prog
   }
   const uint32_t cacheKb = application_.settings().indexCacheSize;
   mainIndex_.reset();
-  OptimiseResult result =
-      Optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed, progress);
+  std::optional<OptimiseResult> result = work(mainIndexOptions(false, cacheKb), removed);
   OpenedMainIndex reopened = OpenMainIndex(directory_, false, cacheKb);
   if (reopened.index && reopened.index->isValid() && !reopened.invalidHeader) mainIndex_ = std::move(reopened.index);
   StartPipeline();
   return result;
+}
+
+OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
+  return *RunOnClosedIndex([&](const IndexFileOptions& options, const DocumentIdSet& removed) {
+    return std::optional(Optimise(directory_ / kMainIndexFileName, options, removed, progress));
+  });
+}
+
+std::optional<OptimiseResult> CTesserin2Doc::OptimizeIndexAsking() {
+  MaintenanceBridge bridge(prompter_);
+  return RunOnClosedIndex([&](const IndexFileOptions& options, const DocumentIdSet& removed) {
+    return OptimiseWithPrompts(directory_ / kMainIndexFileName, options, removed, bridge);
+  });
 }
 
 std::vector<PoolStatistics> CTesserin2Doc::PoolRows() const {

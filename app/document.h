@@ -194,6 +194,10 @@ class CTesserin2Doc {
   // documents removed from the library. The pipeline stops meanwhile and
   // starts again. Failed with nothing changed when read-only.
   OptimiseResult OptimizeIndex(const std::function<void(int percent)>& progress = {});
+  // The same as the library command runs it: the prompter tells the user
+  // when the index is missing or the disk too full, asks before it starts
+  // and shows its progress. Nothing when the user declined.
+  std::optional<OptimiseResult> OptimizeIndexAsking();
 
   // ---- what the content pipeline and the tools share ----------------------
 
@@ -208,6 +212,7 @@ class CTesserin2Doc {
  private:
   class SearchEvents;
   class PipelineEvents;
+  class MaintenanceBridge;
 
   bool CreateLibrary(const std::filesystem::path& directory);
   bool OpenStores(Access access);
@@ -221,6 +226,10 @@ class CTesserin2Doc {
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
   void StopPipeline();
+  // Stops what writes the index, runs `work` on the closed index with the
+  // documents removed from the library, and reopens it.
+  std::optional<OptimiseResult> RunOnClosedIndex(
+      const std::function<std::optional<OptimiseResult>(const IndexFileOptions&, const DocumentIdSet&)>& work);
   void SaveHistory() const;
   void ResultJobThread();
   CategorySourceLists CategorySources() const;

@@ -312,15 +312,19 @@ int runStats(const StatsArguments& args, CommandContext& context) {
 int runOptimize(CommandContext& context) {
   std::unique_ptr<LibrarySession> session = openForWriting("optimise the index", context.err);
   if (!session) return 1;
-  OptimiseResult result = session->document().OptimizeIndex();
-  switch (result.status) {
+  // The question and the messages go through the prompter, on standard error.
+  std::optional<OptimiseResult> result = session->document().OptimizeIndexAsking();
+  if (!result) {
+    context.err << "brambel-cli: not optimised\n";
+    return 1;
+  }
+  switch (result->status) {
     case OptimiseStatus::Done:
-      context.out << result.termsCopied << " terms, " << result.postingsCopied << " postings kept, "
-                  << result.postingsDropped << " dropped\n";
+      context.out << result->termsCopied << " terms, " << result->postingsCopied << " postings kept, "
+                  << result->postingsDropped << " dropped\n";
       return 0;
     case OptimiseStatus::NoSpace:
-      context.err << "brambel-cli: not enough disk space for the copy (" << result.shortfallBytes
-                  << " more bytes needed)\n";
+    case OptimiseStatus::Missing:
       return 1;
     default:
       context.err << "brambel-cli: the index could not be optimised; it is unchanged\n";

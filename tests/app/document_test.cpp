@@ -280,6 +280,44 @@ TEST_F(DocumentTest, CategoryCountsFollowTheModeAndTheSourcesThatFiledThePages) 
   EXPECT_EQ(document.CountCaption(), u"") << "no caption outside a library search";
 }
 
+TEST_F(DocumentTest, TheOptimiseAsksAndShowsProgressThroughTheDocumentsPrompter) {
+  Application application({home.path() / "bin"});
+  struct Progressing : RecordingPrompter {
+    using RecordingPrompter::RecordingPrompter;
+    Answer Ask(const MessageText& message, std::u16string_view text, Answer suggested, std::string_view key) override {
+      questions.emplace_back(text);
+      return decline ? Answer::No : RecordingPrompter::Ask(message, text, suggested, key);
+    }
+    void BeginProgress(std::u16string_view title, std::u16string_view) override { titles.emplace_back(title); }
+    void Progress(int percent) override { last = percent; }
+    void EndProgress() override { ended = true; }
+    bool decline = true, ended = false;
+    int last = -1;
+    std::vector<std::u16string> questions, titles;
+  } prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  storePage(document, u"http://one.test/", u"zebra one", 2000000000);
+  ASSERT_TRUE(document.SetPermanent(u"http://one.test/", true));
+  ASSERT_TRUE(document.WaitForContent(30s));
+
+  EXPECT_FALSE(document.OptimizeIndexAsking()) << "declined";
+  ASSERT_EQ(prompter.questions.size(), 1u);
+  EXPECT_NE(prompter.questions[0].find(u"Proceed?"), std::u16string::npos);
+  EXPECT_TRUE(prompter.titles.empty());
+
+  prompter.decline = false;
+  std::optional<OptimiseResult> result = document.OptimizeIndexAsking();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, OptimiseStatus::Done);
+  EXPECT_EQ(prompter.titles, std::vector<std::u16string>{u"Optimizing the Library"});
+  EXPECT_EQ(prompter.last, 100);
+  EXPECT_TRUE(prompter.ended);
+  // The index is open again and still answers.
+  document.SetResultMode(SearchMode::kPermanent, u"zebra");
+  EXPECT_EQ(urls(document), std::vector<std::u16string>{u"http://one.test/"});
+}
+
 TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
   if (!testing::DocSite::available()) GTEST_SKIP() << "the documentation pages are not installed";
   auto server = std::make_unique<testing::LoopbackServer>();
