@@ -49,9 +49,12 @@ bool LibraryCommandHost::ImportSource(const SourceDefinition& definition) {
   SourceTable table;
   table.AddBuiltInSources();
   table.AddSourceFiles(sourcesDirectory());
-  if (table.AddDefinition(definition) != SourceTable::AddResult::Added) return false;
+  // The user has agreed to overwrite a source of the same identity.
+  const SourceTable::AddResult added = table.ReplaceDefinition(definition);
+  if (added != SourceTable::AddResult::Added && added != SourceTable::AddResult::Replaced) return false;
   if (!table.SaveSourceDirectory(sourcesDirectory())) return false;
-  err_ << "source imported: " << utf8(definition.name) << "\n";
+  err_ << (added == SourceTable::AddResult::Replaced ? "source replaced: " : "source imported: ")
+       << utf8(definition.name) << "\n";
   return true;
 }
 
