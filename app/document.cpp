@@ -5,6 +5,7 @@
 #include "formats/builtin_category_sets.h"
 #include "formats/category_set_file.h"
 #include "formats/library_categories.h"
+#include "formats/raw_results_file.h"
 #include "index/index_query.h"
 #include "index/main_index.h"
 #include "search/category_counts.h"
@@ -178,6 +179,8 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
 
   CreateSearchRun();
   LoadCategoriesAndSources();
+  // The rebuild reads the batch results through the source table.
+  if (sourceIndexLost_) OfferSourceIndexRebuild();
   if (!readOnly_) StartPipeline();
   {
     std::lock_guard lock(jobMutex_);
@@ -275,7 +278,7 @@ bool CTesserin2Doc::OpenStores(Access access) {
   }
   if (readOnly_ && lock_.isHeld()) lock_.Release();
 
-  OpenSourceIndex();
+  sourceIndexLost_ = !OpenSourceIndex();
   history_.Load(directory_);
   savedTerms_.Load(directory_);
   librarySettings_ = loadLibrarySettings(directory_, application_.paths().programData);
@@ -283,11 +286,48 @@ bool CTesserin2Doc::OpenStores(Access access) {
   return library_->isOpen() || readOnly_;
 }
 
-void CTesserin2Doc::OpenSourceIndex() {
+bool CTesserin2Doc::OpenSourceIndex() {
   sourceIndex_ = std::make_unique<SourceIndex>(directory_);
-  // The stored result records do not carry their sources, so a lost source
-  // index cannot be rebuilt from them: a writable library starts a new one.
-  if (!sourceIndex_->load() && !readOnly_) sourceIndex_->save();
+  return sourceIndex_->load();
+}
+
+void CTesserin2Doc::OfferSourceIndexRebuild() {
+  if (readOnly_) return;
+  const bool indexHoldsTerms = mainIndex_ && !ListStoredTerms(*mainIndex_, u"", 1).empty();
+  if (!indexHoldsTerms) {
+    sourceIndex_->save();
+    return;
+  }
+  if (prompter_.Ask(messages::kRebuildSourceIndex, messages::kRebuildSourceIndex.text, Prompter::Answer::Yes, {}) ==
+      Prompter::Answer::Yes)
+    RebuildSourceIndex();
+  else
+    sourceIndex_.reset();
+}
+
+std::optional<size_t> CTesserin2Doc::RebuildSourceIndex() {
+  if (!library_ || readOnly_) return std::nullopt;
+  prompter_.BeginProgress(messages::kRebuildingSourceIndexTitle, messages::kRebuildingSourceIndexText);
+  std::vector<SourceResult> known = RestoreRawResults(directory_, *sourceTable_).value_or(std::vector<SourceResult>{});
+  for (SourceResult& result : searchRun_->RawResults()) known.push_back(std::move(result));
+  // The index step files into the source index: it stops meanwhile.
+  const bool restart = pipeline_ != nullptr;
+  StopPipeline();
+  std::error_code error;
+  std::filesystem::remove_all(directory_ / SourceIndex::kDirectoryName, error);
+  sourceIndex_ = std::make_unique<SourceIndex>(directory_);
+  std::set<uint32_t> filed;
+  for (size_t i = 0; i < known.size(); ++i) {
+    const uint32_t id = library_->readMarks(known[i].url).recordId;
+    if (id == 0) continue;
+    for (const std::u16string& source : known[i].sources)
+      if (sourceIndex_->add(source, id)) filed.insert(id);
+    prompter_.Progress(static_cast<int>((i + 1) * 100 / known.size()));
+  }
+  sourceIndex_->save();
+  if (restart) StartPipeline();
+  prompter_.EndProgress();
+  return filed.size();
 }
 
 void CTesserin2Doc::LoadCategoriesAndSources() {

@@ -203,7 +203,16 @@ class CTesserin2Doc {
 
   std::shared_ptr<LibraryStore> library() const { return library_; }
   IndexFile* mainIndex() const { return mainIndex_.get(); }
+  // Null when the user declined to rebuild a lost one: it is then neither
+  // used nor saved while the library stays open.
   SourceIndex* sourceIndex() const { return sourceIndex_.get(); }
+  // Builds the source index anew from what the library still knows of where
+  // its documents came from: the source lists of the last batch's raw
+  // results and of the results loaded now, matched to stored documents by
+  // URL. Stored pages keep no source list of their own, so a document named
+  // by neither stays unfiled. Shows the progress window. The number of
+  // documents filed; nothing when read-only.
+  std::optional<size_t> RebuildSourceIndex();
   const TermFilter& termFilter() const { return *termFilter_; }
   // The record store fell below the free-space threshold: the first report
   // of the process tells the user (message 1004), later ones are silent.
@@ -216,7 +225,11 @@ class CTesserin2Doc {
 
   bool CreateLibrary(const std::filesystem::path& directory);
   bool OpenStores(Access access);
-  void OpenSourceIndex();
+  // False when the source index could not be read.
+  bool OpenSourceIndex();
+  // A lost source index of a library whose main index holds terms: asks
+  // whether to rebuild it now, else leaves it off.
+  void OfferSourceIndexRebuild();
   void LoadCategoriesAndSources();
   void BuildSources(SourceDefinitions definitions);
   void ApplyNewSetSettings(const std::u16string& settingsText);
@@ -248,6 +261,7 @@ class CTesserin2Doc {
   std::u16string readOnlyReason_;
   bool exitRequested_ = false;
   bool createdFromSet_ = false;
+  bool sourceIndexLost_ = false;  // while opening: the source index could not be read
   LibrarySettings librarySettings_;
   LibraryLock lock_;
   std::shared_ptr<LibraryStore> library_;

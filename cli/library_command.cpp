@@ -332,6 +332,15 @@ int runOptimize(CommandContext& context) {
   }
 }
 
+int runRebuildSourceIndex(CommandContext& context) {
+  std::unique_ptr<LibrarySession> session = openForWriting("rebuild the source index", context.err);
+  if (!session) return 1;
+  const std::optional<size_t> filed = session->document().RebuildSourceIndex();
+  if (!filed) return 1;
+  context.out << *filed << " documents filed under their sources\n";
+  return 0;
+}
+
 int runEvict(CommandContext& context) {
   std::unique_ptr<LibrarySession> session = openForWriting("evict content", context.err);
   if (!session) return 1;
@@ -410,11 +419,14 @@ const CommandRegistration kLibrary([](CommandLine& line) {
   savedCommand.add_flag("--json", saved->json, "print a JSON array");
 
   auto stats = std::make_shared<StatsArguments>();
-  CLI::App& statsCommand = line.command(group, "stats", "counts of what the library holds",
+  CLI::App& statsCommand = line.command(group, "stats", "counts of what the library holds and the content pools' rows",
                                         [stats](CommandContext& context) { return runStats(*stats, context); });
   statsCommand.add_flag("--json", stats->json, "print a JSON object");
 
   line.command(group, "optimize", "rewrite the main index compactly, without removed documents", &runOptimize);
+  line.command(group, "rebuild-source-index",
+               "build the source index anew from the sources the batch results and loaded results name",
+               &runRebuildSourceIndex);
   line.command(group, "evict", "remove the oldest non-permanent pages beyond the content cache limit", &runEvict);
 });
 

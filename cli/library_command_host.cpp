@@ -75,7 +75,12 @@ void LibraryCommandHost::OpenLibraryAt(const std::filesystem::path& directory) {
   err_ << "the desktop would open the library in " << directory.string() << "\n";
 }
 
-void LibraryCommandHost::RebuildSourceIndex() { err_ << "the source index is rebuilt by the desktop\n"; }
+void LibraryCommandHost::RebuildSourceIndex() {
+  if (std::optional<size_t> filed = document_.RebuildSourceIndex())
+    err_ << "source index rebuilt: " << *filed << " documents filed under their sources\n";
+  else
+    err_ << "the source index cannot be rebuilt: the library is read-only\n";
+}
 
 void LibraryCommandHost::OpenDebugWindow() { err_ << "the desktop would open the debug statistics window\n"; }
 

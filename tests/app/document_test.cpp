@@ -318,6 +318,58 @@ TEST_F(DocumentTest, TheOptimiseAsksAndShowsProgressThroughTheDocumentsPrompter)
   EXPECT_EQ(urls(document), std::vector<std::u16string>{u"http://one.test/"});
 }
 
+TEST_F(DocumentTest, ALostSourceIndexIsRebuiltFromTheResultsThatNameTheirSourcesOrLeftOff) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  const std::filesystem::path lib = home.path() / "Lib";
+  {
+    CTesserin2Doc document(application, listener, prompter);
+    ASSERT_TRUE(document.OpenLibrary(lib, true));
+    storePage(document, u"http://one.test/", u"zebra one", 2000000000);
+    storePage(document, u"http://two.test/", u"zebra two", 2000000000);
+    ASSERT_TRUE(document.SetPermanent(u"http://one.test/", true));
+    ASSERT_TRUE(document.WaitForContent(30s));
+    SourceResult one, two, elsewhere;
+    one.url = u"http://one.test/";
+    one.sources = {u"rss/a", u"rss/b"};
+    two.url = u"http://two.test/";
+    two.sources = {u"rss/b"};
+    elsewhere.url = u"http://never-stored.test/";
+    elsewhere.sources = {u"rss/a"};
+    document.LoadResults({one, two, elsewhere}, true);
+    EXPECT_EQ(document.RebuildSourceIndex(), 2u);
+    const uint32_t idOne = document.Marks(u"http://one.test/").recordId;
+    EXPECT_EQ(document.sourceIndex()->documentsOf(u"rss/a"), std::vector<uint32_t>{idOne});
+    EXPECT_EQ(document.sourceIndex()->documentsOf(u"rss/b").size(), 2u);
+  }
+  // Saved: it reads back. Lost, with a main index that holds terms: question 2073.
+  SourceIndex saved(lib);
+  ASSERT_TRUE(saved.load());
+  EXPECT_EQ(saved.documentsOf(u"rss/b").size(), 2u);
+  std::filesystem::remove(lib / SourceIndex::kDirectoryName / SourceIndex::kMapFileName);
+  struct Declining : RecordingPrompter {
+    using RecordingPrompter::RecordingPrompter;
+    Answer Ask(const MessageText& message, std::u16string_view text, Answer suggested, std::string_view key) override {
+      RecordingPrompter::Ask(message, text, suggested, key);
+      return Answer::No;
+    }
+  } declining(false, {NewLibraryChoice::Kind::Blank, {}});
+  {
+    CTesserin2Doc document(application, listener, declining);
+    ASSERT_TRUE(document.OpenLibrary(lib, false));
+    EXPECT_EQ(declining.asked, std::vector<int>{2073});
+    EXPECT_EQ(document.sourceIndex(), nullptr) << "declined: switched off, not saved";
+  }
+  EXPECT_FALSE(std::filesystem::exists(lib / SourceIndex::kDirectoryName / SourceIndex::kMapFileName));
+  {
+    CTesserin2Doc document(application, listener, prompter);
+    ASSERT_TRUE(document.OpenLibrary(lib, false));
+    EXPECT_EQ(prompter.asked, std::vector<int>{2073}) << "asked again, and Yes rebuilds";
+    ASSERT_NE(document.sourceIndex(), nullptr);
+  }
+  EXPECT_TRUE(std::filesystem::exists(lib / SourceIndex::kDirectoryName / SourceIndex::kMapFileName));
+}
+
 TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
   if (!testing::DocSite::available()) GTEST_SKIP() << "the documentation pages are not installed";
   auto server = std::make_unique<testing::LoopbackServer>();
