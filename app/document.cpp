@@ -558,6 +558,38 @@ void CTesserin2Doc::SearchAllCategories(const std::u16string& terms) {
 
 void CTesserin2Doc::StopSearch() { searchRun_->StopSearch(); }
 
+SearchLaunch CTesserin2Doc::PressSearch(const std::u16string& text, bool ctrl, bool shift) {
+  SearchPress press;
+  press.text = text;
+  press.ctrl = ctrl;
+  press.shift = shift;
+  press.categories = CategorySources();
+  press.selectedCategory = currentCategory_;
+  press.batchFirstCategory = librarySettings_.batchFirstCategory;
+  searchRun_->SetMode(mode_);
+  SearchLaunch launch = launcher_.Press(*searchRun_, press);
+  if (launch.action == SearchLaunch::Action::kRunSearch || launch.action == SearchLaunch::Action::kSearchAllCategories) {
+    mode_ = searchRun_->mode();
+    if (launch.newSearch) {
+      sortOrder_ = 0;
+      loadedFromOutside_ = false;
+    }
+    listener_.ResultModeChanged();
+  }
+  if (launch.recordInHistory && !readOnly_) AddHistory(launch.terms);
+  RebuildResults();
+  return launch;
+}
+
+void CTesserin2Doc::SearchTextEdited() {
+  searchRun_->SetMode(mode_);
+  launcher_.TextEdited(*searchRun_);
+  if (mode_ == searchRun_->mode()) return;
+  mode_ = searchRun_->mode();
+  listener_.ResultModeChanged();
+  RebuildResults();
+}
+
 void CTesserin2Doc::LoadResults(std::vector<SourceResult> results, bool replace) {
   std::erase_if(results, [](const SourceResult& result) { return !result.url.starts_with(u"http"); });
   if (replace) searchRun_->ResetResults();
@@ -578,6 +610,7 @@ bool CTesserin2Doc::WaitForSearch(std::chrono::milliseconds timeout) { return se
 
 void CTesserin2Doc::SetResultMode(SearchMode mode, const std::u16string& terms) {
   mode_ = mode;
+  searchRun_->SetMode(mode);
   {
     std::lock_guard lock(stateMutex_);
     filterTerms_ = terms;

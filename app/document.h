@@ -29,6 +29,7 @@
 #include "search/result_list.h"
 #include "search/saved_terms.h"
 #include "search/search_history.h"
+#include "search/search_launcher.h"
 #include "search/search_run.h"
 #include "store/index_file.h"
 #include "store/library_store.h"
@@ -104,6 +105,15 @@ class CTesserin2Doc {
   // Searches every category's sources once, recording into "raw_results.zset".
   void SearchAllCategories(const std::u16string& terms);
   void StopSearch();
+  // One press of the search command, Ctrl and Shift as held: the launcher
+  // stops the running search, searches the selected category (Ctrl: more
+  // results, kept with the others) or every category; the document's mode
+  // follows the run's, and searched terms go into the history. The desktop
+  // and the command line both press here, so their modes stay in step.
+  SearchLaunch PressSearch(const std::u16string& text, bool ctrl = false, bool shift = false);
+  // The search field was edited: the repeat counter starts over and a
+  // "Load" view turns to "Filter" (or "Permanent" when nothing was loaded).
+  void SearchTextEdited();
   // Asks each source for `count` results from now on instead of the
   // library's "maxSourceResults" (not stored). Stops a running search.
   void SetMaxSourceResults(uint32_t count);
@@ -124,7 +134,9 @@ class CTesserin2Doc {
 
   SearchMode resultMode() const { return mode_; }
   // Changes the mode and the terms the modes "Filter", "Permanent" and
-  // Recent score against, and rebuilds the list.
+  // Recent score against, and rebuilds the list. Terms match as they stand:
+  // the library search is case-sensitive, since neither the indexed text nor
+  // the query is case-folded.
   void SetResultMode(SearchMode mode, const std::u16string& terms = {});
   std::u16string filterTerms() const;
   // Starts a result job for the current mode (the one running stops).
@@ -273,6 +285,7 @@ class CTesserin2Doc {
   std::unique_ptr<SourceTable> sourceTable_;
   std::atomic<size_t> currentCategory_{0};
   std::unique_ptr<SearchRun> searchRun_;
+  SearchLauncher launcher_;
   std::unique_ptr<ContentPipeline> pipeline_;
 
   SearchHistory history_;

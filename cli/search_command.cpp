@@ -163,16 +163,18 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
 
   // "Permanent" and Recent ask the library only; "Load" and "Filter" search first.
   if (mode == SearchMode::kLoad || mode == SearchMode::kFilter) {
-    if (args.all)
+    // A press of the search command, as the desktop's; --more presses again with Ctrl held.
+    if (args.all) {
       document.SearchAllCategories(wideTerms);
-    else
-      document.RunSearch(wideTerms, true, 1);
+      if (!document.isReadOnly()) document.AddHistory(wideTerms);
+    } else {
+      document.PressSearch(wideTerms);
+    }
     waitForSources();
     for (int round = 0; round < args.more && !stopped; ++round) {
-      document.RunSearch(wideTerms, false, std::min(round + 2, 5));
+      document.PressSearch(wideTerms, true);
       waitForSources();
     }
-    if (!document.isReadOnly()) document.AddHistory(wideTerms);
   }
   // "Filter" scores the saved pages, so it waits for them as --wait does.
   if ((args.wait || mode == SearchMode::kFilter) && !stopped && !document.WaitForContent(timeLeft())) {

@@ -370,6 +370,39 @@ TEST_F(DocumentTest, ALostSourceIndexIsRebuiltFromTheResultsThatNameTheirSources
   EXPECT_TRUE(std::filesystem::exists(lib / SourceIndex::kDirectoryName / SourceIndex::kMapFileName));
 }
 
+TEST_F(DocumentTest, PressingSearchKeepsTheDocumentAndTheRunInOneMode) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  // A blank library's only category has no sources: a press searches every category.
+  EXPECT_EQ(document.PressSearch(u"").action, SearchLaunch::Action::kRefreshViews);
+  EXPECT_EQ(document.PressSearch(u" zebra ").action, SearchLaunch::Action::kSearchAllCategories);
+  EXPECT_EQ(document.resultMode(), SearchMode::kLoad);
+  EXPECT_EQ(document.history(), std::vector<std::u16string>{u"zebra"});
+
+  CategorySet set;
+  set.categories = {{u"All", 0, {u"rss/nowhere"}, 0}};
+  document.SetCategories(set, {}, false);
+  document.SetResultMode(SearchMode::kPermanent, u"zebra");
+  ASSERT_TRUE(document.WaitForSearch(10s));
+  SearchLaunch first = document.PressSearch(u"zebra");
+  EXPECT_EQ(first.action, SearchLaunch::Action::kRunSearch);
+  EXPECT_EQ(document.resultMode(), SearchMode::kLoad) << "the run's mode is the document's";
+  EXPECT_EQ(document.searchRun().mode(), SearchMode::kLoad);
+  ASSERT_TRUE(document.WaitForSearch(10s));
+  SearchLaunch more = document.PressSearch(u"zebra", true);
+  EXPECT_FALSE(more.newSearch);
+  EXPECT_EQ(more.multiplier, 2);
+
+  // Editing turns a "Load" view that holds nothing to the library.
+  document.SearchTextEdited();
+  EXPECT_EQ(document.resultMode(), SearchMode::kPermanent);
+  EXPECT_EQ(document.searchRun().mode(), SearchMode::kPermanent);
+  document.SetResultMode(SearchMode::kRecent);
+  EXPECT_EQ(document.searchRun().mode(), SearchMode::kRecent);
+}
+
 TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
   if (!testing::DocSite::available()) GTEST_SKIP() << "the documentation pages are not installed";
   auto server = std::make_unique<testing::LoopbackServer>();
