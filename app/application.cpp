@@ -4,11 +4,10 @@
 
 #include <algorithm>
 #include <fstream>
-#include <mutex>
 
+#include "app/source_types.h"
 #include "formats/builtin_category_sets.h"
 #include "platform/directories.h"
-#include "sources/builtin_sources.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/fetch_page.h"
 #include "toolkit/text_file.h"
@@ -45,8 +44,7 @@ Application::Application(Options options) {
   }
   // Every request the program makes carries the configured User-Agent.
   setFetchUserAgent(toNarrow(settings_.browserId, kCodePageUtf8));
-  static std::once_flag sourcesRegistered;
-  std::call_once(sourcesRegistered, [] { registerBuiltinSources(SourceRegistry::global()); });
+  builtInSourceTypes();
 }
 
 Application::~Application() {

@@ -5,8 +5,10 @@
 #include "formats/builtin_category_sets.h"
 #include "formats/category_set_file.h"
 #include "formats/library_categories.h"
+#include "formats/raw_results_file.h"
 #include "index/index_query.h"
 #include "index/main_index.h"
+#include "search/category_counts.h"
 #include "search/result_order.h"
 #include "sources/library_source.h"
 #include "toolkit/code_pages.h"
@@ -93,6 +95,30 @@ class CTesserin2Doc::PipelineEvents : public PipelineListener {
   CTesserin2Doc& document_;
 };
 
+// Maintenance work speaks to the user through the document's prompter, so a
+// view implements one interface only.
+class CTesserin2Doc::MaintenanceBridge : public MaintenancePrompter {
+ public:
+  explicit MaintenanceBridge(Prompter& prompter) : prompter_(prompter) {}
+  void inform(std::string_view message) override {
+    const std::u16string text = utf16(message);
+    prompter_.Tell({0, text}, text);
+  }
+  bool confirm(std::string_view question) override {
+    const std::u16string text = utf16(question);
+    return prompter_.Ask({0, text}, text, Prompter::Answer::Yes, {}) == Prompter::Answer::Yes;
+  }
+  void beginProgress(std::string_view title, std::string_view text) override {
+    prompter_.BeginProgress(utf16(title), utf16(text));
+  }
+  void progress(int percent) override { prompter_.Progress(percent); }
+  void endProgress() override { prompter_.EndProgress(); }
+
+ private:
+  static std::u16string utf16(std::string_view text) { return toWide(std::string(text), kCodePageUtf8); }
+  Prompter& prompter_;
+};
+
 CTesserin2Doc::CTesserin2Doc(Application& application, DocumentListener& listener, Prompter& prompter)
     : application_(application),
       listener_(listener),
@@ -153,6 +179,8 @@ bool CTesserin2Doc::OpenLibrary(const std::filesystem::path& path, bool isDefaul
 
   CreateSearchRun();
   LoadCategoriesAndSources();
+  // The rebuild reads the batch results through the source table.
+  if (sourceIndexLost_) OfferSourceIndexRebuild();
   if (!readOnly_) StartPipeline();
   {
     std::lock_guard lock(jobMutex_);
@@ -250,7 +278,7 @@ bool CTesserin2Doc::OpenStores(Access access) {
   }
   if (readOnly_ && lock_.isHeld()) lock_.Release();
 
-  OpenSourceIndex();
+  sourceIndexLost_ = !OpenSourceIndex();
   history_.Load(directory_);
   savedTerms_.Load(directory_);
   librarySettings_ = loadLibrarySettings(directory_, application_.paths().programData);
@@ -258,11 +286,48 @@ bool CTesserin2Doc::OpenStores(Access access) {
   return library_->isOpen() || readOnly_;
 }
 
-void CTesserin2Doc::OpenSourceIndex() {
+bool CTesserin2Doc::OpenSourceIndex() {
   sourceIndex_ = std::make_unique<SourceIndex>(directory_);
-  // The stored result records do not carry their sources, so a lost source
-  // index cannot be rebuilt from them: a writable library starts a new one.
-  if (!sourceIndex_->load() && !readOnly_) sourceIndex_->save();
+  return sourceIndex_->load();
+}
+
+void CTesserin2Doc::OfferSourceIndexRebuild() {
+  if (readOnly_) return;
+  const bool indexHoldsTerms = mainIndex_ && !ListStoredTerms(*mainIndex_, u"", 1).empty();
+  if (!indexHoldsTerms) {
+    sourceIndex_->save();
+    return;
+  }
+  if (prompter_.Ask(messages::kRebuildSourceIndex, messages::kRebuildSourceIndex.text, Prompter::Answer::Yes, {}) ==
+      Prompter::Answer::Yes)
+    RebuildSourceIndex();
+  else
+    sourceIndex_.reset();
+}
+
+std::optional<size_t> CTesserin2Doc::RebuildSourceIndex() {
+  if (!library_ || readOnly_) return std::nullopt;
+  prompter_.BeginProgress(messages::kRebuildingSourceIndexTitle, messages::kRebuildingSourceIndexText);
+  std::vector<SourceResult> known = RestoreRawResults(directory_, *sourceTable_).value_or(std::vector<SourceResult>{});
+  for (SourceResult& result : searchRun_->RawResults()) known.push_back(std::move(result));
+  // The index step files into the source index: it stops meanwhile.
+  const bool restart = pipeline_ != nullptr;
+  StopPipeline();
+  std::error_code error;
+  std::filesystem::remove_all(directory_ / SourceIndex::kDirectoryName, error);
+  sourceIndex_ = std::make_unique<SourceIndex>(directory_);
+  std::set<uint32_t> filed;
+  for (size_t i = 0; i < known.size(); ++i) {
+    const uint32_t id = library_->readMarks(known[i].url).recordId;
+    if (id == 0) continue;
+    for (const std::u16string& source : known[i].sources)
+      if (sourceIndex_->add(source, id)) filed.insert(id);
+    prompter_.Progress(static_cast<int>((i + 1) * 100 / known.size()));
+  }
+  sourceIndex_->save();
+  if (restart) StartPipeline();
+  prompter_.EndProgress();
+  return filed.size();
 }
 
 void CTesserin2Doc::LoadCategoriesAndSources() {
@@ -385,18 +450,8 @@ void CTesserin2Doc::StopPipeline() {
   pipeline_.reset();
 }
 
-OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
-  return RunOptimise([&](const std::filesystem::path& index, const IndexFileOptions& options,
-                         const DocumentIdSet& removed) { return Optimise(index, options, removed, progress); })
-      .value_or(OptimiseResult{});
-}
-
-std::optional<OptimiseResult> CTesserin2Doc::OptimizeIndex(MaintenancePrompter& prompter) {
-  return RunOptimise([&](const std::filesystem::path& index, const IndexFileOptions& options,
-                         const DocumentIdSet& removed) { return OptimiseWithPrompts(index, options, removed, prompter); });
-}
-
-std::optional<OptimiseResult> CTesserin2Doc::RunOptimise(const OptimiseStep& optimise) {
+std::optional<OptimiseResult> CTesserin2Doc::RunOnClosedIndex(
+    const std::function<std::optional<OptimiseResult>(const IndexFileOptions&, const DocumentIdSet&)>& work) {
   if (!library_ || readOnly_ || !mainIndex_) return OptimiseResult{};
   searchRun_->StopSearch();
   searchRun_->WaitUntilIdle(std::chrono::seconds(35));
@@ -408,11 +463,32 @@ std::optional<OptimiseResult> CTesserin2Doc::RunOptimise(const OptimiseStep& opt
   }
   const uint32_t cacheKb = application_.settings().indexCacheSize;
   mainIndex_.reset();
-  std::optional<OptimiseResult> result = optimise(directory_ / kMainIndexFileName, mainIndexOptions(false, cacheKb), removed);
+  std::optional<OptimiseResult> result = work(mainIndexOptions(false, cacheKb), removed);
   OpenedMainIndex reopened = OpenMainIndex(directory_, false, cacheKb);
   if (reopened.index && reopened.index->isValid() && !reopened.invalidHeader) mainIndex_ = std::move(reopened.index);
   StartPipeline();
   return result;
+}
+
+OptimiseResult CTesserin2Doc::OptimizeIndex(const std::function<void(int)>& progress) {
+  return *RunOnClosedIndex([&](const IndexFileOptions& options, const DocumentIdSet& removed) {
+    return std::optional(Optimise(directory_ / kMainIndexFileName, options, removed, progress));
+  });
+}
+
+std::optional<OptimiseResult> CTesserin2Doc::OptimizeIndex(MaintenancePrompter& prompter) {
+  return RunOnClosedIndex([&](const IndexFileOptions& options, const DocumentIdSet& removed) {
+    return OptimiseWithPrompts(directory_ / kMainIndexFileName, options, removed, prompter);
+  });
+}
+
+std::optional<OptimiseResult> CTesserin2Doc::OptimizeIndexAsking() {
+  MaintenanceBridge bridge(prompter_);
+  return OptimizeIndex(bridge);
+}
+
+std::vector<PoolStatistics> CTesserin2Doc::PoolRows() const {
+  return pipeline_ ? pipeline_->statistics() : std::vector<PoolStatistics>{};
 }
 
 bool CTesserin2Doc::WaitForContent(std::chrono::milliseconds timeout) {
@@ -446,6 +522,8 @@ void CTesserin2Doc::CloseLibrary() {
     std::lock_guard lock(stateMutex_);
     pinned_.clear();
     pinnedPositions_.clear();
+    libraryHits_ = 0;
+    libraryCategoryCounts_.clear();
   }
   history_.Clear();
   savedTerms_.Set({});
@@ -495,13 +573,43 @@ void CTesserin2Doc::RunSearch(const std::u16string& terms, bool newSearch, int m
 void CTesserin2Doc::SearchAllCategories(const std::u16string& terms) {
   mode_ = SearchMode::kLoad;
   loadedFromOutside_ = false;
-  std::vector<std::vector<std::u16string>> lists;
-  for (const Category& category : categories_.categories) lists.push_back(category.references);
-  searchRun_->SearchAllCategories(terms, lists);
+  searchRun_->SearchAllCategories(terms, CategorySources());
   RebuildResults();
 }
 
 void CTesserin2Doc::StopSearch() { searchRun_->StopSearch(); }
+
+SearchLaunch CTesserin2Doc::PressSearch(const std::u16string& text, bool ctrl, bool shift) {
+  SearchPress press;
+  press.text = text;
+  press.ctrl = ctrl;
+  press.shift = shift;
+  press.categories = CategorySources();
+  press.selectedCategory = currentCategory_;
+  press.batchFirstCategory = librarySettings_.batchFirstCategory;
+  searchRun_->SetMode(mode_);
+  SearchLaunch launch = launcher_.Press(*searchRun_, press);
+  if (launch.action == SearchLaunch::Action::kRunSearch || launch.action == SearchLaunch::Action::kSearchAllCategories) {
+    mode_ = searchRun_->mode();
+    if (launch.newSearch) {
+      sortOrder_ = 0;
+      loadedFromOutside_ = false;
+    }
+    listener_.ResultModeChanged();
+  }
+  if (launch.recordInHistory && !readOnly_) AddHistory(launch.terms);
+  RebuildResults();
+  return launch;
+}
+
+void CTesserin2Doc::SearchTextEdited() {
+  searchRun_->SetMode(mode_);
+  launcher_.TextEdited(*searchRun_);
+  if (mode_ == searchRun_->mode()) return;
+  mode_ = searchRun_->mode();
+  listener_.ResultModeChanged();
+  RebuildResults();
+}
 
 void CTesserin2Doc::LoadResults(std::vector<SourceResult> results, bool replace) {
   std::erase_if(results, [](const SourceResult& result) { return !result.url.starts_with(u"http"); });
@@ -523,6 +631,7 @@ bool CTesserin2Doc::WaitForSearch(std::chrono::milliseconds timeout) { return se
 
 void CTesserin2Doc::SetResultMode(SearchMode mode, const std::u16string& terms) {
   mode_ = mode;
+  searchRun_->SetMode(mode);
   {
     std::lock_guard lock(stateMutex_);
     filterTerms_ = terms;
@@ -532,7 +641,7 @@ void CTesserin2Doc::SetResultMode(SearchMode mode, const std::u16string& terms) 
 }
 
 void CTesserin2Doc::RebuildResults() {
-  PendingJob job{{}, {library_.get(), mainIndex_.get(), termFilter_.get()}};
+  PendingJob job{{}, {library_.get(), mainIndex_.get(), termFilter_.get(), sourceIndex_.get()}};
   ResultJobRequest& request = job.request;
   request.mode = mode_;
   {
@@ -551,6 +660,7 @@ void CTesserin2Doc::RebuildResults() {
   request.searchResultMax = static_cast<int>(settings.searchResultMax);
   request.noMemoryIndexing = librarySettings_.noMemoryIndexing;
   request.sortOrder = sortOrder_;
+  if (request.mode == SearchMode::kPermanent && settings.categoryCounts) request.countCategories = CategorySources();
   {
     std::lock_guard lock(jobMutex_);
     // A source thread that outlived the close must not start a job on a
@@ -574,9 +684,16 @@ void CTesserin2Doc::ResultJobThread() {
     lock.unlock();
     try {
       ResultJob job(std::move(pending.request), pending.library);
-      job.Run(
-          displayed_, displayedMutex_, [&] { return jobGeneration_ == generation; },
-          [&](bool scoresPresent) { listener_.DisplayedResultsChanged(scoresPresent); });
+      if (job.Run(
+              displayed_, displayedMutex_, [&] { return jobGeneration_ == generation; },
+              [&](bool scoresPresent) { listener_.DisplayedResultsChanged(scoresPresent); })) {
+        {
+          std::lock_guard state(stateMutex_);
+          libraryHits_ = job.libraryHits();
+          libraryCategoryCounts_ = job.categoryCounts();
+        }
+        listener_.CategoryCountsChanged();
+      }
     } catch (...) {
       // A job that failed leaves the list as far as it got.
     }
@@ -597,6 +714,27 @@ void CTesserin2Doc::StopResultJobs(bool acceptMore) {
 bool CTesserin2Doc::WaitForResults(std::chrono::milliseconds timeout) {
   std::unique_lock lock(jobMutex_);
   return jobDone_.wait_for(lock, timeout, [this] { return !jobRunning_ && !pendingJob_; });
+}
+
+CategorySourceLists CTesserin2Doc::CategorySources() const {
+  CategorySourceLists lists;
+  for (const Category& category : categories_.categories) lists.push_back(category.references);
+  return lists;
+}
+
+std::vector<size_t> CTesserin2Doc::CategoryCounts() const {
+  std::vector<size_t> counts(categories_.categories.size(), 0);
+  if (!application_.settings().categoryCounts) return counts;
+  if (mode_ != SearchMode::kPermanent) return LoadedCategoryCounts(searchRun_->RawResults(), CategorySources());
+  std::lock_guard lock(stateMutex_);
+  for (size_t i = 0; i < counts.size() && i < libraryCategoryCounts_.size(); ++i) counts[i] = libraryCategoryCounts_[i];
+  return counts;
+}
+
+std::u16string CTesserin2Doc::CountCaption() const {
+  if (mode_ != SearchMode::kPermanent) return {};
+  std::lock_guard lock(stateMutex_);
+  return brambel::CountCaption(libraryHits_, application_.settings().resultDisplayMax);
 }
 
 std::vector<ResultEntry> CTesserin2Doc::DisplayedResults() const {

@@ -29,6 +29,7 @@
 #include "search/result_list.h"
 #include "search/saved_terms.h"
 #include "search/search_history.h"
+#include "search/search_launcher.h"
 #include "search/search_run.h"
 #include "store/index_file.h"
 #include "store/library_store.h"
@@ -111,6 +112,15 @@ class CTesserin2Doc {
   // Searches every category's sources once, recording into "raw_results.zset".
   void SearchAllCategories(const std::u16string& terms);
   void StopSearch();
+  // One press of the search command, Ctrl and Shift as held: the launcher
+  // stops the running search, searches the selected category (Ctrl: more
+  // results, kept with the others) or every category; the document's mode
+  // follows the run's, and searched terms go into the history. The desktop
+  // and the command line both press here, so their modes stay in step.
+  SearchLaunch PressSearch(const std::u16string& text, bool ctrl = false, bool shift = false);
+  // The search field was edited: the repeat counter starts over and a
+  // "Load" view turns to "Filter" (or "Permanent" when nothing was loaded).
+  void SearchTextEdited();
   // Asks each source for `count` results from now on instead of the
   // library's "maxSourceResults" (not stored). Stops a running search.
   void SetMaxSourceResults(uint32_t count);
@@ -131,7 +141,9 @@ class CTesserin2Doc {
 
   SearchMode resultMode() const { return mode_; }
   // Changes the mode and the terms the modes "Filter", "Permanent" and
-  // Recent score against, and rebuilds the list.
+  // Recent score against, and rebuilds the list. Terms match as they stand:
+  // the library search is case-sensitive, since neither the indexed text nor
+  // the query is case-folded.
   void SetResultMode(SearchMode mode, const std::u16string& terms = {});
   std::u16string filterTerms() const;
   // Starts a result job for the current mode (the one running stops).
@@ -141,6 +153,14 @@ class CTesserin2Doc {
   // A copy of the displayed list, pinned entries first.
   std::vector<ResultEntry> DisplayedResults() const;
   int sortOrder() const { return sortOrder_; }
+  // The count shown on each category's tab: in "Permanent" mode the hits of
+  // the last library search with terms in that category, in the other modes
+  // the loaded results the category's sources found. Zeros when the
+  // "categoryCounts" setting is off.
+  std::vector<size_t> CategoryCounts() const;
+  // "12 entries found in library" after a library search with hits; empty
+  // otherwise.
+  std::u16string CountCaption() const;
   // Re-sorts the displayed list at once (codes of search/result_order.h).
   void SortResults(int order);
 
@@ -182,6 +202,9 @@ class CTesserin2Doc {
   void SetPreviewSteps(PreviewSteps* previews) { previews_ = previews; }
   // The pipeline of a writable library; null when read-only or closed.
   ContentPipeline* pipeline() const { return pipeline_.get(); }
+  // The live rows of the statistics window, one per pool (queued, in
+  // progress, handled since the library opened); empty without a pipeline.
+  std::vector<PoolStatistics> PoolRows() const;
   // Waits until the content queues are empty and no worker is busy; true at
   // once without a pipeline, false when `timeout` passed first.
   bool WaitForContent(std::chrono::milliseconds timeout);
@@ -192,14 +215,26 @@ class CTesserin2Doc {
   OptimiseResult OptimizeIndex(const std::function<void(int percent)>& progress = {});
   // The same with the user's part: the index missing or the disk too full
   // is told, the user is asked before the copy starts and sees its
-  // progress. Nothing when the user declined.
+  // progress. Nothing when the user declined. A view that runs it on a
+  // worker thread passes a prompter that reaches its own thread.
   std::optional<OptimiseResult> OptimizeIndex(MaintenancePrompter& prompter);
+  // The same through the document's own prompter (the command line).
+  std::optional<OptimiseResult> OptimizeIndexAsking();
 
   // ---- what the content pipeline and the tools share ----------------------
 
   std::shared_ptr<LibraryStore> library() const { return library_; }
   IndexFile* mainIndex() const { return mainIndex_.get(); }
+  // Null when the user declined to rebuild a lost one: it is then neither
+  // used nor saved while the library stays open.
   SourceIndex* sourceIndex() const { return sourceIndex_.get(); }
+  // Builds the source index anew from what the library still knows of where
+  // its documents came from: the source lists of the last batch's raw
+  // results and of the results loaded now, matched to stored documents by
+  // URL. Stored pages keep no source list of their own, so a document named
+  // by neither stays unfiled. Shows the progress window. The number of
+  // documents filed; nothing when read-only.
+  std::optional<size_t> RebuildSourceIndex();
   const TermFilter& termFilter() const { return *termFilter_; }
   // The record store fell below the free-space threshold: the first report
   // of the process tells the user (message 1004), later ones are silent.
@@ -208,10 +243,15 @@ class CTesserin2Doc {
  private:
   class SearchEvents;
   class PipelineEvents;
+  class MaintenanceBridge;
 
   bool CreateLibrary(const std::filesystem::path& directory);
   bool OpenStores(Access access);
-  void OpenSourceIndex();
+  // False when the source index could not be read.
+  bool OpenSourceIndex();
+  // A lost source index of a library whose main index holds terms: asks
+  // whether to rebuild it now, else leaves it off.
+  void OfferSourceIndexRebuild();
   void LoadCategoriesAndSources();
   void BuildSources(SourceDefinitions definitions);
   void ApplyNewSetSettings(const std::u16string& settingsText);
@@ -221,14 +261,13 @@ class CTesserin2Doc {
   bool UpdateMarks(const std::u16string& url, const std::function<void(UrlMarks&)>& change);
   void StartPipeline();
   void StopPipeline();
-  using OptimiseStep = std::function<std::optional<OptimiseResult>(const std::filesystem::path& index,
-                                                                   const IndexFileOptions& options,
-                                                                   const DocumentIdSet& removed)>;
-  // Runs `optimise` with the searches, result jobs and pipeline stopped and
-  // the main index closed, then reopens and restarts them.
-  std::optional<OptimiseResult> RunOptimise(const OptimiseStep& optimise);
+  // Stops what writes the index, runs `work` on the closed index with the
+  // documents removed from the library, and reopens it.
+  std::optional<OptimiseResult> RunOnClosedIndex(
+      const std::function<std::optional<OptimiseResult>(const IndexFileOptions&, const DocumentIdSet&)>& work);
   void SaveHistory() const;
   void ResultJobThread();
+  CategorySourceLists CategorySources() const;
   // Waits for the running job; `acceptMore` false refuses new ones until a library opens.
   void StopResultJobs(bool acceptMore = true);
 
@@ -244,6 +283,7 @@ class CTesserin2Doc {
   std::u16string readOnlyReason_;
   bool exitRequested_ = false;
   bool createdFromSet_ = false;
+  bool sourceIndexLost_ = false;  // while opening: the source index could not be read
   LibrarySettings librarySettings_;
   LibraryLock lock_;
   std::shared_ptr<LibraryStore> library_;
@@ -255,6 +295,7 @@ class CTesserin2Doc {
   std::unique_ptr<SourceTable> sourceTable_;
   std::atomic<size_t> currentCategory_{0};
   std::unique_ptr<SearchRun> searchRun_;
+  SearchLauncher launcher_;
   std::unique_ptr<ContentPipeline> pipeline_;
 
   SearchHistory history_;
@@ -264,6 +305,8 @@ class CTesserin2Doc {
   std::vector<std::u16string> pinned_;                          // guarded by stateMutex_
   std::unordered_map<std::u16string, size_t> pinnedPositions_;  // guarded by stateMutex_
   std::u16string filterTerms_;                                  // guarded by stateMutex_
+  size_t libraryHits_ = 0;                                      // guarded by stateMutex_
+  std::vector<size_t> libraryCategoryCounts_;                   // guarded by stateMutex_
 
   std::atomic<SearchMode> mode_{SearchMode::kPermanent};
   // The raw list came from LoadResults rather than the category's sources,

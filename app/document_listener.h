@@ -25,6 +25,9 @@ class DocumentListener : public SearchListener, public CommandListener {
   // The displayed list changed: once per time slice of a result job and once
   // when it ends. `scoresPresent` tells whether term scores were computed.
   virtual void DisplayedResultsChanged(bool scoresPresent) {}
+  // A library search counted its hits per category (CategoryCounts and
+  // CountCaption changed).
+  virtual void CategoryCountsChanged() {}
   // A URL's marks changed (permanent, pinned, ignored, read, dates).
   virtual void MarksChanged(const std::u16string& url) {}
   virtual void HistoryChanged() {}

@@ -29,6 +29,11 @@ inline constexpr MessageText kIndexThreadsSlow{
     2053, u"Indexing threads seem to be taking a long time to timeout. Continue waiting?"};
 inline constexpr MessageText kSaveThreadsSlow{
     2054, u"Save threads seem to be taking a long time to timeout. Continue waiting?"};
+inline constexpr MessageText kRebuildSourceIndex{
+    2073, u"This Libary's source index needs to be rebuilt.\r\nThis will take several minutes depending on the size of "
+          u"your library. \r\nWould you like to do it now?"};
+inline constexpr std::u16string_view kRebuildingSourceIndexTitle = u"Rebuilding Source Index";  // 2074
+inline constexpr std::u16string_view kRebuildingSourceIndexText = u"This may take several minutes.";  // 2075
 inline constexpr std::u16string_view kReadOnlyTitle = u"(Read Only)";
 inline constexpr std::u16string_view kPortableTitle = u"(Portable Mode)";
 

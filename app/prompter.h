@@ -37,6 +37,11 @@ class Prompter {
   // set files of the program data directory. Nothing cancels (the program
   // then ends without creating the library).
   virtual std::optional<NewLibraryChoice> ChooseCategorySet(const std::vector<std::filesystem::path>& offered) = 0;
+  // A progress window for long work (an index optimise): a title and a line
+  // of text, then 0 … 100, then its end. A view without one shows nothing.
+  virtual void BeginProgress(std::u16string_view title, std::u16string_view text) {}
+  virtual void Progress(int percent) {}
+  virtual void EndProgress() {}
 };
 
 // Answers every question with its suggested answer (or Yes when told so),

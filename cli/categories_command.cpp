@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
+#include "app/source_types.h"
 #include "cli/category_sources.h"
 #include "cli/command.h"
 #include "cli/json_output.h"
-#include "cli/source_catalog.h"
 #include "formats/builtin_category_sets.h"
 #include "formats/category_set_file.h"
 #include "formats/library_categories.h"
@@ -87,7 +87,7 @@ int runLoad(const LoadArguments& args, CommandContext& context) {
   CategorySet set;
   SourceDefinitions definitions;
   ReadCategorySet(toWide(*text, kCodePageUtf8), set, definitions);
-  SourceTable table(sourceRegistry());
+  SourceTable table(builtInSourceTypes());
   table.BuildSourceTable(sourcesDirectory());
   for (const SourceDefinition& definition : definitions) table.AddDefinition(definition);
   std::filesystem::path directory = libraryDirectoryOf(args.library);

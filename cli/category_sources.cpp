@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "cli/source_catalog.h"
+#include "app/source_types.h"
 #include "formats/category_set_file.h"
 #include "formats/library_categories.h"
 #include "formats/text_lines.h"
@@ -64,7 +64,7 @@ std::optional<LoadedCategories> loadCategories(const CategorySetChoice& choice, 
     auto store = std::make_shared<LibraryStore>(loaded.libraryDirectory, true);
     if (store->isOpen()) loaded.library = store;
   }
-  loaded.table = std::make_unique<SourceTable>(sourceRegistry(), [library = loaded.library](SearchSource& source) {
+  loaded.table = std::make_unique<SourceTable>(builtInSourceTypes(), [library = loaded.library](SearchSource& source) {
     if (auto* librarySource = dynamic_cast<LibrarySource*>(&source); librarySource && library)
       librarySource->attachLibrary(library);
   });

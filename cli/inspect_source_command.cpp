@@ -3,10 +3,10 @@
 #include <iostream>
 #include <memory>
 
+#include "app/source_types.h"
 #include "cli/command.h"
 #include "cli/result_json.h"
 #include "cli/saved_page_server.h"
-#include "cli/source_catalog.h"
 #include "search/item_to_result.h"
 #include "sources/http_search_source.h"
 #include "toolkit/code_pages.h"
@@ -63,7 +63,7 @@ int runInspectSource(const InspectSourceArguments& args, CommandContext& context
   }
   if (args.pageUrl) parameters.try_emplace(u"url", toWide(*args.pageUrl, kCodePageUtf8));
 
-  std::unique_ptr<SearchSource> source = sourceRegistry().Create(toWide(args.key, kCodePageUtf8));
+  std::unique_ptr<SearchSource> source = builtInSourceTypes().Create(toWide(args.key, kCodePageUtf8));
   if (!source) {
     context.err << "brambel-cli: no source type \"" << args.key << "\" (see brambel-cli sources list)\n";
     return 1;

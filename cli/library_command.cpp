@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <ostream>
 
+#include "app/library_statistics.h"
 #include "cli/command.h"
 #include "cli/entry_json.h"
 #include "cli/library_session.h"
+#include "cli/pool_rows.h"
 #include "cli/result_json.h"
 #include "index/library_listing.h"
 #include "store/content_file.h"
@@ -147,6 +149,14 @@ int runQuery(const QueryArguments& args, CommandContext& context) {
   document.SetResultMode(args.mode == "recent" ? SearchMode::kRecent : SearchMode::kPermanent, wideText(terms));
   document.WaitForResults(std::chrono::hours(1));
   printList(document.DisplayedResults(), args.json, context.out);
+  const std::u16string caption = document.CountCaption();
+  if (args.json || caption.empty()) return 0;
+  // The caption and the counts the desktop shows on the category tabs.
+  context.out << "\n" << utf8(caption) << "\n";
+  const std::vector<size_t> counts = document.CategoryCounts();
+  const std::vector<Category>& categories = document.categories().categories;
+  for (size_t i = 0; i < counts.size() && i < categories.size(); ++i)
+    context.out << "  " << utf8(categories[i].name) << ": " << counts[i] << "\n";
   return 0;
 }
 
@@ -276,54 +286,59 @@ int runStats(const StatsArguments& args, CommandContext& context) {
   std::unique_ptr<LibrarySession> session = openForReading(context.err);
   if (!session) return 1;
   const CTesserin2Doc& document = session->document();
-  uint64_t documents = 0, permanent = 0, indexed = 0, ignored = 0;
-  document.library()->marksFile().Walk([&](std::string_view, std::string_view value) {
-    if (std::optional<UrlMarks> marks = UrlMarks::decode(value)) {
-      documents += marks->recordId != 0;
-      permanent += marks->isPermanent();
-      indexed += marks->isIndexed();
-      ignored += marks->isIgnored();
-    }
-    return true;
-  });
-  uint64_t contentBytes = 0;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(
-           document.libraryDirectory() / LibraryStore::kContentDirectoryName, error))
-    if (entry.is_regular_file(error)) contentBytes += entry.file_size(error);
+  const LibraryCounts counts = CountLibrary(*document.library());
   const Json stats{{"library", document.libraryDirectory().string()},
-                   {"documents", documents},
-                   {"permanent", permanent},
-                   {"indexed", indexed},
-                   {"ignored", ignored},
-                   {"contentBytes", contentBytes},
+                   {"documents", counts.documents},
+                   {"permanent", counts.permanent},
+                   {"indexed", counts.indexed},
+                   {"ignored", counts.ignored},
+                   {"contentBytes", counts.contentBytes},
                    {"history", document.history().size()},
                    {"savedTerms", document.savedTerms().size()}};
+  // Pools run only in the process that holds the library open for writing;
+  // a read-only look has none, and says so.
+  const std::vector<PoolStatistics> pools = document.PoolRows();
   if (args.json) {
-    context.out << jsonText(stats) << "\n";
+    Json withPools = stats;
+    withPools["pools"] = poolsJson(pools);
+    context.out << jsonText(withPools) << "\n";
     return 0;
   }
   for (const auto& [key, value] : stats.items()) context.out << key << " " << (value.is_string() ? value.get<std::string>() : value.dump()) << "\n";
+  printPools(pools, context.out);
   return 0;
 }
 
 int runOptimize(CommandContext& context) {
   std::unique_ptr<LibrarySession> session = openForWriting("optimise the index", context.err);
   if (!session) return 1;
-  OptimiseResult result = session->document().OptimizeIndex();
-  switch (result.status) {
+  // The question and the messages go through the prompter, on standard error.
+  std::optional<OptimiseResult> result = session->document().OptimizeIndexAsking();
+  if (!result) {
+    context.err << "brambel-cli: not optimised\n";
+    return 1;
+  }
+  switch (result->status) {
     case OptimiseStatus::Done:
-      context.out << result.termsCopied << " terms, " << result.postingsCopied << " postings kept, "
-                  << result.postingsDropped << " dropped\n";
+      context.out << result->termsCopied << " terms, " << result->postingsCopied << " postings kept, "
+                  << result->postingsDropped << " dropped\n";
       return 0;
     case OptimiseStatus::NoSpace:
-      context.err << "brambel-cli: not enough disk space for the copy (" << result.shortfallBytes
-                  << " more bytes needed)\n";
+    case OptimiseStatus::Missing:
       return 1;
     default:
       context.err << "brambel-cli: the index could not be optimised; it is unchanged\n";
       return 1;
   }
+}
+
+int runRebuildSourceIndex(CommandContext& context) {
+  std::unique_ptr<LibrarySession> session = openForWriting("rebuild the source index", context.err);
+  if (!session) return 1;
+  const std::optional<size_t> filed = session->document().RebuildSourceIndex();
+  if (!filed) return 1;
+  context.out << *filed << " documents filed under their sources\n";
+  return 0;
 }
 
 int runEvict(CommandContext& context) {
@@ -404,11 +419,14 @@ const CommandRegistration kLibrary([](CommandLine& line) {
   savedCommand.add_flag("--json", saved->json, "print a JSON array");
 
   auto stats = std::make_shared<StatsArguments>();
-  CLI::App& statsCommand = line.command(group, "stats", "counts of what the library holds",
+  CLI::App& statsCommand = line.command(group, "stats", "counts of what the library holds and the content pools' rows",
                                         [stats](CommandContext& context) { return runStats(*stats, context); });
   statsCommand.add_flag("--json", stats->json, "print a JSON object");
 
   line.command(group, "optimize", "rewrite the main index compactly, without removed documents", &runOptimize);
+  line.command(group, "rebuild-source-index",
+               "build the source index anew from the sources the batch results and loaded results name",
+               &runRebuildSourceIndex);
   line.command(group, "evict", "remove the oldest non-permanent pages beyond the content cache limit", &runEvict);
 });
 

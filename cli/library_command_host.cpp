@@ -49,9 +49,12 @@ bool LibraryCommandHost::ImportSource(const SourceDefinition& definition) {
   SourceTable table;
   table.AddBuiltInSources();
   table.AddSourceFiles(sourcesDirectory());
-  if (table.AddDefinition(definition) != SourceTable::AddResult::Added) return false;
+  // The user has agreed to overwrite a source of the same identity.
+  const SourceTable::AddResult added = table.ReplaceDefinition(definition);
+  if (added != SourceTable::AddResult::Added && added != SourceTable::AddResult::Replaced) return false;
   if (!table.SaveSourceDirectory(sourcesDirectory())) return false;
-  err_ << "source imported: " << utf8(definition.name) << "\n";
+  err_ << (added == SourceTable::AddResult::Replaced ? "source replaced: " : "source imported: ")
+       << utf8(definition.name) << "\n";
   return true;
 }
 
@@ -65,7 +68,12 @@ void LibraryCommandHost::OpenLibraryAt(const std::filesystem::path& directory) {
   err_ << "the desktop would open the library in " << directory.string() << "\n";
 }
 
-void LibraryCommandHost::RebuildSourceIndex() { err_ << "the source index is rebuilt by the desktop\n"; }
+void LibraryCommandHost::RebuildSourceIndex() {
+  if (std::optional<size_t> filed = document_.RebuildSourceIndex())
+    err_ << "source index rebuilt: " << *filed << " documents filed under their sources\n";
+  else
+    err_ << "the source index cannot be rebuilt: the library is read-only\n";
+}
 
 void LibraryCommandHost::OpenDebugWindow() { err_ << "the desktop would open the debug statistics window\n"; }
 

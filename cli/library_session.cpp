@@ -21,6 +21,9 @@ constexpr std::chrono::milliseconds kProgressInterval{200};
 
 }  // namespace
 
+CliPrompter::CliPrompter(std::ostream& err, bool answerYes, NewLibraryChoice choice)
+    : err_(err), answerYes_(answerYes), terminal_(isatty(STDERR_FILENO) != 0), choice_(std::move(choice)) {}
+
 Prompter::Answer CliPrompter::Ask(const MessageText& message, std::u16string_view text, Answer suggested,
                                   std::string_view) {
   if (isReadOnlyNotice(message)) return Answer::No;
@@ -35,6 +38,18 @@ void CliPrompter::Tell(const MessageText& message, std::u16string_view text) {
 
 std::optional<NewLibraryChoice> CliPrompter::ChooseCategorySet(const std::vector<std::filesystem::path>&) {
   return choice_;
+}
+
+void CliPrompter::BeginProgress(std::u16string_view title, std::u16string_view text) {
+  if (terminal_) err_ << utf8Text(title) << ": " << utf8Text(text) << "\n";
+}
+
+void CliPrompter::Progress(int percent) {
+  if (terminal_) err_ << "\r\033[K" << percent << "%" << std::flush;
+}
+
+void CliPrompter::EndProgress() {
+  if (terminal_) err_ << "\r\033[K" << std::flush;
 }
 
 CliProgress::CliProgress(std::ostream& err) : err_(err), enabled_(isatty(STDERR_FILENO)) {}

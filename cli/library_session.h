@@ -18,16 +18,20 @@ namespace brambel::cli {
 // the session reports once.
 class CliPrompter : public Prompter {
  public:
-  CliPrompter(std::ostream& err, bool answerYes, NewLibraryChoice choice)
-      : err_(err), answerYes_(answerYes), choice_(std::move(choice)) {}
+  CliPrompter(std::ostream& err, bool answerYes, NewLibraryChoice choice);
   Answer Ask(const MessageText& message, std::u16string_view text, Answer suggested,
              std::string_view dontAskKey) override;
   void Tell(const MessageText& message, std::u16string_view text) override;
   std::optional<NewLibraryChoice> ChooseCategorySet(const std::vector<std::filesystem::path>& offered) override;
+  // On a terminal: the title, then the percentage on one line.
+  void BeginProgress(std::u16string_view title, std::u16string_view text) override;
+  void Progress(int percent) override;
+  void EndProgress() override;
 
  private:
   std::ostream& err_;
   bool answerYes_;
+  bool terminal_;
   NewLibraryChoice choice_;
 };
 

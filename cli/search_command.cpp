@@ -3,7 +3,9 @@
 // pipeline and saved into the library (unless --no-save), and the results
 // are printed merged and scored, with sponsored results and failed sources
 // after them.
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <iostream>
 
@@ -11,8 +13,10 @@
 #include "cli/command.h"
 #include "cli/entry_json.h"
 #include "cli/library_session.h"
+#include "cli/pool_rows.h"
 #include "cli/result_json.h"
 #include "formats/category_set_file.h"
+#include "formats/result_export.h"
 #include "formats/text_lines.h"
 #include "search/result_order.h"
 #include "toolkit/ascii_case.h"
@@ -37,6 +41,8 @@ struct SearchArguments {
   bool yes = false;
   std::string mode = "load";
   std::string sort = "score";
+  std::vector<std::string> exports;
+  std::vector<std::string> selection;
   std::vector<std::string> terms;
 };
 
@@ -63,6 +69,32 @@ void printText(const std::vector<ResultEntry>& results, const std::vector<Source
     out << "\nfailed sources:\n";
     for (const FailedSource& source : failed) out << "  " << utf8(source.instanceId) << ": " << source.reason << "\n";
   }
+}
+
+// Writes the displayed results into each --export file in the form its
+// extension names, as the results view's export does; with --selection only
+// the results named. False when a file could not be written.
+bool writeExports(const SearchArguments& args, const std::vector<ResultEntry>& results, const SourceTable& table,
+                  std::ostream& err) {
+  ExportRequest request;
+  for (const ResultEntry& entry : results) request.results.push_back(entry.record);
+  for (const std::string& word : args.terms) request.terms.push_back(toWide(word, kCodePageUtf8));
+  for (const std::string& url : args.selection) {
+    std::u16string wanted = toWide(url, kCodePageUtf8);
+    const bool listed = std::any_of(results.begin(), results.end(),
+                                    [&](const ResultEntry& entry) { return entry.record.url == wanted; });
+    if (!listed) err << "brambel-cli: not among the results, not exported: " << url << "\n";
+    request.selection.insert(std::move(wanted));
+  }
+  request.now = std::time(nullptr);
+  bool written = true;
+  for (const std::string& file : args.exports) {
+    if (!ExportResults(file, request, table)) {
+      err << "brambel-cli: cannot write " << file << "\n";
+      written = false;
+    }
+  }
+  return written;
 }
 
 // The categories of --set, used for this search only.
@@ -131,16 +163,18 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
 
   // "Permanent" and Recent ask the library only; "Load" and "Filter" search first.
   if (mode == SearchMode::kLoad || mode == SearchMode::kFilter) {
-    if (args.all)
+    // A press of the search command, as the desktop's; --more presses again with Ctrl held.
+    if (args.all) {
       document.SearchAllCategories(wideTerms);
-    else
-      document.RunSearch(wideTerms, true, 1);
+      if (!document.isReadOnly()) document.AddHistory(wideTerms);
+    } else {
+      document.PressSearch(wideTerms);
+    }
     waitForSources();
     for (int round = 0; round < args.more && !stopped; ++round) {
-      document.RunSearch(wideTerms, false, std::min(round + 2, 5));
+      document.PressSearch(wideTerms, true);
       waitForSources();
     }
-    if (!document.isReadOnly()) document.AddHistory(wideTerms);
   }
   // "Filter" scores the saved pages, so it waits for them as --wait does.
   if ((args.wait || mode == SearchMode::kFilter) && !stopped && !document.WaitForContent(timeLeft())) {
@@ -167,11 +201,13 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
                                  {"category", shownCategory},
                                  {"results", resultArray},
                                  {"sponsors", sponsorArray},
-                                 {"failed", failedSources}})
+                                 {"failed", failedSources},
+                                 {"pools", poolsJson(document.PoolRows())}})
                 << "\n";
   } else {
     printText(results, sponsors, failed, context.out);
   }
+  const bool exported = writeExports(args, results, document.sourceTable(), context.err);
   if (stopped && args.timeout)
     context.err << "brambel-cli: stopped after " << *args.timeout << " s; sources still running were left out\n";
   context.out.flush();
@@ -180,9 +216,9 @@ int runSearch(const SearchArguments& args, CommandContext& context) {
     // Threads still waiting on the network are not waited for. The library
     // stays sound: every store write is whole or absent when a process ends.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(exported ? 0 : 1);
   }
-  return 0;
+  return exported ? 0 : 1;
 }
 
 const CommandRegistration kSearch([](CommandLine& line) {
@@ -218,6 +254,14 @@ const CommandRegistration kSearch([](CommandLine& line) {
   search.add_option("--sort", args->sort, "score (default), content, load, unread or read")
       ->type_name("ORDER")
       ->check(CLI::IsMember({"score", "content", "load", "unread", "read"}));
+  CLI::Option* exportOption =
+      search.add_option("--export", args->exports,
+                        "also write the results into FILE: .zset a result set, .html/.htm a page, else an RSS feed "
+                        "(repeatable)")
+          ->type_name("FILE");
+  search.add_option("--selection", args->selection, "export only the result with this URL (repeatable)")
+      ->type_name("URL")
+      ->needs(exportOption);
   search.add_flag("--yes", args->yes, "answer Yes to the library's questions");
   search.add_flag("--json", args->json, "print one JSON object instead of text");
   search.add_option("TERMS", args->terms, "the search terms");

@@ -48,12 +48,24 @@ bool SourceTable::nameInUse(const std::u16string& name) const {
 }
 
 SourceTable::AddResult SourceTable::AddDefinition(SourceDefinition definition, std::u16string* identity) {
+  return Add(std::move(definition), identity, false);
+}
+
+SourceTable::AddResult SourceTable::ReplaceDefinition(SourceDefinition definition, std::u16string* identity) {
+  return Add(std::move(definition), identity, true);
+}
+
+SourceTable::AddResult SourceTable::Add(SourceDefinition definition, std::u16string* identity, bool replace) {
   if (!registry_.Contains(definition.baseKey)) return AddResult::UnknownBaseKey;
   std::shared_ptr<SearchSource> source = create(definition.baseKey, &definition);
   if (!source) return AddResult::UnknownBaseKey;
   std::u16string id = source->GetInstanceId();
   if (identity) *identity = id;
-  if (sources_.count(id)) return AddResult::SameIdentityExists;
+  const bool replacing = sources_.count(id) != 0;
+  if (replacing && !replace) return AddResult::SameIdentityExists;
+  // The replaced source's name is free for its successor.
+  sources_.erase(id);
+  userDefined_.erase(id);
   if (nameInUse(definition.name)) {
     std::u16string name;
     for (int counter = 1; nameInUse(name = definition.name + u"(" + toWide(std::to_string(counter), 0) + u")");
@@ -63,7 +75,7 @@ SourceTable::AddResult SourceTable::AddDefinition(SourceDefinition definition, s
   }
   sources_.emplace(id, std::move(source));
   userDefined_.insert(id);
-  return AddResult::Added;
+  return replacing ? AddResult::Replaced : AddResult::Added;
 }
 
 const SearchSource* SourceTable::find(const std::u16string& identity) const {

@@ -35,12 +35,16 @@ class SourceTable {
   // identity is present.
   void AddBuiltInSources();
 
-  enum class AddResult { Added, UnknownBaseKey, SameIdentityExists };
+  enum class AddResult { Added, Replaced, UnknownBaseKey, SameIdentityExists };
   // Adds a user-defined source. A definition whose base key names no type is
   // skipped; one whose identity is already present leaves the existing
   // source. A name already used by another source (without case) becomes
   // "name(1)", "name(2)", ... When given, `identity` receives the source's id.
   AddResult AddDefinition(SourceDefinition definition, std::u16string* identity = nullptr);
+  // The same, except that a source of the same identity is replaced (the
+  // user agreed to overwrite it): Replaced then. Searches still running the
+  // old source keep it until they end.
+  AddResult ReplaceDefinition(SourceDefinition definition, std::u16string* identity = nullptr);
 
   // The source under `identity`, or nullptr.
   const SearchSource* find(const std::u16string& identity) const;
@@ -74,6 +78,7 @@ class SourceTable {
 
  private:
   bool nameInUse(const std::u16string& name) const;
+  AddResult Add(SourceDefinition definition, std::u16string* identity, bool replace);
 
   std::shared_ptr<SearchSource> create(const std::u16string& key, const SourceDefinition* definition) const;
 

@@ -203,6 +203,12 @@ bool ResultJob::Run(ResultList& list, std::mutex& listMutex, const std::function
   SortResults(list.entries(), request_.sortOrder);
   list.Reindex();
   lock.unlock();
+  const bool librarySearch = request_.mode == SearchMode::kPermanent && !query_.terms.empty();
+  if (librarySearch) libraryHits_ = static_cast<size_t>(added);
+  if (librarySearch && !request_.countCategories.empty() && library_.mainIndex && library_.store &&
+      library_.sourceIndex)
+    categoryCounts_ = CategoryHitCounts(*library_.mainIndex, *library_.store, *library_.sourceIndex, query_.terms,
+                                        request_.countCategories);
   sliceDone(scoresPresent);
   return true;
 }

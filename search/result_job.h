@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "search/category_counts.h"
 #include "search/result_list.h"
 #include "search/result_scoring.h"
 #include "search/search_run.h"
@@ -16,6 +17,7 @@ namespace brambel {
 
 class IndexFile;
 class LibraryStore;
+class SourceIndex;
 class TermFilter;
 
 // The library as a result job reads it; any part may be missing (no library
@@ -24,6 +26,7 @@ struct ResultJobLibrary {
   const LibraryStore* store = nullptr;
   IndexFile* mainIndex = nullptr;
   const TermFilter* filter = nullptr;
+  const SourceIndex* sourceIndex = nullptr;  // for the per-category counts
 };
 
 // What one result job builds.
@@ -38,6 +41,9 @@ struct ResultJobRequest {
   int searchResultMax = 250;  // entries added per job
   bool noMemoryIndexing = false;
   int sortOrder = 0;
+  // A "Permanent" search with terms counts its hits in each of these
+  // categories too; nothing is counted when empty.
+  CategorySourceLists countCategories;
 };
 
 // Builds a displayed result list by one of the four result modes:
@@ -58,9 +64,16 @@ class ResultJob {
   ResultJob(ResultJobRequest request, ResultJobLibrary library);
 
   // False when the job found itself outdated before it was done.
+  // After a "Permanent" search with terms, libraryHits() and
+  // categoryCounts() tell what it found.
   bool Run(ResultList& list, std::mutex& listMutex, const std::function<bool()>& isCurrent,
            const std::function<void(bool scoresPresent)>& sliceDone,
            std::chrono::milliseconds slice = kSlice);
+
+  // The index hits listed by a "Permanent" search with terms; 0 otherwise.
+  size_t libraryHits() const { return libraryHits_; }
+  // Hits per category of countCategories; empty when nothing was counted.
+  const std::vector<size_t>& categoryCounts() const { return categoryCounts_; }
 
  private:
   struct Candidate {
@@ -79,6 +92,8 @@ class ResultJob {
   ResultJobRequest request_;
   ResultJobLibrary library_;
   ScoreQuery query_;
+  size_t libraryHits_ = 0;
+  std::vector<size_t> categoryCounts_;
 };
 
 

@@ -92,6 +92,8 @@ class SearchRun {
   // The search text was edited: a view of loaded results turns to filtering
   // them, or to the library when there are none.
   void SearchTextEdited();
+  // The view chose a result mode itself (the document keeps the two in step).
+  void SetMode(SearchMode mode) { mode_ = mode; }
   // Results that come from outside a search (a result file, a restored
   // batch, a stored page named by a startup line): appended to the raw list
   // whatever search is current; the listener is told the list changed.

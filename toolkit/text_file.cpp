@@ -1,8 +1,10 @@
 #include "toolkit/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -21,32 +23,29 @@ std::optional<std::string> readTextFile(const std::filesystem::path& path) {
 bool writeTextFile(const std::filesystem::path& path, std::string_view text) {
   std::filesystem::path temporary = path;
   temporary += ".tmp" + std::to_string(getpid());
-  std::error_code error;
-  const std::filesystem::file_status replaced = std::filesystem::status(path, error);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    // The new file keeps the permissions of the one it replaces, set before
-    // any text is in it: a settings file holding logins stays its owner's.
-    if (!error && std::filesystem::is_regular_file(replaced)) {
-      std::filesystem::permissions(temporary, replaced.permissions(), error);
-      if (error) {
-        out.close();
-        std::remove(temporary.c_str());
-        return false;
-      }
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.put('\0');
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temporary.c_str());
-      return false;
-    }
+  // A replaced file keeps its permissions (a private settings file stays
+  // private). The copy is created with them, so the text is never readable
+  // more widely in between; fchmod undoes what the umask narrowed.
+  struct stat existing {};
+  const bool replacing = ::stat(path.c_str(), &existing) == 0;
+  const mode_t mode = replacing ? (existing.st_mode & 07777) : 0666;
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) return false;
+  std::string content(text);
+  content.push_back('\0');
+  bool written = !replacing || ::fchmod(fd, mode) == 0;
+  for (size_t done = 0; written && done < content.size();) {
+    const ssize_t count = ::write(fd, content.data() + done, content.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    written = count > 0;
+    if (written) done += static_cast<size_t>(count);
   }
-  std::filesystem::rename(temporary, path, error);
-  if (!error) return true;
+  written = ::close(fd) == 0 && written;
+  std::error_code error;
+  if (written) {
+    std::filesystem::rename(temporary, path, error);
+    if (!error) return true;
+  }
   std::filesystem::remove(temporary, error);
   return false;
 }

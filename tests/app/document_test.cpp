@@ -234,6 +234,175 @@ TEST_F(DocumentTest, LoadedResultsReplaceOrJoinTheListInLoadModeInEveryCategory)
   EXPECT_EQ(document.searchRun().RawResults().size(), 1u);
 }
 
+TEST_F(DocumentTest, CategoryCountsFollowTheModeAndTheSourcesThatFiledThePages) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  CategorySet set;
+  set.categories = {{u"All", 0, {}, 0}, {u"A", 0, {u"rss/a"}, 0}, {u"B", 0, {u"rss/b", u"rss/c"}, 0}};
+  document.SetCategories(set, {}, false);
+  storePage(document, u"http://one.test/", u"zebra one", 2000000000);
+  storePage(document, u"http://two.test/", u"zebra two", 2000000000);
+  storePage(document, u"http://three.test/", u"zebra three", 2000000000);
+  storePage(document, u"http://four.test/", u"lion four", 2000000000);
+  auto file = [&](const char16_t* url, const char16_t* source) {
+    document.sourceIndex()->add(source, *document.library()->recordIdFor(url));
+  };
+  file(u"http://one.test/", u"rss/a");
+  file(u"http://two.test/", u"rss/b");
+  file(u"http://three.test/", u"rss/c");
+  file(u"http://four.test/", u"rss/a");
+  for (const char16_t* url : {u"http://one.test/", u"http://two.test/", u"http://three.test/", u"http://four.test/"})
+    ASSERT_TRUE(document.SetPermanent(url, true));
+  ASSERT_TRUE(document.WaitForContent(30s));
+
+  document.SetResultMode(SearchMode::kPermanent, u"zebra");
+  ASSERT_EQ(urls(document).size(), 3u);
+  EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{3, 1, 2}));
+  EXPECT_EQ(document.CountCaption(), u"3 entries found in library");
+  document.SetResultMode(SearchMode::kPermanent, u"lion");
+  ASSERT_EQ(urls(document).size(), 1u);
+  EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{1, 1, 0}));
+  EXPECT_EQ(document.CountCaption(), u"1 entry found in library");
+
+  // Loaded results count by the sources that found them.
+  auto result = [](const char16_t* url, const char16_t* source) {
+    SourceResult record;
+    record.url = url;
+    record.sources = {source};
+    return record;
+  };
+  document.LoadResults({result(u"http://x.test/", u"rss/c"), result(u"http://x.test/", u"rss/a"),
+                        result(u"http://y.test/", u"rss/b"), result(u"http://z.test/", u"rss/other")},
+                       true);
+  EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{3, 1, 2}));
+  EXPECT_EQ(document.CountCaption(), u"") << "no caption outside a library search";
+}
+
+TEST_F(DocumentTest, TheOptimiseAsksAndShowsProgressThroughTheDocumentsPrompter) {
+  Application application({home.path() / "bin"});
+  struct Progressing : RecordingPrompter {
+    using RecordingPrompter::RecordingPrompter;
+    Answer Ask(const MessageText& message, std::u16string_view text, Answer suggested, std::string_view key) override {
+      questions.emplace_back(text);
+      return decline ? Answer::No : RecordingPrompter::Ask(message, text, suggested, key);
+    }
+    void BeginProgress(std::u16string_view title, std::u16string_view) override { titles.emplace_back(title); }
+    void Progress(int percent) override { last = percent; }
+    void EndProgress() override { ended = true; }
+    bool decline = true, ended = false;
+    int last = -1;
+    std::vector<std::u16string> questions, titles;
+  } prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  storePage(document, u"http://one.test/", u"zebra one", 2000000000);
+  ASSERT_TRUE(document.SetPermanent(u"http://one.test/", true));
+  ASSERT_TRUE(document.WaitForContent(30s));
+
+  EXPECT_FALSE(document.OptimizeIndexAsking()) << "declined";
+  ASSERT_EQ(prompter.questions.size(), 1u);
+  EXPECT_NE(prompter.questions[0].find(u"Proceed?"), std::u16string::npos);
+  EXPECT_TRUE(prompter.titles.empty());
+
+  prompter.decline = false;
+  std::optional<OptimiseResult> result = document.OptimizeIndexAsking();
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, OptimiseStatus::Done);
+  EXPECT_EQ(prompter.titles, std::vector<std::u16string>{u"Optimizing the Library"});
+  EXPECT_EQ(prompter.last, 100);
+  EXPECT_TRUE(prompter.ended);
+  // The index is open again and still answers.
+  document.SetResultMode(SearchMode::kPermanent, u"zebra");
+  EXPECT_EQ(urls(document), std::vector<std::u16string>{u"http://one.test/"});
+}
+
+TEST_F(DocumentTest, ALostSourceIndexIsRebuiltFromTheResultsThatNameTheirSourcesOrLeftOff) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  const std::filesystem::path lib = home.path() / "Lib";
+  {
+    CTesserin2Doc document(application, listener, prompter);
+    ASSERT_TRUE(document.OpenLibrary(lib, true));
+    storePage(document, u"http://one.test/", u"zebra one", 2000000000);
+    storePage(document, u"http://two.test/", u"zebra two", 2000000000);
+    ASSERT_TRUE(document.SetPermanent(u"http://one.test/", true));
+    ASSERT_TRUE(document.WaitForContent(30s));
+    SourceResult one, two, elsewhere;
+    one.url = u"http://one.test/";
+    one.sources = {u"rss/a", u"rss/b"};
+    two.url = u"http://two.test/";
+    two.sources = {u"rss/b"};
+    elsewhere.url = u"http://never-stored.test/";
+    elsewhere.sources = {u"rss/a"};
+    document.LoadResults({one, two, elsewhere}, true);
+    EXPECT_EQ(document.RebuildSourceIndex(), 2u);
+    const uint32_t idOne = document.Marks(u"http://one.test/").recordId;
+    EXPECT_EQ(document.sourceIndex()->documentsOf(u"rss/a"), std::vector<uint32_t>{idOne});
+    EXPECT_EQ(document.sourceIndex()->documentsOf(u"rss/b").size(), 2u);
+  }
+  // Saved: it reads back. Lost, with a main index that holds terms: question 2073.
+  SourceIndex saved(lib);
+  ASSERT_TRUE(saved.load());
+  EXPECT_EQ(saved.documentsOf(u"rss/b").size(), 2u);
+  std::filesystem::remove(lib / SourceIndex::kDirectoryName / SourceIndex::kMapFileName);
+  struct Declining : RecordingPrompter {
+    using RecordingPrompter::RecordingPrompter;
+    Answer Ask(const MessageText& message, std::u16string_view text, Answer suggested, std::string_view key) override {
+      RecordingPrompter::Ask(message, text, suggested, key);
+      return Answer::No;
+    }
+  } declining(false, {NewLibraryChoice::Kind::Blank, {}});
+  {
+    CTesserin2Doc document(application, listener, declining);
+    ASSERT_TRUE(document.OpenLibrary(lib, false));
+    EXPECT_EQ(declining.asked, std::vector<int>{2073});
+    EXPECT_EQ(document.sourceIndex(), nullptr) << "declined: switched off, not saved";
+  }
+  EXPECT_FALSE(std::filesystem::exists(lib / SourceIndex::kDirectoryName / SourceIndex::kMapFileName));
+  {
+    CTesserin2Doc document(application, listener, prompter);
+    ASSERT_TRUE(document.OpenLibrary(lib, false));
+    EXPECT_EQ(prompter.asked, std::vector<int>{2073}) << "asked again, and Yes rebuilds";
+    ASSERT_NE(document.sourceIndex(), nullptr);
+  }
+  EXPECT_TRUE(std::filesystem::exists(lib / SourceIndex::kDirectoryName / SourceIndex::kMapFileName));
+}
+
+TEST_F(DocumentTest, PressingSearchKeepsTheDocumentAndTheRunInOneMode) {
+  Application application({home.path() / "bin"});
+  RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
+  CTesserin2Doc document(application, listener, prompter);
+  ASSERT_TRUE(document.OpenLibrary(home.path() / "Lib", true));
+  // A blank library's only category has no sources: a press searches every category.
+  EXPECT_EQ(document.PressSearch(u"").action, SearchLaunch::Action::kRefreshViews);
+  EXPECT_EQ(document.PressSearch(u" zebra ").action, SearchLaunch::Action::kSearchAllCategories);
+  EXPECT_EQ(document.resultMode(), SearchMode::kLoad);
+  EXPECT_EQ(document.history(), std::vector<std::u16string>{u"zebra"});
+
+  CategorySet set;
+  set.categories = {{u"All", 0, {u"rss/nowhere"}, 0}};
+  document.SetCategories(set, {}, false);
+  document.SetResultMode(SearchMode::kPermanent, u"zebra");
+  ASSERT_TRUE(document.WaitForSearch(10s));
+  SearchLaunch first = document.PressSearch(u"zebra");
+  EXPECT_EQ(first.action, SearchLaunch::Action::kRunSearch);
+  EXPECT_EQ(document.resultMode(), SearchMode::kLoad) << "the run's mode is the document's";
+  EXPECT_EQ(document.searchRun().mode(), SearchMode::kLoad);
+  ASSERT_TRUE(document.WaitForSearch(10s));
+  SearchLaunch more = document.PressSearch(u"zebra", true);
+  EXPECT_FALSE(more.newSearch);
+  EXPECT_EQ(more.multiplier, 2);
+
+  // Editing turns a "Load" view that holds nothing to the library.
+  document.SearchTextEdited();
+  EXPECT_EQ(document.resultMode(), SearchMode::kPermanent);
+  EXPECT_EQ(document.searchRun().mode(), SearchMode::kPermanent);
+  document.SetResultMode(SearchMode::kRecent);
+  EXPECT_EQ(document.searchRun().mode(), SearchMode::kRecent);
+}
+
 TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
   if (!testing::DocSite::available()) GTEST_SKIP() << "the documentation pages are not installed";
   auto server = std::make_unique<testing::LoopbackServer>();

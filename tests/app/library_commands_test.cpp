@@ -40,7 +40,9 @@ class RecordingHost : public CommandHost {
   }
   void SwitchToLoadMode() override { loadMode = true; }
   void ReplaceCategories(CategorySet newSet, SourceDefinitions) override { set = std::move(newSet); }
-  bool ImportSource(const SourceDefinition& definition) override { return table.AddDefinition(definition) == SourceTable::AddResult::Added; }
+  bool ImportSource(const SourceDefinition& definition) override {
+    return table.ReplaceDefinition(definition) != SourceTable::AddResult::UnknownBaseKey;
+  }
   void AddFeedFromOutside(const std::u16string& url) override { feeds.push_back(url); }
   void OpenLibraryAt(const std::filesystem::path& directory) override { opened = directory; }
   void RebuildSourceIndex() override {}
@@ -163,6 +165,15 @@ TEST_F(Commands, OpeningFilesAndFeeds) {
   commands.OpenDocumentFile(toWide(source.string(), kCodePageUtf8));
   EXPECT_EQ(answers.asked, (std::vector<int>{2036}));
   EXPECT_EQ(host.table.userDefinitions().size(), 1u);
+  // The same source again, renamed: question 2030 before it is overwritten.
+  auto renamed = host.programData.write("Renamed.zsrc", "google\r\n\r\nsite=mine.test\r\n");
+  answers.answer = Answers::Answer::No;
+  commands.OpenDocumentFile(toWide(renamed.string(), kCodePageUtf8));
+  answers.answer = Answers::Answer::Yes;
+  commands.OpenDocumentFile(toWide(renamed.string(), kCodePageUtf8));
+  EXPECT_EQ(answers.asked, (std::vector<int>{2036, 2036, 2036, 2030}));
+  ASSERT_EQ(host.table.userDefinitions().size(), 1u);
+  EXPECT_EQ(host.table.userDefinitions()[0].name, u"Renamed") << "the definition was replaced";
   commands.OpenDocumentFile(u"/some/library/main__index.zidx");
   EXPECT_EQ(host.opened, "/some/library");
 }

@@ -61,6 +61,8 @@ TEST_F(LibraryCommandTest, ASearchSavesItsPagesAndTheLibraryFindsThemOffline) {
   ASSERT_EQ(searched.status, 0) << searched.err;
   EXPECT_EQ(count(searched.out, "\"marks\":{\"permanent\":false,\"pinned\":false,\"ignored\":false,\"read\":false}"), 8u)
       << searched.out;
+  EXPECT_NE(searched.out.find(R"({"pool":"save","threads":1,"queued":0,"inProgress":0,"handled":8})"), std::string::npos)
+      << "the pools' rows after the wait";
 
   ProcessResult listed = cli({"library", "--library", library, "list", "--select", "all", "--json"});
   ASSERT_EQ(listed.status, 0) << listed.err;
@@ -78,6 +80,8 @@ TEST_F(LibraryCommandTest, ASearchSavesItsPagesAndTheLibraryFindsThemOffline) {
   EXPECT_NE(queried.out.find("\"url\":\"" + first + "\""), std::string::npos) << queried.out;
   EXPECT_NE(queried.out.find("\"permanent\":true"), std::string::npos);
   EXPECT_NE(queried.out.find("Python"), std::string::npos) << "the summary is cut around the term";
+  ProcessResult captioned = cli({"library", "--library", library, "query", "Python"});
+  EXPECT_NE(captioned.out.find("\n8 entries found in library\n"), std::string::npos) << captioned.out;
 
   ProcessResult shown = cli({"library", "--library", library, "show", first, "--json"});
   ASSERT_EQ(shown.status, 0) << shown.err;
@@ -123,7 +127,10 @@ TEST_F(LibraryCommandTest, ASecondProcessOnAHeldLibraryIsReadOnlyAndChangesNoByt
   ProcessResult marked = cli({"library", "--library", library, "mark", site.pageUrls(1)[0], "--read"});
   EXPECT_EQ(marked.status, 1);
   EXPECT_NE(marked.err.find("cannot mark a URL: the library is read-only"), std::string::npos) << marked.err;
-  EXPECT_EQ(cli({"library", "--library", library, "stats"}).status, 0);
+  ProcessResult stats = cli({"library", "--library", library, "stats"});
+  EXPECT_EQ(stats.status, 0);
+  EXPECT_NE(stats.out.find("\ndocuments 0\n"), std::string::npos) << stats.out;
+  EXPECT_NE(stats.out.find("pools not running (the library is open read-only)"), std::string::npos) << stats.out;
   EXPECT_EQ(testing::directorySnapshot(library), before);
 
   server.reset();  // releases the stalled request

@@ -71,7 +71,7 @@ TEST_F(SearchCommandTest, MergesTheFirstCategoryBestFirst) {
   EXPECT_NE(first.find("\"rss/http://feeds.example.test/b/\""), std::string::npos) << out;
   EXPECT_NE(out.find(R"("position":0,"score":1000)"), std::string::npos);
   EXPECT_NE(out.find(R"("contentDate":784111777)"), std::string::npos);
-  EXPECT_NE(out.find(R"("sponsors":[],"failed":[]})"), std::string::npos);
+  EXPECT_NE(out.find(R"("sponsors":[],"failed":[],"pools":[{"pool":"thumb",)"), std::string::npos) << out;
   // Four distinct URLs from five raw results.
   size_t urls = 0;
   for (size_t at = out.find("\"url\":"); at != std::string::npos; at = out.find("\"url\":", at + 1)) ++urls;
@@ -152,6 +152,32 @@ TEST_F(SearchCommandTest, TimeOutStopsASlowSourceAndKeepsTheOthers) {
   EXPECT_LT(took, std::chrono::seconds(10));
   EXPECT_NE(result.out.find("http://a.test/1"), std::string::npos);
   EXPECT_NE(result.err.find("stopped after 1 s"), std::string::npos);
+}
+
+TEST_F(SearchCommandTest, ExportsTheMergedResultsInEachFormAndHonoursTheSelection) {
+  const std::string zset = (dir.path() / "out.zset").string(), html = (dir.path() / "out.HTML").string(),
+                    rss = (dir.path() / "out.xml").string(), picked = (dir.path() / "picked.zset").string();
+  testing::ProcessResult result = search({"--export", zset, "--export", html, "--export", rss, "cats"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  // Each file reads back through the import of its form, holding the four merged results.
+  for (const std::string& file : {zset, html, rss}) {
+    testing::ProcessResult back = runCli({"import", "--json", file}, "", environment());
+    ASSERT_EQ(back.status, 0) << file << ": " << back.err;
+    for (const char* url : {"http://shared.test/", "http://a.test/1", "http://b.test/1", "http://b.test/2"})
+      EXPECT_NE(back.out.find(std::string("\"url\":\"") + url + "\""), std::string::npos) << file << ": " << back.out;
+  }
+  EXPECT_NE(testing::readFileBytes(rss).find("<description>Search terms: cats"), std::string::npos);
+
+  testing::ProcessResult selected = search({"--export", picked, "--selection", "http://b.test/2",
+                                            "--selection", "http://elsewhere.test/", "cats"});
+  ASSERT_EQ(selected.status, 0) << selected.err;
+  EXPECT_NE(selected.err.find("not among the results, not exported: http://elsewhere.test/"), std::string::npos);
+  EXPECT_EQ(testing::readFileBytes(picked), "http://b.test/2\nB two\n\n0\nrss/http://feeds.example.test/b/\n-----\n");
+
+  testing::ProcessResult unwritable = search({"--export", (dir.path() / "no" / "x.zset").string(), "cats"});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos);
+  EXPECT_EQ(search({"--selection", "http://b.test/2", "cats"}).status, 2) << "a selection needs an export";
 }
 
 }  // namespace

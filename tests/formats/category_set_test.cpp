@@ -131,8 +131,17 @@ TEST(SourceTable, DuplicateNamesAreNumberedAndSameIdentitiesKept) {
   EXPECT_EQ(table.AddDefinition({u"rss", u"", {{u"url", u"http://one.test/"}}, u"Other"}),
             SourceTable::AddResult::SameIdentityExists);
   EXPECT_EQ(table.nameOf(first), u"News");
+  // Overwriting, once the user agreed: the running source lives on, its name is free for the successor.
+  std::shared_ptr<SearchSource> running = table.sources().at(first);
+  EXPECT_EQ(table.ReplaceDefinition({u"rss", u"Fresh", {{u"url", u"http://one.test/"}}, u"News"}),
+            SourceTable::AddResult::Replaced);
+  EXPECT_EQ(table.nameOf(first), u"News");
+  EXPECT_EQ(table.userDefinition(first)->description, u"Fresh");
+  EXPECT_NE(table.sources().at(first), running);
+  EXPECT_EQ(table.ReplaceDefinition({u"rss", u"", {{u"url", u"http://four.test/"}}, u"Four"}),
+            SourceTable::AddResult::Added);
   EXPECT_EQ(table.AddDefinition({u"nosuchkey", u"", {}, u"X"}), SourceTable::AddResult::UnknownBaseKey);
-  EXPECT_EQ(table.userDefinitions().size(), 3u);
+  EXPECT_EQ(table.userDefinitions().size(), 4u);
   EXPECT_FALSE(table.userDefinition(u"google"));
 }
 

@@ -2,27 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 
 #include "search/search_commands.h"
-#include "sources/builtin_sources.h"
 #include "store/content_file.h"
 #include "store/source_text.h"
 
 namespace brambel {
 
-namespace {
-
-// The document builds its sources from the process-wide registry.
-void registerSourceTypes() {
-  static std::once_flag registered;
-  std::call_once(registered, [] { registerBuiltinSources(SourceRegistry::global()); });
-}
-
-}  // namespace
-
 LibrarySession::LibrarySession(Application& application, DocumentListener& listener, Prompter& prompter)
-    : application_(application), document_((registerSourceTypes(), std::make_unique<CTesserin2Doc>(application, listener, prompter))) {}
+    : application_(application), document_(std::make_unique<CTesserin2Doc>(application, listener, prompter)) {}
 
 LibrarySession::~LibrarySession() { document_->CloseLibrary(); }
 

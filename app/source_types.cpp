@@ -1,15 +1,15 @@
-#include "cli/source_catalog.h"
+#include "app/source_types.h"
 
 #include <mutex>
 
 #include "sources/builtin_sources.h"
 
-namespace brambel::cli {
+namespace brambel {
 
-SourceRegistry& sourceRegistry() {
+SourceRegistry& builtInSourceTypes() {
   static std::once_flag registered;
   std::call_once(registered, [] { registerBuiltinSources(SourceRegistry::global()); });
   return SourceRegistry::global();
 }
 
-}  // namespace brambel::cli
+}  // namespace brambel
