@@ -19,6 +19,7 @@
 #include "ui/commands/help_commands.h"
 #include "ui/commands/menu_commands.h"
 #include "ui/commands/optimize_command.h"
+#include "ui/main/desktop_program.h"
 #include "ui/main/instance_channel.h"
 #include "ui/main/main_window.h"
 #include "ui/main/termination_watcher.h"
@@ -59,12 +60,9 @@ int main(int argc, char** argv) {
   const QStringList documents = parser.positionalArguments();
 
   if (parser.isSet(portable)) requestPortableMode();
-  Application application;
-  DesktopPrompter prompter(programSettingsFile(application.portable()).path);
-  SessionEvents events;
-  LibrarySession session(application, events, prompter);
-  QtPreviewSteps previews(session, static_cast<int>(application.settings().imageThreads));
-  session.document().SetPreviewSteps(&previews);
+  DesktopProgram program;
+  Application& application = program.application;
+  LibrarySession& session = program.session;
   std::filesystem::path directory = parser.isSet(library) ? std::filesystem::path(parser.value(library).toStdString())
                                                           : application.startupLibrary();
   directory = std::filesystem::absolute(directory).lexically_normal();
@@ -89,8 +87,7 @@ int main(int argc, char** argv) {
   if (!session.isReadOnly() && !channel.listen())
     QTextStream(stderr) << "brambel: cannot answer other instances on " << channel.name() << "\n";
 
-  MainWindow window(session, events, prompter);
-  prompter.setParentWindow(&window);
+  MainWindow window(session, program.events, program.prompter);
   MenuCommands& commands = *window.menuCommands();
   QObject::connect(&channel, &InstanceChannel::openRequested, &commands, &MenuCommands::openDocument);
   QObject::connect(&commands.host(), &DesktopCommandHost::libraryRequested, &window, [&](const QString& other) {
@@ -106,9 +103,7 @@ int main(int argc, char** argv) {
   });
   TerminationWatcher termination;
   QObject::connect(&termination, &TerminationWatcher::terminationRequested, &window, &QWidget::close);
-  window.placeWindow();
-  window.show();
-  window.applyFrameLayout();
+  program.showWindow(window);
   // Once the window shows: the library's startup commands, then what the
   // command line named, then the daily version check.
   QTimer::singleShot(0, &window, [&] {
@@ -120,11 +115,6 @@ int main(int argc, char** argv) {
   // An optimise still running holds the library: it finishes first (a
   // question it asks now answers itself, the program being on its way out).
   while (commands.optimizer().isRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  // Shutdown: the search stops and the window's rectangle is kept, render
-  // workers waiting for a page are let go, then the library closes (pools
-  // stopped, lock and PID file removed).
-  window.saveWindowState();
-  previews.shutdown();
-  session.Close();
+  program.shutDown(window);
   return status;
 }

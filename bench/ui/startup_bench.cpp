@@ -23,11 +23,8 @@
 #include "store/source_result_record.h"
 #include "store/source_text.h"
 #include "tests/support/process.h"
-#include "ui/bridge/library_session.h"
-#include "ui/bridge/prompter.h"
-#include "ui/bridge/session_events.h"
+#include "ui/main/desktop_program.h"
 #include "ui/main/main_window.h"
-#include "ui/render/preview_steps.h"
 
 namespace {
 
@@ -52,18 +49,10 @@ int runChild(int argc, char** argv) {
   const std::filesystem::path directory = argv[3];
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
-  Application application;
-  DesktopPrompter prompter(programSettingsFile(application.portable()).path);
-  SessionEvents events;
-  LibrarySession session(application, events, prompter);
-  QtPreviewSteps previews(session, static_cast<int>(application.settings().imageThreads));
-  session.document().SetPreviewSteps(&previews);
-  if (!session.Open(directory, false)) return 2;
-  MainWindow window(session, events, prompter);
-  prompter.setParentWindow(&window);
-  window.placeWindow();
-  window.show();
-  window.applyFrameLayout();
+  DesktopProgram program;
+  if (!program.session.Open(directory, false)) return 2;
+  MainWindow window(program.session, program.events, program.prompter);
+  program.showWindow(window);
 
   // The first paint has ended when the event after it runs.
   struct FirstPaint : QObject {
@@ -87,9 +76,7 @@ int runChild(int argc, char** argv) {
   app.exec();
   std::printf("%.3f\n", firstPaint.shownAfterMs);
   std::fflush(stdout);
-  window.saveWindowState();
-  previews.shutdown();
-  session.Close();
+  program.shutDown(window);
   return firstPaint.shownAfterMs < 0 ? 3 : 0;
 }
 
