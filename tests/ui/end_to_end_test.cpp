@@ -3,6 +3,7 @@
 // saved page; then the filter and permanent modes and the mini-browser with
 // the terms highlighted. Window grabs go into the build folder for review.
 #include <QComboBox>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QWebEngineView>
 #include <fstream>
@@ -122,6 +123,10 @@ class EndToEndTest : public QObject {
       window.startSearch(QStringLiteral("bramble"));
       QTRY_COMPARE_WITH_TIMEOUT(results->count(), 1, 30000);
       QCOMPARE(results->resultAt(0).record.url, kept);
+      // The search bar counts the library's hits.
+      auto* caption = window.findChild<QLabel*>(QStringLiteral("countCaption"));
+      QVERIFY(caption);
+      QTRY_COMPARE_WITH_TIMEOUT(caption->text(), QStringLiteral("1 entry found in library"), 10000);
 
       // The mini-browser shows the saved copy with the terms highlighted.
       window.setViewMode(0);

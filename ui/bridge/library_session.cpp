@@ -19,20 +19,6 @@ bool LibrarySession::Open(const std::filesystem::path& directory, bool isDefault
                                 readOnly ? CTesserin2Doc::Access::ReadOnly : CTesserin2Doc::Access::Normal);
 }
 
-size_t LibrarySession::categoryResultCount(size_t index) const {
-  const auto& categories = document_->categories().categories;
-  if (index >= categories.size()) return 0;
-  const auto& references = categories[index].references;
-  std::set<std::u16string> urls;
-  for (const SourceResult& record : document_->searchRun().RawResults()) {
-    const bool inCategory = index == 0 || std::any_of(record.sources.begin(), record.sources.end(), [&](const auto& id) {
-                              return std::find(references.begin(), references.end(), id) != references.end();
-                            });
-    if (inCategory) urls.insert(record.url);
-  }
-  return urls.size();
-}
-
 std::u16string LibrarySession::sourceName(const std::u16string& instanceId) const {
   return document_->sourceTable().nameOf(instanceId);
 }

@@ -51,8 +51,6 @@ class LibrarySession {
   const CategorySet& categories() const { return document_->categories(); }
   size_t currentCategory() const { return document_->currentCategory(); }
   void SelectCategory(size_t index) { document_->SelectCategory(index); }
-  // Results the category's sources returned (every result for the first).
-  size_t categoryResultCount(size_t index) const;
   std::u16string sourceName(const std::u16string& instanceId) const;
 
   SearchMode mode() const { return document_->resultMode(); }

@@ -44,6 +44,7 @@ void SessionEvents::ResultModeChanged() { post([this] { emit resultModeChanged()
 void SessionEvents::DisplayedResultsChanged(bool) { batch(displayedBatch_); }
 void SessionEvents::HistoryChanged() { post([this] { emit historyChanged(); }); }
 void SessionEvents::OpenDebugWindow() { post([this] { emit debugWindowRequested(); }); }
+void SessionEvents::CategoryCountsChanged() { post([this] { emit categoryCountsChanged(); }); }
 
 void SessionEvents::MarksChanged(const std::u16string& url) {
   QString text = QString::fromStdU16String(url);

@@ -36,6 +36,7 @@ class SessionEvents : public QObject, public DocumentListener {
   void ItemIndexed(const std::u16string& url) override;
   void QueueDrained() override;
   void OpenDebugWindow() override;
+  void CategoryCountsChanged() override;
 
  signals:
   void resultsChanged();
@@ -52,6 +53,8 @@ class SessionEvents : public QObject, public DocumentListener {
   void contentProgress();
   // "//debug" was typed.
   void debugWindowRequested();
+  // A library search counted its hits per category.
+  void categoryCountsChanged();
 
  private:
   void post(std::function<void()> call);

@@ -115,6 +115,7 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(&events_, &SessionEvents::contentProgress, this, &MainWindow::updateStatus);
   connect(&events_, &SessionEvents::historyChanged, searchBar_, &SearchBar::refresh);
   connect(&events_, &SessionEvents::categoriesChanged, searchBar_, &SearchBar::refresh);
+  connect(&events_, &SessionEvents::categoryCountsChanged, searchBar_, &SearchBar::refreshCounts);
   connect(&events_, &SessionEvents::resultModeChanged, searchBar_, &SearchBar::refresh);
   connect(&events_, &SessionEvents::libraryChanged, this, &MainWindow::updateTitle);
   connect(&events_, &SessionEvents::debugWindowRequested, this, &MainWindow::showDebugStatistics);

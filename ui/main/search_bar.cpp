@@ -64,6 +64,9 @@ SearchBar::SearchBar(LibrarySession& session, DesktopPrompter& prompter, QWidget
   clear_->setToolTip(tr("Empty the recent results and return to loading"));
   modeRow->addWidget(clear_);
   modeRow->addStretch();
+  countCaption_ = new QLabel(this);
+  countCaption_->setObjectName(QStringLiteral("countCaption"));
+  modeRow->addWidget(countCaption_);
   more_ = new QLabel(QStringLiteral("<a href=\"more\">%1</a>").arg(tr("Click For More Results")), this);
   more_->setObjectName(QStringLiteral("moreResults"));
   more_->hide();
@@ -118,12 +121,13 @@ void SearchBar::rebuildTabs() {
 
 void SearchBar::refreshCounts() {
   const auto& categories = session_.categories().categories;
-  const bool counted = session_.settings().categoryCounts;
+  const std::vector<size_t> counts = session_.document().CategoryCounts();
   for (int i = 0; i < tabs_->count() && i < static_cast<int>(categories.size()); ++i) {
     QString name = QString::fromStdU16String(categories[i].name);
-    const size_t count = counted ? session_.categoryResultCount(i) : 0;
+    const size_t count = i < static_cast<int>(counts.size()) ? counts[i] : 0;
     tabs_->setTabText(i, count ? QStringLiteral("%1 (%2)").arg(name).arg(count) : name);
   }
+  countCaption_->setText(QString::fromStdU16String(session_.document().CountCaption()));
 }
 
 void SearchBar::refresh() {

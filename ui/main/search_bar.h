@@ -49,6 +49,7 @@ class SearchBar : public QWidget {
   QPushButton* load_;
   QButtonGroup* modes_;
   QPushButton* clear_;
+  QLabel* countCaption_;  // "12 entries found in library" after a library search
   QLabel* more_;
   QString previousText_;
   bool rebuilding_ = false;
