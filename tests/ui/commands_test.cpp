@@ -32,6 +32,7 @@
 #include "ui/main/main_window.h"
 #include "ui/main/search_bar.h"
 #include "ui/main/slideshow_window.h"
+#include "ui/render/preview_image_view.h"
 #include "ui/results/results_commands.h"
 #include "ui/results/results_view.h"
 #include "ui_test_support.h"
@@ -261,11 +262,29 @@ class CommandsTest : public QObject {
     writeFile(home.root() / "garden.zset", kTwoResults);
     QVERIFY(window.menuCommands()->resultFiles().loadFrom(QString::fromStdString((home.root() / "garden.zset").string())));
     QTRY_COMPARE(window.resultsView()->count(), 2);
+    // The roses page is saved and has a preview image; the ferns page has none.
+    const uint32_t roses = testing::storePage(opened->session, u"http://garden.example.test/roses", "<html>roses</html>");
+    QVERIFY(roses != 0);
+    std::filesystem::create_directories(opened->session.previewFolder());
+    QImage image(80, 100, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QVERIFY(image.save(QString::fromStdString(
+        (opened->session.previewFolder() / QStringLiteral("%1.png").arg(roses, 8, 16, QLatin1Char('0')).toStdString())
+            .string())));
     menuAction(window, QStringLiteral("slideshow"))->trigger();
     auto* slideshow = window.findChild<SlideshowWindow*>();
     QVERIFY(slideshow);
     QCOMPARE(slideshow->count(), 2);
     QCOMPARE(slideshow->current(), 0);
+    auto* picture = slideshow->findChild<PreviewImageView*>(QStringLiteral("slideImage"));
+    auto* caption = slideshow->findChild<QLabel*>(QStringLiteral("slideCaption"));
+    QVERIFY(picture && caption);
+    for (int slide = 0; slide < 2; ++slide) {
+      slideshow->showSlide(slide);
+      const bool showsRoses = caption->text().contains(QStringLiteral("/roses"));
+      QTRY_COMPARE(picture->hasImage(), showsRoses);
+    }
+    slideshow->showSlide(0);
     QTest::keyClick(slideshow, Qt::Key_Left);
     QCOMPARE(slideshow->current(), 1);  // wraps round
     QTest::keyClick(slideshow, Qt::Key_Space);

@@ -92,6 +92,20 @@ std::filesystem::path LibrarySession::thumbnailPathFor(uint32_t documentId) cons
   return document_->libraryDirectory() / "thumb" / name;
 }
 
+std::filesystem::path LibrarySession::previewImagePathFor(uint32_t documentId) const {
+  char stem[16];
+  std::snprintf(stem, sizeof stem, "%08x.", documentId);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(previewFolder(), error))
+    if (entry.path().filename().string().starts_with(stem) && entry.is_regular_file(error)) return entry.path();
+  return {};
+}
+
+std::filesystem::path LibrarySession::previewImagePath(const std::u16string& url) const {
+  const uint32_t id = marksOf(url).recordId;
+  return id == 0 ? std::filesystem::path() : previewImagePathFor(id);
+}
+
 std::filesystem::path LibrarySession::thumbnailPath(const std::u16string& url) const {
   const uint32_t id = marksOf(url).recordId;
   if (id == 0) return {};

@@ -95,6 +95,12 @@ class LibrarySession {
   std::filesystem::path thumbnailPath(const std::u16string& url) const;
   // Where the thumbnail step writes a document's thumbnail.
   std::filesystem::path thumbnailPathFor(uint32_t documentId) const;
+  // The folder of the preview images the render step stores.
+  std::filesystem::path previewFolder() const { return document_->libraryDirectory() / "preview"; }
+  // The preview image file of a document (named by its id, with the
+  // encoder's extension), empty when there is none.
+  std::filesystem::path previewImagePathFor(uint32_t documentId) const;
+  std::filesystem::path previewImagePath(const std::u16string& url) const;
 
  private:
   Application& application_;

@@ -1,13 +1,13 @@
 #include "ui/main/slideshow_window.h"
 
 #include <QDesktopServices>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "ui/bridge/library_session.h"
+#include "ui/render/preview_image_view.h"
 
 namespace brambel {
 
@@ -19,13 +19,12 @@ SlideshowWindow::SlideshowWindow(LibrarySession& session, QWidget* parent) : QWi
     const SourceResult& record = result.record;
     slides_.push_back({QString::fromStdU16String(record.url),
                        QString::fromStdU16String(record.title.empty() ? record.url : record.title),
-                       QString::fromStdString(session.thumbnailPath(record.url).string())});
+                       QString::fromStdString(session.previewImagePath(record.url).string())});
   }
-  image_ = new QLabel(this);
+  overlay_ = session.settings().previewTextOverlay;
+  image_ = new PreviewImageView(this);
   image_->setObjectName(QStringLiteral("slideImage"));
-  image_->setAlignment(Qt::AlignCenter);
   image_->setMinimumSize(160, 120);
-  image_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   caption_ = new QLabel(this);
   caption_->setObjectName(QStringLiteral("slideCaption"));
   caption_->setAlignment(Qt::AlignCenter);
@@ -53,15 +52,7 @@ void SlideshowWindow::showSlide(int index) {
 }
 
 void SlideshowWindow::updateImage() {
-  if (current_ < 0) return;
-  QImageReader reader(slides_[current_].thumbnail);
-  const QImage image = reader.read();
-  if (image.isNull()) {
-    image_->setPixmap({});
-    image_->setText(tr("(no picture yet)"));
-    return;
-  }
-  image_->setPixmap(QPixmap::fromImage(image).scaled(image_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  if (current_ >= 0) image_->showImage(slides_[current_].preview, overlay_);
 }
 
 void SlideshowWindow::keyPressEvent(QKeyEvent* event) {
@@ -79,11 +70,6 @@ void SlideshowWindow::keyPressEvent(QKeyEvent* event) {
   }
   // A step by hand starts the interval again.
   if (timer_.isActive()) timer_.start();
-}
-
-void SlideshowWindow::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  updateImage();
 }
 
 }  // namespace brambel

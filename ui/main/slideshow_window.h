@@ -9,11 +9,13 @@ class QLabel;
 namespace brambel {
 
 class LibrarySession;
+class PreviewImageView;
 
-// View > Slideshow: the current results one at a time, each as its
-// thumbnail with its title and address, moving on every few seconds. Right
-// or Space shows the next, Left the previous, P pauses, Return opens the
-// result in the browser, Escape closes.
+// View > Slideshow: the current results one at a time, each as its preview
+// image (with the preview text overlay when that is on) and its title and
+// address, moving on every few seconds. Right or Space shows the next, Left
+// the previous, P pauses, Return opens the result in the browser, Escape
+// closes.
 class SlideshowWindow : public QWidget {
   Q_OBJECT
 
@@ -29,20 +31,20 @@ class SlideshowWindow : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   struct Slide {
     QString url;
     QString title;
-    QString thumbnail;
+    QString preview;  // the preview image file, empty when there is none
   };
   void updateImage();
 
   std::vector<Slide> slides_;
   int current_ = -1;
   QTimer timer_;
-  QLabel* image_;
+  PreviewImageView* image_;
+  bool overlay_ = true;
   QLabel* caption_;
 };
 

@@ -34,10 +34,6 @@ const QUrl& blankPage() {
   return blank;
 }
 
-QString libraryPath(const LibrarySession& session, const char* folder) {
-  return QString::fromStdString((session.libraryDirectory() / folder).string());
-}
-
 }  // namespace
 
 // One render request, shared by the waiting worker and the GUI thread.
@@ -226,9 +222,7 @@ void QtPreviewSteps::finish(Page& page, QImage image) {
 }
 
 QString QtPreviewSteps::previewPath(uint32_t documentId) const {
-  const QDir folder(libraryPath(session_, "preview"));
-  const QStringList found = folder.entryList({QStringLiteral("%1.*").arg(documentId, 8, 16, QLatin1Char('0'))}, QDir::Files);
-  return found.isEmpty() ? QString() : folder.filePath(found.first());
+  return QString::fromStdString(session_.previewImagePathFor(documentId).string());
 }
 
 void QtPreviewSteps::Render(const PreviewJob& job) {
@@ -249,7 +243,7 @@ bool QtPreviewSteps::storePreview(const PreviewJob& job) {
   std::optional<ImageEncoder> encoder =
       encoderForMimeType(QString::fromStdU16String(session_.librarySettings().previewCodec));
   if (image.isNull() || !encoder) return false;
-  const QString folder = libraryPath(session_, "preview");
+  const QString folder = QString::fromStdString(session_.previewFolder().string());
   const QString name = QStringLiteral("%1.%2").arg(job.documentId, 8, 16, QLatin1Char('0')).arg(encoder->extension);
   return saveImage(image, QDir(folder).filePath(name), encoder->format);
 }
