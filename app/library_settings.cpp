@@ -46,9 +46,14 @@ LibrarySettings ReadLibrarySettings(const SettingsMap& map, bool fileFound) {
     if (key.compare(0, kSourcePrefix.size(), kSourcePrefix) != 0) continue;
     size_t equals = value.rfind('=');
     if (equals == std::string::npos) continue;
+    // A key reads as it will be written again (line breaks and NULs cannot
+    // stand in a line), so that keys which differ only there are one entry
+    // and a key of nothing is no entry.
+    const std::string written = settingLine(toWide(value.substr(0, equals), kCodePageUtf8));
+    const std::u16string source = toWide(std::string(trimmed(std::string_view(written))), kCodePageUtf8);
+    if (source.empty()) continue;
     long long flags = parseDecimal(std::string_view(value).substr(equals + 1)).value_or(0);
-    settings.sourceFlags[toWide(value.substr(0, equals), kCodePageUtf8)] =
-        flags < 0 || flags > 0xffffffffLL ? 0 : static_cast<uint32_t>(flags);
+    settings.sourceFlags[source] = flags < 0 || flags > 0xffffffffLL ? 0 : static_cast<uint32_t>(flags);
   }
   return settings;
 }
