@@ -149,9 +149,17 @@ std::string defaultApplicationFor(const ShellPaths& paths, const std::string& mi
 }
 
 bool RegisterFileTypes(const ShellPaths& paths, const std::filesystem::path& executable, Prompter& prompter) {
-  bool written = writeFile(paths.dataHome / "mime/packages" / kMimePackageName, mimePackageText()) &&
-                 writeFile(paths.dataHome / "applications" / kDesktopEntryName, desktopEntryText(executable));
-  refreshDatabases(paths);
+  // The desktop program registers at every start: the databases are rebuilt
+  // only when what it installs has changed.
+  const std::filesystem::path package = paths.dataHome / "mime/packages" / kMimePackageName;
+  const std::filesystem::path entry = paths.dataHome / "applications" / kDesktopEntryName;
+  const std::string packageText = mimePackageText();
+  const std::string entryText = desktopEntryText(executable);
+  bool written = true;
+  if (readFile(package) != packageText || readFile(entry) != entryText) {
+    written = writeFile(package, packageText) && writeFile(entry, entryText);
+    refreshDatabases(paths);
+  }
 
   bool claimed = false;
   for (const ShellFileType& type : shellFileTypes()) {

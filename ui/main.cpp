@@ -11,6 +11,7 @@
 
 #include "app/application.h"
 #include "app/program_settings.h"
+#include "app/shell_integration.h"
 #include "platform/directories.h"
 #include "ui/bridge/library_session.h"
 #include "ui/bridge/prompter.h"
@@ -104,9 +105,15 @@ int main(int argc, char** argv) {
   TerminationWatcher termination;
   QObject::connect(&termination, &TerminationWatcher::terminationRequested, &window, &QWidget::close);
   program.showWindow(window);
-  // Once the window shows: the library's startup commands, then what the
-  // command line named, then the daily version check.
+  // Once the window shows: the file types (outside portable mode), the
+  // library's startup commands, then what the command line named, then the
+  // daily version check.
   QTimer::singleShot(0, &window, [&] {
+    if (!application.portable()) {
+      const auto executable = std::filesystem::path(QApplication::applicationFilePath().toStdString());
+      if (!RegisterFileTypes(shellPathsFromEnvironment(), executable, program.prompter))
+        QTextStream(stderr) << "brambel: cannot register the file types\n";
+    }
     commands.host().commands().RunStartupCommands(true);
     for (const QString& document : documents) commands.openDocument(document);
     commands.help().startAutomaticCheck();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "app/shell_integration.h"
@@ -74,8 +75,16 @@ TEST_F(Shell, RegistersEntryAndTypesAndAsksBeforeTakingOverAType) {
   answers.answer = Prompter::Answer::Yes;
   ASSERT_TRUE(RegisterFileTypes(paths, "/opt/brambel/brambel", answers));
   for (const ShellFileType& type : shellFileTypes()) EXPECT_EQ(defaultApplicationFor(paths, type.mimeType), kDesktopEntryName);
+  // Registering again (every start) leaves installed files that are current alone.
+  const std::filesystem::path entryFile = paths.dataHome / "applications" / kDesktopEntryName;
+  const auto past = std::filesystem::last_write_time(entryFile) - std::chrono::hours(1);
+  std::filesystem::last_write_time(entryFile, past);
   ASSERT_TRUE(RegisterFileTypes(paths, "/opt/brambel/brambel", answers));
   EXPECT_EQ(answers.asked.size(), 2u) << "once the program owns its types nothing is asked";
+  EXPECT_EQ(std::filesystem::last_write_time(entryFile), past);
+  // A moved program rewrites its entry.
+  ASSERT_TRUE(RegisterFileTypes(paths, "/usr/local/bin/brambel", answers));
+  EXPECT_NE(testing::readFileBytes(entryFile).find("/usr/local/bin/brambel"), std::string::npos);
   EXPECT_NE(testing::readFileBytes(paths.configHome / "mimeapps.list").find("text/plain=gedit.desktop;"),
             std::string::npos);
 }
