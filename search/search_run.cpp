@@ -135,6 +135,8 @@ void SearchRun::ResetResults() {
     sponsors_.clear();
   }
   mode_ = SearchMode::kPermanent;
+  // A batch load's results are gone: the categories filter them again.
+  batchLoad_ = false;
   listener_->ResultListChanged();
 }
 

@@ -401,6 +401,10 @@ TEST_F(SearchRunTest, AllCategoriesRunEachSourceOnceAndNeverTheLibrary) {
     EXPECT_TRUE(load.request.unthrottled);
     EXPECT_EQ(load.searchNumber, run->generation());
   }
+  // The next ordinary search ends the batch: its category filters its results again.
+  run->RunSearch(u"y", true, 1, {a->GetInstanceId()});
+  ASSERT_TRUE(run->WaitUntilIdle(10s));
+  EXPECT_FALSE(run->isBatchLoad());
 }
 
 TEST_F(SearchRunTest, TypedUrlBecomesTheOnlyResultWithoutAnySource) {
