@@ -4,8 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-
+#include "app/program_settings.h"
 #include "app/settings_fields.h"
 #include "app/settings_text.h"
 #include "toolkit/code_pages.h"
@@ -43,27 +42,6 @@ std::u16string fromHex(const std::string& hex) {
   return units;
 }
 
-// Writes `text` and the trailing zero byte through a temporary file made
-// 0600 from the start, renamed over the target.
-bool writeOwnerOnlyFile(const std::filesystem::path& path, const std::string& text) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp" + std::to_string(getpid());
-  int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (descriptor < 0) return false;
-  std::string bytes = text + '\0';
-  size_t written = 0;
-  while (written < bytes.size()) {
-    ssize_t n = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  bool ok = written == bytes.size() && ::fchmod(descriptor, 0600) == 0 && ::fsync(descriptor) == 0;
-  ::close(descriptor);
-  if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  std::remove(temporary.c_str());
-  return false;
-}
-
 }  // namespace
 
 std::u16string scramblePassword(const std::u16string& text) {
@@ -92,10 +70,16 @@ bool SaveDestinations(const std::vector<Destination>& destinations, const std::f
     values.emplace_back(keyOf(destination, "additional"), settingLine(destination.additional));
     values.emplace_back(keyOf(destination, "password"), toHex(scramblePassword(destination.password)));
   }
+  // The scrambled passwords make the settings file its owner's alone, from
+  // before they are in it; the settings writers keep a file's mode when they
+  // replace it, and take turns with the other writers under their lock.
   std::error_code error;
   std::filesystem::create_directories(settingsFile.parent_path(), error);
-  std::string existing = readTextFile(settingsFile).value_or("");
-  return writeOwnerOnlyFile(settingsFile, updateSettingsLines(existing, values));
+  const int descriptor = ::open(settingsFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (descriptor < 0) return false;
+  const bool ownerOnly = ::fchmod(descriptor, 0600) == 0;
+  ::close(descriptor);
+  return ownerOnly && WriteProgramSettingLines(ProgramSettingsFile{settingsFile}, values);
 }
 
 }  // namespace brambel
