@@ -31,6 +31,9 @@ namespace brambel {
 //   72      u32    byte size of the index-text section (2n + 4)
 //   80      u64    index-text section
 //   112     u64    links section
+//   120     u64    source list section (ids of the sources that returned
+//                  the document); files written before it hold 0 here,
+//                  which reads as "no list"
 //   others         zero
 //
 // Sections are never rewritten: writing one again appends a new copy and
@@ -52,6 +55,7 @@ class ContentFile {
     IndexTextSize = 72,
     IndexTextOffset = 80,
     LinksOffset = 112,
+    SourceListOffset = 120,
   };
 
   // Opens an existing file for reading. A missing file is not usable.

@@ -10,6 +10,7 @@
 #include "store/btree_cache_object.h"
 #include "store/source_index_text.h"
 #include "store/source_links.h"
+#include "store/source_list.h"
 #include "store/source_result_record.h"
 #include "store/source_stats.h"
 #include "store/source_text.h"
@@ -38,6 +39,8 @@ void readEverySection(const brambel::ContentFile& file) {
   window.ReadFrom(file);
   brambel::SourceLinks links;
   links.ReadFrom(file);
+  brambel::SourceList sources;
+  if (sources.ReadFrom(file)) sources.merge({u"rss/a"});
 }
 
 }  // namespace
@@ -50,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto writable = brambel::ContentFile::openForWriting(path);
   brambel::SourceResult result;
   result.url = u"http://example.org/";
+  brambel::SourceList({u"rss/a", u"web/b"}).WriteTo(writable);
   brambel::SourceResultRecord(result).WriteTo(writable);
   readEverySection(writable);
   return 0;

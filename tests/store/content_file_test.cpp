@@ -7,6 +7,7 @@
 #include "store/little_endian.h"
 #include "store/source_index_text.h"
 #include "store/source_links.h"
+#include "store/source_list.h"
 #include "store/source_result_record.h"
 #include "store/source_stats.h"
 #include "store/source_text.h"
@@ -278,6 +279,37 @@ TEST(ContentFileTest, LinksKeepKeysAndValues) {
   EXPECT_FALSE(read.ReadFrom(ContentFile::openForReading(dir.write("huge", huge))));
 }
 
+TEST(ContentFileTest, SourceListsMergeWithoutDuplicatesAndOlderFilesHaveNone) {
+  TempDir dir;
+  const auto path = dir.file("doc");
+  {
+    auto file = ContentFile::openForWriting(path);
+    ASSERT_TRUE(SourceResultRecord(sampleResult()).WriteTo(file));
+  }
+  SourceList read;
+  EXPECT_FALSE(read.ReadFrom(ContentFile::openForReading(path))) << "written before lists were kept";
+  EXPECT_EQ(loadLe64(&readFileBytes(path)[120]), 0u);
+
+  SourceList list({u"rss/a", u"web/b"});
+  list.merge({u"web/b", u"rss/c", u"rss/c"});
+  EXPECT_EQ(list.ids, (std::vector<std::u16string>{u"rss/a", u"web/b", u"rss/c"}));
+  {
+    auto file = ContentFile::openForWriting(path);
+    ASSERT_TRUE(list.WriteTo(file));
+  }
+  const std::string bytes = readFileBytes(path);
+  const uint64_t start = loadLe64(&bytes[120]);
+  ASSERT_GT(start, 152u);
+  EXPECT_EQ(loadLe32(&bytes[start]), 3u);
+  ASSERT_TRUE(read.ReadFrom(ContentFile::openForReading(path)));
+  EXPECT_EQ(read.ids, list.ids);
+  EXPECT_TRUE(SourceResultRecord().ReadFrom(ContentFile::openForReading(path))) << "the record is untouched";
+
+  std::string huge = bytes;
+  storeLe32(&huge[start], 0x40000000);  // a count the file cannot hold
+  EXPECT_FALSE(read.ReadFrom(ContentFile::openForReading(dir.write("huge", huge))));
+}
+
 TEST(ContentFileTest, StringsRunningPastTheEndAreRejected) {
   TempDir dir;
   const auto path = dir.file("doc");
@@ -290,7 +322,7 @@ TEST(ContentFileTest, StringsRunningPastTheEndAreRejected) {
   SourceResultRecord record;
   EXPECT_FALSE(record.ReadFrom(ContentFile::openForReading(dir.write("bad", bytes))));
   std::string pointsAway = readFileBytes(path);
-  storeLe64(&pointsAway[8], 1u << 40);
+  storeLe64(&pointsAway[8], uint64_t{1} << 40);
   EXPECT_FALSE(record.ReadFrom(ContentFile::openForReading(dir.write("away", pointsAway))));
 }
 
