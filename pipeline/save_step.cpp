@@ -15,6 +15,7 @@
 #include "store/index_file.h"
 #include "store/library_store.h"
 #include "store/source_index_text.h"
+#include "store/source_list.h"
 #include "store/source_result_record.h"
 #include "store/source_stats.h"
 #include "store/source_text.h"
@@ -82,10 +83,19 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
   return prepared;
 }
 
+// The sources a page saved again was listed under before, then the new ones:
+// like the source index, the list only grows while the document is kept.
+SourceList storedSourcesWith(const std::filesystem::path& path, const std::vector<std::u16string>& sourceIds) {
+  SourceList list;
+  list.ReadFrom(ContentFile::openForReading(path));
+  list.merge(sourceIds);
+  return list;
+}
+
 // Writes the document's sections; false when one could not be written. The
 // result record goes last, so a document whose writing was cut short is not
 // visible: readers find it by its record.
-bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, bool termTable) {
+bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, bool termTable, SourceList sources) {
   uint64_t tableOffset = 0;
   {
     ContentFile file = ContentFile::openForWriting(path);
@@ -108,7 +118,7 @@ bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, 
     if (!StoreTermPositions(table, page.terms.terms)) return false;
   }
   ContentFile file = ContentFile::openForWriting(path);
-  return SourceResultRecord(page.record).WriteTo(file);
+  return sources.WriteTo(file) && SourceResultRecord(page.record).WriteTo(file);
 }
 
 }  // namespace
@@ -142,7 +152,7 @@ void SaveStep::operator()(WorkItem<SaveJob>& item) {
       std::vector<std::u16string> sourceIds = std::move(job.page.sourceIds);
       PreparedPage page = preparePage(item.key, job.page, job.isImage, library);
       const bool termTable = !library.settings.noURLIndexing && !job.isImage;
-      if (!writeDocument(*path, page, termTable)) {
+      if (!writeDocument(*path, page, termTable, storedSourcesWith(*path, sourceIds))) {
         pipeline_.log("failed to write content index!");
       } else {
         std::error_code error;

@@ -17,6 +17,8 @@
 #include "store/index_file.h"
 #include "store/library_store.h"
 #include "store/source_index.h"
+#include "store/source_index_rebuild.h"
+#include "store/source_list.h"
 #include "store/source_text.h"
 #include "tests/support/doc_site.h"
 #include "tests/support/temp_dir.h"
@@ -85,10 +87,10 @@ class PipelineTest : public ::testing::Test {
     pipeline_->start();
   }
 
-  void load(const std::string& url, int32_t searchNumber = kNoSearch) {
+  void load(const std::string& url, int32_t searchNumber = kNoSearch, const std::u16string& source = u"feed/site") {
     ContentRequest request;
     request.result.url = fromUtf8(url);
-    request.sourceIds = {u"feed/site"};
+    request.sourceIds = {source};
     pipeline_->AddLoad(fromUtf8(url), searchNumber, std::move(request), EnqueueMode::kWaitForRoom, 0);
   }
 
@@ -189,6 +191,42 @@ TEST_F(PipelineTest, AnExpiredCopyIsReloadedConditionallyAndA304OnlyRefreshesIts
   EXPECT_EQ(store_->readMarks(fromUtf8(url)).recordId, id);
   EXPECT_NE(storedPage(url).find("first words"), std::string::npos);
   EXPECT_EQ(store_->readRecord(id)->title, u"Old");
+}
+
+TEST_F(PipelineTest, SavedPagesKeepTheirSourcesAndTheSourceIndexIsFiledAgainFromThem) {
+  settings_.noExpire = false;
+  server_.get("/changing", [](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Expires", "Thu, 01 Jan 2004 00:00:00 GMT");
+    response.set_content("<html><title>Changing</title><body>Python news</body></html>", "text/html");
+  });
+  const std::vector<std::string> pages = site_.pageUrls(6);
+  open();
+  for (size_t i = 0; i < pages.size(); ++i) load(pages[i], kNoSearch, i % 2 ? u"feed/odd" : u"feed/even");
+  // Saved again by a second source: the page keeps both.
+  const std::string changing = server_.url("/changing");
+  load(changing, kNoSearch, u"feed/first");
+  ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
+  load(changing, kNoSearch, u"feed/second");
+  ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
+  pipeline_->stop();
+  EXPECT_EQ(server_.requestCount("/changing"), 2);
+  SourceList stored;
+  ASSERT_TRUE(stored.ReadFrom(ContentFile::openForReading(store_->contentPath(store_->readMarks(fromUtf8(changing)).recordId))));
+  EXPECT_EQ(stored.ids, (std::vector<std::u16string>{u"feed/first", u"feed/second"}));
+
+  // What the index step filed, filed again from the content files alone.
+  SourceIndex rebuilt(dir_.path() / "elsewhere");
+  const SourceIndexRebuild outcome = RebuildSourceIndex(*store_, rebuilt, {}, nullptr);
+  EXPECT_EQ(outcome.filed, pages.size() + 1);
+  EXPECT_EQ(outcome.unlisted + outcome.skipped, 0u);
+  ASSERT_EQ(rebuilt.sourceKeys(), sources_->sourceKeys());
+  for (const std::u16string& source : sources_->sourceKeys()) {
+    std::vector<uint32_t> live = sources_->documentsOf(source), again = rebuilt.documentsOf(source);
+    std::sort(live.begin(), live.end());
+    std::sort(again.begin(), again.end());
+    EXPECT_EQ(again, live);
+  }
+  EXPECT_EQ(sources_->documentsOf(u"feed/even").size(), 3u);
 }
 
 TEST_F(PipelineTest, StaleSearchesAndIgnoredUrlsAreDroppedAndNoMainIndexingKeepsOnlyPermanentOnes) {
