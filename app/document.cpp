@@ -305,7 +305,7 @@ void CTesserin2Doc::OfferSourceIndexRebuild() {
     sourceIndex_.reset();
 }
 
-std::optional<size_t> CTesserin2Doc::RebuildSourceIndex() {
+std::optional<SourceIndexRebuild> CTesserin2Doc::RebuildSourceIndex() {
   if (!library_ || readOnly_) return std::nullopt;
   prompter_.BeginProgress(messages::kRebuildingSourceIndexTitle, messages::kRebuildingSourceIndexText);
   std::vector<SourceResult> known = RestoreRawResults(directory_, *sourceTable_).value_or(std::vector<SourceResult>{});
@@ -316,18 +316,12 @@ std::optional<size_t> CTesserin2Doc::RebuildSourceIndex() {
   std::error_code error;
   std::filesystem::remove_all(directory_ / SourceIndex::kDirectoryName, error);
   sourceIndex_ = std::make_unique<SourceIndex>(directory_);
-  std::set<uint32_t> filed;
-  for (size_t i = 0; i < known.size(); ++i) {
-    const uint32_t id = library_->readMarks(known[i].url).recordId;
-    if (id == 0) continue;
-    for (const std::u16string& source : known[i].sources)
-      if (sourceIndex_->add(source, id)) filed.insert(id);
-    prompter_.Progress(static_cast<int>((i + 1) * 100 / known.size()));
-  }
+  const SourceIndexRebuild outcome =
+      brambel::RebuildSourceIndex(*library_, *sourceIndex_, known, [this](int percent) { prompter_.Progress(percent); });
   sourceIndex_->save();
   if (restart) StartPipeline();
   prompter_.EndProgress();
-  return filed.size();
+  return outcome;
 }
 
 void CTesserin2Doc::LoadCategoriesAndSources() {

@@ -34,6 +34,7 @@
 #include "store/index_file.h"
 #include "store/library_store.h"
 #include "store/source_index.h"
+#include "store/source_index_rebuild.h"
 
 namespace brambel {
 
@@ -228,13 +229,11 @@ class CTesserin2Doc {
   // Null when the user declined to rebuild a lost one: it is then neither
   // used nor saved while the library stays open.
   SourceIndex* sourceIndex() const { return sourceIndex_.get(); }
-  // Builds the source index anew from what the library still knows of where
-  // its documents came from: the source lists of the last batch's raw
-  // results and of the results loaded now, matched to stored documents by
-  // URL. Stored pages keep no source list of their own, so a document named
-  // by neither stays unfiled. Shows the progress window. The number of
-  // documents filed; nothing when read-only.
-  std::optional<size_t> RebuildSourceIndex();
+  // Builds the source index anew from the source lists of the library's
+  // content files; documents stored without a list are filed under the
+  // sources that the last batch's raw results and the results loaded now
+  // name for them. Shows the progress window. Nothing when read-only.
+  std::optional<SourceIndexRebuild> RebuildSourceIndex();
   const TermFilter& termFilter() const { return *termFilter_; }
   // The record store fell below the free-space threshold: the first report
   // of the process tells the user (message 1004), later ones are silent.

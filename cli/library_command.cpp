@@ -7,6 +7,7 @@
 #include "app/library_statistics.h"
 #include "cli/command.h"
 #include "cli/entry_json.h"
+#include "cli/library_command_host.h"
 #include "cli/library_session.h"
 #include "cli/pool_rows.h"
 #include "cli/result_json.h"
@@ -335,9 +336,9 @@ int runOptimize(CommandContext& context) {
 int runRebuildSourceIndex(CommandContext& context) {
   std::unique_ptr<LibrarySession> session = openForWriting("rebuild the source index", context.err);
   if (!session) return 1;
-  const std::optional<size_t> filed = session->document().RebuildSourceIndex();
-  if (!filed) return 1;
-  context.out << *filed << " documents filed under their sources\n";
+  const std::optional<SourceIndexRebuild> outcome = session->document().RebuildSourceIndex();
+  if (!outcome) return 1;
+  context.out << describeRebuild(*outcome) << "\n";
   return 0;
 }
 

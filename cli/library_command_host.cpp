@@ -1,12 +1,21 @@
 #include "cli/library_command_host.h"
 
 #include <ostream>
+#include <string>
 
 #include "cli/category_sources.h"
 #include "cli/json_output.h"
 #include "formats/feed_adding.h"
 
 namespace brambel::cli {
+
+std::string describeRebuild(const SourceIndexRebuild& outcome) {
+  std::string text = std::to_string(outcome.filed) + " documents filed under their sources";
+  if (outcome.unlisted != 0)
+    text += "; " + std::to_string(outcome.unlisted) + " stored without a source list (from an older version)";
+  if (outcome.skipped != 0) text += "; " + std::to_string(outcome.skipped) + " content files skipped (damaged, cut short or no longer their URL's)";
+  return text;
+}
 
 LibraryCommandHost::LibraryCommandHost(CTesserin2Doc& document, std::ostream& err)
     : document_(document), err_(err), rawResults_(document.libraryDirectory(), document.sourceTable()) {
@@ -69,8 +78,8 @@ void LibraryCommandHost::OpenLibraryAt(const std::filesystem::path& directory) {
 }
 
 void LibraryCommandHost::RebuildSourceIndex() {
-  if (std::optional<size_t> filed = document_.RebuildSourceIndex())
-    err_ << "source index rebuilt: " << *filed << " documents filed under their sources\n";
+  if (std::optional<SourceIndexRebuild> outcome = document_.RebuildSourceIndex())
+    err_ << "source index rebuilt: " << describeRebuild(*outcome) << "\n";
   else
     err_ << "the source index cannot be rebuilt: the library is read-only\n";
 }

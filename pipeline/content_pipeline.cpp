@@ -13,6 +13,7 @@
 #include "store/library_store.h"
 #include "store/source_index.h"
 #include "store/source_index_text.h"
+#include "store/source_list.h"
 #include "store/url_marks.h"
 
 namespace brambel {
@@ -154,9 +155,13 @@ bool ContentPipeline::IndexStoredDocument(const std::u16string& url, const std::
   ContentFile file = ContentFile::openForReading(library_.store->contentPath(marks.recordId));
   SourceIndexText text;
   if (!text.ReadFrom(file)) return false;
+  // Filed under the sources it was saved from as well as the ones naming it now.
+  SourceList sources;
+  sources.ReadFrom(file);
+  sources.merge(sourceIds);
   IndexJob job;
   job.documentId = marks.recordId;
-  job.sourceIds = sourceIds;
+  job.sourceIds = std::move(sources.ids);
   job.terms = weightedPageTerms(extractPageTerms(text.text, library_.termFilter).terms);
   return index_->add(url, kAlwaysAccepted, std::move(job), AddMode::kAlways, 0);
 }

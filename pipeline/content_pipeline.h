@@ -63,7 +63,8 @@ class ContentPipeline : public ContentHandoff {
 
   // Queues a stored document's text for the main index now (a result marked
   // permanent whose text is not indexed yet). False when there is nothing to index.
-  // `sourceIds` are the sources the document is recorded under again.
+  // It is filed under the sources of its stored list and under `sourceIds`
+  // (the sources that named it again).
   bool IndexStoredDocument(const std::u16string& url, const std::vector<std::u16string>& sourceIds = {});
   // Records removed from the library (deleted documents) leave the index.
   RemovalLog& removalLog() { return *removalLog_; }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 
 #include "index/index_query.h"
 #include "search/result_order.h"
@@ -318,7 +320,7 @@ TEST_F(DocumentTest, TheOptimiseAsksAndShowsProgressThroughTheDocumentsPrompter)
   EXPECT_EQ(urls(document), std::vector<std::u16string>{u"http://one.test/"});
 }
 
-TEST_F(DocumentTest, ALostSourceIndexIsRebuiltFromTheResultsThatNameTheirSourcesOrLeftOff) {
+TEST_F(DocumentTest, PagesStoredWithoutSourceListsAreFiledByTheResultsThatNameThemOrLeftOff) {
   Application application({home.path() / "bin"});
   RecordingPrompter prompter(false, {NewLibraryChoice::Kind::Blank, {}});
   const std::filesystem::path lib = home.path() / "Lib";
@@ -337,7 +339,10 @@ TEST_F(DocumentTest, ALostSourceIndexIsRebuiltFromTheResultsThatNameTheirSources
     elsewhere.url = u"http://never-stored.test/";
     elsewhere.sources = {u"rss/a"};
     document.LoadResults({one, two, elsewhere}, true);
-    EXPECT_EQ(document.RebuildSourceIndex(), 2u);
+    std::optional<SourceIndexRebuild> outcome = document.RebuildSourceIndex();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->filed, 2u);
+    EXPECT_EQ(outcome->unlisted, 2u) << "stored the way older versions did";
     const uint32_t idOne = document.Marks(u"http://one.test/").recordId;
     EXPECT_EQ(document.sourceIndex()->documentsOf(u"rss/a"), std::vector<uint32_t>{idOne});
     EXPECT_EQ(document.sourceIndex()->documentsOf(u"rss/b").size(), 2u);
@@ -439,6 +444,32 @@ TEST_F(DocumentTest, ASearchSavesItsPagesAndTheModesFindThemOffline) {
   ASSERT_TRUE(document.WaitForContent(60s));
   document.SetResultMode(SearchMode::kPermanent, u"Python");
   EXPECT_EQ(urls(document), std::vector<std::u16string>{first});
+
+  // The page marked permanent was indexed and filed under its feed. Filed
+  // again from the pages' own source lists, with no results to name them,
+  // every saved page is under the feed: indexed or not, they came from it.
+  const auto filing = [](const SourceIndex& index) {
+    std::map<std::u16string, std::set<uint32_t>> ids;
+    for (const std::u16string& source : index.sourceKeys())
+      for (uint32_t id : index.documentsOf(source)) ids[source].insert(id);
+    return ids;
+  };
+  const uint32_t firstId = document.Marks(first).recordId;
+  ASSERT_EQ(document.sourceIndex()->sourceKeys().size(), 1u);
+  const std::u16string feedId = document.sourceIndex()->sourceKeys()[0];
+  EXPECT_EQ(filing(*document.sourceIndex())[feedId], std::set<uint32_t>{firstId});
+  document.LoadResults({}, true);
+  std::optional<SourceIndexRebuild> outcome = document.RebuildSourceIndex();
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome->filed, pages.size());
+  EXPECT_EQ(outcome->unlisted + outcome->skipped, 0u);
+  std::set<uint32_t> savedIds;
+  for (const std::string& page : pages) savedIds.insert(document.Marks(toWide(page, kCodePageUtf8)).recordId);
+  const std::map<std::u16string, std::set<uint32_t>> filed{{feedId, savedIds}};
+  EXPECT_EQ(filing(*document.sourceIndex()), filed);
+  SourceIndex onDisk(home.path() / "Lib");
+  ASSERT_TRUE(onDisk.load());
+  EXPECT_EQ(filing(onDisk), filed);
 }
 
 }  // namespace

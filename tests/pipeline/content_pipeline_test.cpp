@@ -250,10 +250,14 @@ TEST_F(PipelineTest, StaleSearchesAndIgnoredUrlsAreDroppedAndNoMainIndexingKeeps
   EXPECT_FALSE(store_->readMarks(fromUtf8(pages[2])).isIndexed());
   EXPECT_EQ(store_->readMarks(fromUtf8(pages[3])).recordId, 0u);
   EXPECT_TRUE(pipeline_->memoryTerms(fromUtf8(pages[2])));
-  // Marking it permanent later indexes the stored text at once.
+  const uint32_t later = store_->readMarks(fromUtf8(pages[2])).recordId;
+  EXPECT_FALSE(sources_->contains(u"feed/site", later)) << "filed when it is indexed";
+  // Marking it permanent later indexes the stored text at once, filed under
+  // the sources it was saved from.
   EXPECT_TRUE(pipeline_->IndexStoredDocument(fromUtf8(pages[2])));
   ASSERT_TRUE(pipeline_->waitUntilIdle(30s));
   EXPECT_TRUE(store_->readMarks(fromUtf8(pages[2])).isIndexed());
+  EXPECT_TRUE(sources_->contains(u"feed/site", later));
 }
 
 // A page stored but left unindexed (as by a process killed before its index
