@@ -9,6 +9,7 @@
 #include "store/index_file.h"
 #include "store/source_index_text.h"
 #include "store/source_links.h"
+#include "store/source_list.h"
 #include "store/source_result_record.h"
 #include "store/source_stats.h"
 #include "store/source_text.h"
@@ -30,7 +31,8 @@ Json headerJson(const ContentFile& file) {
           {"statsOffset", file.offset(Field::StatsOffset)},
           {"indexTextSize", file.u32(Field::IndexTextSize)},
           {"indexTextOffset", file.offset(Field::IndexTextOffset)},
-          {"linksOffset", file.offset(Field::LinksOffset)}};
+          {"linksOffset", file.offset(Field::LinksOffset)},
+          {"sourceListOffset", file.offset(Field::SourceListOffset)}};
 }
 
 Json storedResultJson(const SourceResult& result) {
@@ -121,6 +123,13 @@ int runDump(const std::string& path, CommandContext& context) {
     SourceLinks links;
     if (!links.ReadFrom(file)) return std::nullopt;
     return linksJson(links);
+  });
+  section("sources", Field::SourceListOffset, [&]() -> std::optional<Json> {
+    SourceList sources;
+    if (!sources.ReadFrom(file)) return std::nullopt;
+    Json ids = Json::array();
+    for (const std::u16string& id : sources.ids) ids.push_back(utf8(id));
+    return ids;
   });
   context.out << jsonText(dump) << "\n";
   if (damaged) {

@@ -3,6 +3,7 @@
 #include "store/content_file.h"
 #include "store/key_value_file.h"
 #include "store/library_store.h"
+#include "store/source_list.h"
 #include "store/source_result_record.h"
 #include "store/source_stats.h"
 #include "store/source_text.h"
@@ -78,6 +79,7 @@ TEST(ContentCommandTest, DumpsHeaderAndSections) {
     SourceStats stats;
     stats.w = 4;
     ASSERT_TRUE(stats.WriteTo(file));
+    ASSERT_TRUE(SourceList({u"rss/a", u"web/b"}).WriteTo(file));
   }
   auto dump = runCli({"content", "dump", path.string()});
   EXPECT_EQ(dump.status, 0) << dump.err;
@@ -85,6 +87,7 @@ TEST(ContentCommandTest, DumpsHeaderAndSections) {
   EXPECT_NE(dump.out.find("\"title\":\"Caf\xc3\xa9\""), std::string::npos);
   EXPECT_NE(dump.out.find("\"text\":\"<p>page</p>\""), std::string::npos);
   EXPECT_NE(dump.out.find("\"stats\":{\"w\":4,\"t\":0,\"l\":0}"), std::string::npos);
+  EXPECT_NE(dump.out.find("\"sources\":[\"rss/a\",\"web/b\"]"), std::string::npos);
   EXPECT_EQ(dump.out.find("\"links\""), std::string::npos);
 }
 
