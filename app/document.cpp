@@ -316,8 +316,8 @@ std::optional<SourceIndexRebuild> CTesserin2Doc::RebuildSourceIndex() {
   std::error_code error;
   std::filesystem::remove_all(directory_ / SourceIndex::kDirectoryName, error);
   sourceIndex_ = std::make_unique<SourceIndex>(directory_);
-  const SourceIndexRebuild outcome =
-      brambel::RebuildSourceIndex(*library_, *sourceIndex_, known, [this](int percent) { prompter_.Progress(percent); });
+  const SourceIndexRebuild outcome = brambel::RebuildSourceIndex(*library_, *sourceIndex_, known,
+                                                                 [this](int percent) { prompter_.Progress(percent); });
   sourceIndex_->save();
   if (restart) StartPipeline();
   prompter_.EndProgress();

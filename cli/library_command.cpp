@@ -425,8 +425,7 @@ const CommandRegistration kLibrary([](CommandLine& line) {
   statsCommand.add_flag("--json", stats->json, "print a JSON object");
 
   line.command(group, "optimize", "rewrite the main index compactly, without removed documents", &runOptimize);
-  line.command(group, "rebuild-source-index",
-               "build the source index anew from the source list each saved page keeps",
+  line.command(group, "rebuild-source-index", "build the source index anew from the source list each saved page keeps",
                &runRebuildSourceIndex);
   line.command(group, "evict", "remove the oldest non-permanent pages beyond the content cache limit", &runEvict);
 });

@@ -13,7 +13,8 @@ std::string describeRebuild(const SourceIndexRebuild& outcome) {
   std::string text = std::to_string(outcome.filed) + " documents filed under their sources";
   if (outcome.unlisted != 0)
     text += "; " + std::to_string(outcome.unlisted) + " stored without a source list (from an older version)";
-  if (outcome.skipped != 0) text += "; " + std::to_string(outcome.skipped) + " content files skipped (damaged, incomplete or orphaned)";
+  if (outcome.skipped != 0)
+    text += "; " + std::to_string(outcome.skipped) + " content files skipped (damaged, incomplete or orphaned)";
   return text;
 }
 

@@ -22,8 +22,7 @@ void ContentCache::added(uint64_t bytes) {
     if (!scanned_) {
       scanned_ = true;
       total_ = 0;
-      for (const StoredContentFile& file : listContentFiles(store_))
-        total_ += file.size;
+      for (const StoredContentFile& file : listContentFiles(store_)) total_ += file.size;
     } else {
       total_ += bytes;
     }
@@ -52,7 +51,8 @@ size_t ContentCache::evict() {
   for (const StoredContentFile& file : files) total_ += file.size;
   const uint64_t lowMark = limit_ / 10 * 9;
   // Oldest load first: a file is last written when its page is loaded or confirmed.
-  std::sort(files.begin(), files.end(), [](const StoredContentFile& a, const StoredContentFile& b) { return a.written < b.written; });
+  std::sort(files.begin(), files.end(),
+            [](const StoredContentFile& a, const StoredContentFile& b) { return a.written < b.written; });
   size_t evicted = 0;
   for (const StoredContentFile& file : files) {
     if (total_ <= lowMark) break;

@@ -1,12 +1,12 @@
 #include "pipeline/content_pipeline.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <set>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "index/index_optimiser.h"
 #include "index/index_query.h"
@@ -211,7 +211,8 @@ TEST_F(PipelineTest, SavedPagesKeepTheirSourcesAndTheSourceIndexIsFiledAgainFrom
   pipeline_->stop();
   EXPECT_EQ(server_.requestCount("/changing"), 2);
   SourceList stored;
-  ASSERT_TRUE(stored.ReadFrom(ContentFile::openForReading(store_->contentPath(store_->readMarks(fromUtf8(changing)).recordId))));
+  ASSERT_TRUE(stored.ReadFrom(
+      ContentFile::openForReading(store_->contentPath(store_->readMarks(fromUtf8(changing)).recordId))));
   EXPECT_EQ(stored.ids, (std::vector<std::u16string>{u"feed/first", u"feed/second"}));
 
   // What the index step filed, filed again from the content files alone.
