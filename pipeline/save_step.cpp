@@ -4,7 +4,6 @@
 #include <memory>
 #include <utility>
 
-#include "index/document_term_store.h"
 #include "pipeline/content_pipeline.h"
 #include "pipeline/page_rewriting.h"
 #include "pipeline/page_terms.h"
@@ -12,7 +11,6 @@
 #include "sources/page_text.h"
 #include "store/btree_cache_object.h"
 #include "store/content_file.h"
-#include "store/index_file.h"
 #include "store/library_store.h"
 #include "store/source_index_text.h"
 #include "store/source_result_record.h"
@@ -86,28 +84,14 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
 // result record goes last, so a document whose writing was cut short is not
 // visible: readers find it by its record.
 bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, bool termTable) {
-  uint64_t tableOffset = 0;
-  {
-    ContentFile file = ContentFile::openForWriting(path);
-    if (!file.isUsable()) return false;
-    SourceStats stats;
-    stats.w = stats.t = page.terms.separatorsAndPairs;
-    stats.l = static_cast<uint32_t>(page.text.size());
-    if (!SourceText(page.bytes).WriteTo(file) || !SourceIndexText(page.text).WriteTo(file) || !stats.WriteTo(file))
-      return false;
-    if (termTable) {
-      BTreeCacheObject table;
-      if (!table.WriteTo(file)) return false;
-      tableOffset = table.sectionOffset();
-    }
-  }
-  if (termTable) {
-    IndexFileOptions options;
-    options.syncOnClose = false;
-    IndexFile table(path, tableOffset, options);
-    if (!StoreTermPositions(table, page.terms.terms)) return false;
-  }
   ContentFile file = ContentFile::openForWriting(path);
+  if (!file.isUsable()) return false;
+  SourceStats stats;
+  stats.w = stats.t = page.terms.separatorsAndPairs;
+  stats.l = static_cast<uint32_t>(page.text.size());
+  if (!SourceText(page.bytes).WriteTo(file) || !SourceIndexText(page.text).WriteTo(file) || !stats.WriteTo(file))
+    return false;
+  if (termTable && !BTreeCacheObject(page.terms.terms).WriteTo(file)) return false;
   return SourceResultRecord(page.record).WriteTo(file);
 }
 
