@@ -4,7 +4,6 @@
 #include <memory>
 #include <utility>
 
-#include "index/document_term_store.h"
 #include "pipeline/content_pipeline.h"
 #include "pipeline/page_rewriting.h"
 #include "pipeline/page_terms.h"
@@ -12,7 +11,6 @@
 #include "sources/page_text.h"
 #include "store/btree_cache_object.h"
 #include "store/content_file.h"
-#include "store/index_file.h"
 #include "store/library_store.h"
 #include "store/source_index_text.h"
 #include "store/source_list.h"
@@ -85,9 +83,9 @@ PreparedPage preparePage(const std::u16string& url, ContentRequest& page, bool i
 
 // The sources a page saved again was listed under before, then the new ones:
 // like the source index, the list only grows while the document is kept.
-SourceList storedSourcesWith(const std::filesystem::path& path, const std::vector<std::u16string>& sourceIds) {
+SourceList storedSourcesWith(const ContentFile& file, const std::vector<std::u16string>& sourceIds) {
   SourceList list;
-  list.ReadFrom(ContentFile::openForReading(path));
+  list.ReadFrom(file);
   list.merge(sourceIds);
   return list;
 }
@@ -95,30 +93,17 @@ SourceList storedSourcesWith(const std::filesystem::path& path, const std::vecto
 // Writes the document's sections; false when one could not be written. The
 // result record goes last, so a document whose writing was cut short is not
 // visible: readers find it by its record.
-bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, bool termTable, SourceList sources) {
-  uint64_t tableOffset = 0;
-  {
-    ContentFile file = ContentFile::openForWriting(path);
-    if (!file.isUsable()) return false;
-    SourceStats stats;
-    stats.w = stats.t = page.terms.separatorsAndPairs;
-    stats.l = static_cast<uint32_t>(page.text.size());
-    if (!SourceText(page.bytes).WriteTo(file) || !SourceIndexText(page.text).WriteTo(file) || !stats.WriteTo(file))
-      return false;
-    if (termTable) {
-      BTreeCacheObject table;
-      if (!table.WriteTo(file)) return false;
-      tableOffset = table.sectionOffset();
-    }
-  }
-  if (termTable) {
-    IndexFileOptions options;
-    options.syncOnClose = false;
-    IndexFile table(path, tableOffset, options);
-    if (!StoreTermPositions(table, page.terms.terms)) return false;
-  }
+bool writeDocument(const std::filesystem::path& path, const PreparedPage& page, bool termTable,
+                   const std::vector<std::u16string>& sourceIds) {
   ContentFile file = ContentFile::openForWriting(path);
-  return sources.WriteTo(file) && SourceResultRecord(page.record).WriteTo(file);
+  if (!file.isUsable()) return false;
+  SourceStats stats;
+  stats.w = stats.t = page.terms.separatorsAndPairs;
+  stats.l = static_cast<uint32_t>(page.text.size());
+  if (!SourceText(page.bytes).WriteTo(file) || !SourceIndexText(page.text).WriteTo(file) || !stats.WriteTo(file))
+    return false;
+  if (termTable && !BTreeCacheObject(page.terms.terms).WriteTo(file)) return false;
+  return storedSourcesWith(file, sourceIds).WriteTo(file) && SourceResultRecord(page.record).WriteTo(file);
 }
 
 }  // namespace
@@ -152,7 +137,7 @@ void SaveStep::operator()(WorkItem<SaveJob>& item) {
       std::vector<std::u16string> sourceIds = std::move(job.page.sourceIds);
       PreparedPage page = preparePage(item.key, job.page, job.isImage, library);
       const bool termTable = !library.settings.noURLIndexing && !job.isImage;
-      if (!writeDocument(*path, page, termTable, storedSourcesWith(*path, sourceIds))) {
+      if (!writeDocument(*path, page, termTable, sourceIds)) {
         pipeline_.log("failed to write content index!");
       } else {
         std::error_code error;

@@ -3,9 +3,7 @@
 #include <set>
 #include <unordered_set>
 
-#include "index/index_query.h"
 #include "store/library_store.h"
-#include "store/source_index.h"
 
 namespace brambel {
 
@@ -30,10 +28,7 @@ std::vector<size_t> CategoryHitCounts(IndexFile& index, const LibraryStore& stor
                                       std::span<const std::u16string> terms, const CategorySourceLists& categories) {
   std::vector<size_t> counts;
   for (size_t i = 0; i < categories.size(); ++i) {
-    DocumentIdSet restriction;
-    if (i != 0)
-      for (const std::u16string& source : categories[i])
-        for (uint32_t id : sources.documentsOf(source)) restriction.insert(id);
+    const DocumentIdSet restriction = i == 0 ? DocumentIdSet{} : DocumentsOfSources(sources, categories[i]);
     size_t count = 0;
     std::vector<ScoredHit> hits;
     // A category whose sources filed nothing has nothing to look up.

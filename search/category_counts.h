@@ -5,17 +5,27 @@
 #include <string>
 #include <vector>
 
+#include "index/index_query.h"
+#include "store/source_index.h"
 #include "store/source_result.h"
 
 namespace brambel {
 
 class IndexFile;
 class LibraryStore;
-class SourceIndex;
 
 // The source ids of each category, in category order. The first category
 // shows every result, whatever its sources.
 using CategorySourceLists = std::vector<std::vector<std::u16string>>;
+
+// The documents the source index files under any of `sources`.
+template <typename Sources>
+DocumentIdSet DocumentsOfSources(const SourceIndex& index, const Sources& sources) {
+  DocumentIdSet documents;
+  for (const std::u16string& source : sources)
+    for (uint32_t id : index.documentsOf(source)) documents.insert(id);
+  return documents;
+}
 
 // The hits of a library search per category: `terms` looked up in the main
 // index among the documents the source index files under the category's

@@ -118,18 +118,29 @@ std::vector<ResultJob::Candidate> ResultJob::FilterCandidates() const {
 std::vector<ResultJob::Candidate> ResultJob::PermanentCandidates() const {
   std::vector<Candidate> candidates;
   if (!library_.store) return candidates;
+  // Outside the first category only the documents its sources brought in
+  // count, as in the category's count; with the source index switched off
+  // nothing tells them apart, so every document does.
+  std::optional<DocumentIdSet> category;
+  if (request_.categorySources && library_.sourceIndex)
+    category = DocumentsOfSources(*library_.sourceIndex, *request_.categorySources);
+  if (category && category->empty()) return candidates;
   if (query_.terms.empty()) {
     LibraryCriteria criteria;
     criteria.mask = kSelectPermanent;
     criteria.maximum = kLibraryMaximum;
-    for (const LibraryEntry& listed : ListLibrary(*library_.store, criteria))
-      if (std::optional<SourceResult> record = library_.store->readRecord(listed.url))
-        candidates.push_back({StoredEntry(std::move(*record), 0), false});
+    for (const LibraryEntry& listed : ListLibrary(*library_.store, criteria)) {
+      std::optional<SourceResult> record = library_.store->readRecord(listed.url);
+      if (!record) continue;
+      ResultEntry entry = StoredEntry(std::move(*record), 0);
+      if (!category || category->count(entry.marks.recordId)) candidates.push_back({std::move(entry), false});
+    }
     return candidates;
   }
   if (!library_.mainIndex) return candidates;
   std::vector<ScoredHit> hits;
-  QueryIndex(*library_.mainIndex, query_.terms, hits, kLibraryMaximum);
+  QueryIndex(*library_.mainIndex, query_.terms, hits, kLibraryMaximum, nullptr, nullptr,
+             category ? &*category : nullptr);
   for (const ScoredHit& hit : hits) {
     std::optional<SourceResult> record = library_.store->readRecord(hit.id);
     if (!record) continue;

@@ -26,7 +26,7 @@ struct ResultJobLibrary {
   const LibraryStore* store = nullptr;
   IndexFile* mainIndex = nullptr;
   const TermFilter* filter = nullptr;
-  const SourceIndex* sourceIndex = nullptr;  // for the per-category counts
+  const SourceIndex* sourceIndex = nullptr;  // a category's documents, for "Permanent" and the counts
 };
 
 // What one result job builds.

@@ -27,18 +27,6 @@ bool inflateInto(const uint8_t* input, size_t inputLength, uint8_t* output, size
   return complete;
 }
 
-std::optional<std::string> deflateBytes(const std::string& input) {
-  uLongf length = compressBound(static_cast<uLong>(input.size()));
-  std::string output(length, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(output.data()), &length,
-                reinterpret_cast<const Bytef*>(input.data()), static_cast<uLong>(input.size()),
-                Z_DEFAULT_COMPRESSION) != Z_OK) {
-    return std::nullopt;
-  }
-  output.resize(length);
-  return output;
-}
-
 // True when [address, address + length) lies inside a file of `size` bytes.
 bool fits(RecordAddress address, uint64_t length, uint64_t size) {
   return !address.isNone() && address.value <= size && length <= size - address.value;
@@ -140,27 +128,22 @@ RecordAddress DirectFileIo::writeIdBlock(const File& handle, IdBlock& block) {
   if (block.address.isNone() && compressIdBlocks_ && block.storedSize() > IdBlock::kDeflateThreshold) {
     block.deflated = true;
   }
-  if (block.deflated) {
-    // A deflated block changes size with its content, so every write appends
-    // a new copy; whoever links to it is rewritten by the caller.
-    // Never rewritten in place, so it needs no alignment.
-    auto end = handle.size();
-    auto packed = deflateBytes(block.encodeSlots());
-    if (!end || !packed) return RecordAddress::none();
-    block.deflatedLength = static_cast<uint32_t>(packed->size());
-    std::string bytes = block.encodeHead() + *packed;
-    if (!handle.writeAt(*end, bytes.data(), bytes.size())) return RecordAddress::none();
-    block.address = RecordAddress::atByte(*end);
-    return block.address;
-  }
-  std::string bytes = block.encodeHead() + block.encodeSlots();
+  auto bytes = block.encodeStored(block.deflated);
+  if (!bytes) return RecordAddress::none();
   RecordAddress at = block.address;
-  if (at.isNone()) {
-    auto end = allocateAtEnd(handle, bytes.size());
+  // A deflated block changes size with its content, so every write appends
+  // a new copy (whoever links to it is rewritten by the caller); never
+  // rewritten in place, it needs no alignment.
+  if (block.deflated) {
+    auto end = handle.size();
+    if (!end) return RecordAddress::none();
+    at = RecordAddress::atByte(*end);
+  } else if (at.isNone()) {
+    auto end = allocateAtEnd(handle, bytes->size());
     if (!end) return RecordAddress::none();
     at = RecordAddress::atByte(*end);
   }
-  if (!handle.writeAt(at.value, bytes.data(), bytes.size())) return RecordAddress::none();
+  if (!handle.writeAt(at.value, bytes->data(), bytes->size())) return RecordAddress::none();
   block.address = at;
   return at;
 }

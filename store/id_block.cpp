@@ -1,5 +1,7 @@
 #include "store/id_block.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <bit>
 
@@ -15,6 +17,21 @@ bool IdBlock::add(Posting posting) {
   slots_[usedSlots()] = posting;
   --freeSlots_;
   return true;
+}
+
+std::optional<std::string> IdBlock::encodeStored(bool deflate) {
+  if (!deflate) return encodeHead() + encodeSlots();
+  const std::string slots = encodeSlots();
+  uLongf length = compressBound(static_cast<uLong>(slots.size()));
+  std::string packed(length, '\0');
+  if (compress2(reinterpret_cast<Bytef*>(packed.data()), &length, reinterpret_cast<const Bytef*>(slots.data()),
+                static_cast<uLong>(slots.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
+    return std::nullopt;
+  }
+  packed.resize(length);
+  deflated = true;
+  deflatedLength = static_cast<uint32_t>(length);
+  return encodeHead() + packed;
 }
 
 std::string IdBlock::encodeHead() const {

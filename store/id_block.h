@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -70,6 +71,10 @@ class IdBlock {
 
   std::string encodeHead() const;
   std::string encodeSlots() const;  // c·w bytes
+  // The block as it is stored: head and slots, or, when `deflate` is set,
+  // head and deflated slots (deflated and deflatedLength are set). None
+  // when deflating failed.
+  std::optional<std::string> encodeStored(bool deflate);
   // The slot bytes of `postings`, as they are stored from a block's first free slot on.
   static std::string encodePostings(std::span<const Posting> postings, bool weighted);
   // Reads the 32-byte head into a block whose slots are all empty; capacity

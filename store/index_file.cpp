@@ -9,12 +9,11 @@
 #include "store/direct_file_io.h"
 #include "store/index_session.h"
 #include "store/little_endian.h"
+#include "store/term_section_builder.h"
 
 namespace brambel {
 namespace {
 
-constexpr uint32_t kDefaultClusterSize = 4096;
-constexpr uint32_t kDefaultSectorSize = 512;
 // Cluster sizes a section may claim; anything else is a damaged header.
 constexpr uint32_t kLargestClusterSize = 1 << 20;
 
@@ -135,34 +134,16 @@ IndexFile::~IndexFile() {
 
 std::optional<uint64_t> IndexFile::createSectionAtEnd(const File& file, int prefixLength, int minDegree,
                                                       bool weighted, bool compressed) {
-  auto base = file.size();
-  if (!base) return std::nullopt;
-  // The header's root field is rewritten in place; keep the header inside one page.
-  if (*base % kPageSize + IndexHeader::kSize > kPageSize) base = (*base / kPageSize + 1) * kPageSize;
-  uint32_t prefix = prefixOrDefault(prefixLength);
-  uint32_t degree = minDegree < 1 ? NodeGeometry::defaultMinDegree(kDefaultClusterSize, prefix)
-                                  : static_cast<uint32_t>(minDegree);
-  NodeGeometry geometry{degree, prefix};
+  auto end = file.size();
+  if (!end) return std::nullopt;
+  const uint32_t prefix = prefixOrDefault(prefixLength);
+  const uint32_t degree = minDegree < 1 ? NodeGeometry::defaultMinDegree(TermSectionBuilder::kClusterSize, prefix)
+                                        : static_cast<uint32_t>(minDegree);
+  const NodeGeometry geometry{degree, prefix};
   if (!geometry.isPlausible()) return std::nullopt;
-
-  IndexHeader header;
-  header.minDegree = degree;
-  header.prefixLength = prefix;
-  header.clusterSize = kDefaultClusterSize;
-  header.sectorSize = kDefaultSectorSize;
-  header.weighted = weighted;
-  header.compressed = compressed;
-  // The zero header reserves the place so the root lands behind it.
-  IndexHeader blank;
-  blank.root = RecordAddress{0};
-  auto bytes = blank.encode();
-  if (!file.writeAt(*base, bytes.data(), bytes.size())) return std::nullopt;
-  DirectFileIo io(compressed);
-  IndexNode root(geometry);
-  header.root = io.writeNode(file, root);
-  if (header.root.isNone()) return std::nullopt;
-  bytes = header.encode();
-  if (!file.writeAt(*base, bytes.data(), bytes.size())) return std::nullopt;
+  const uint64_t base = TermSectionBuilder::sectionBaseAt(*end);
+  const std::string bytes = TermSectionBuilder(base, geometry, weighted, compressed).finish();
+  if (!file.writeAt(base, bytes.data(), bytes.size())) return std::nullopt;
   return base;
 }
 

@@ -263,6 +263,15 @@ TEST_F(DocumentTest, CategoryCountsFollowTheModeAndTheSourcesThatFiledThePages) 
   ASSERT_EQ(urls(document).size(), 3u);
   EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{3, 1, 2}));
   EXPECT_EQ(document.CountCaption(), u"3 entries found in library");
+  // Outside the first category, what the category's sources brought in; with or without terms.
+  document.SelectCategory(2);
+  for (const char16_t* terms : {u"zebra", u""}) {
+    document.SetResultMode(SearchMode::kPermanent, terms);
+    const std::vector<std::u16string> found = urls(document);
+    EXPECT_EQ(std::set<std::u16string>(found.begin(), found.end()),
+              (std::set<std::u16string>{u"http://two.test/", u"http://three.test/"}));
+  }
+  document.SelectCategory(0);
   document.SetResultMode(SearchMode::kPermanent, u"lion");
   ASSERT_EQ(urls(document).size(), 1u);
   EXPECT_EQ(document.CategoryCounts(), (std::vector<size_t>{1, 1, 0}));

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "index/document_term_store.h"
 #include "index/library_listing.h"
 #include "index/term_extractor.h"
 #include "store/btree_cache_object.h"
@@ -34,20 +33,12 @@ class LibraryListingTest : public ::testing::Test {
     std::optional<std::filesystem::path> path = library_.prepareContentPath(*id);
     ASSERT_TRUE(path);
     ExtractedTerms extracted = ExtractTerms(text, &filter_);
-    uint64_t section = 0;
-    {
-      ContentFile file = ContentFile::openForWriting(*path);
-      SourceStats stats;
-      stats.w = stats.t = extracted.separatorsAndPairs;
-      stats.l = static_cast<uint32_t>(text.size());
-      ASSERT_TRUE(stats.WriteTo(file));
-      BTreeCacheObject table;
-      ASSERT_TRUE(table.WriteTo(file));
-      section = table.sectionOffset();
-    }
-    IndexFileOptions options;
-    IndexFile table(*path, section, options);
-    ASSERT_TRUE(StoreTermPositions(table, extracted.terms));
+    ContentFile file = ContentFile::openForWriting(*path);
+    SourceStats stats;
+    stats.w = stats.t = extracted.separatorsAndPairs;
+    stats.l = static_cast<uint32_t>(text.size());
+    ASSERT_TRUE(stats.WriteTo(file));
+    ASSERT_TRUE(BTreeCacheObject(extracted.terms).WriteTo(file));
   }
 
   std::vector<std::u16string> list(uint32_t mask, std::vector<std::u16string> terms = {},

@@ -1,12 +1,12 @@
 #include "pipeline/content_pipeline.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <set>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "index/index_optimiser.h"
 #include "index/index_query.h"
