@@ -10,8 +10,8 @@ namespace brambel {
 //   content date, load date, number3        three u32
 //   text1, image URL, text7                 trailing strings
 // Header field 16 tells how many trailing strings follow (written as 3; older
-// files may hold fewer). The source list, text2, search URL, position and
-// marker are not part of this form.
+// files may hold fewer). The source list is a section of its own
+// (source_list.h); text2, search URL, position and marker are not stored.
 class SourceResultRecord : public CacheObject {
  public:
   static constexpr uint32_t kTrailingStrings = 3;
