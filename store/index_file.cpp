@@ -23,6 +23,19 @@ uint32_t prefixOrDefault(int prefixLength) {
 
 }  // namespace
 
+IndexHeader IndexHeader::describing(NodeGeometry geometry, uint32_t clusterSize, uint32_t sectorSize, bool weighted,
+                                    bool compressed, RecordAddress root) {
+  IndexHeader header;
+  header.root = root;
+  header.minDegree = geometry.minDegree;
+  header.prefixLength = geometry.prefixLength;
+  header.clusterSize = clusterSize;
+  header.sectorSize = sectorSize;
+  header.weighted = weighted;
+  header.compressed = compressed;
+  return header;
+}
+
 std::array<uint8_t, IndexHeader::kSize> IndexHeader::encode() const {
   std::array<uint8_t, kSize> bytes{};
   storeLe32(bytes.data(), version);
@@ -200,15 +213,7 @@ std::optional<IndexHeader> IndexFile::readSessionHeader(const File& handle) {
 }
 
 IndexHeader IndexFile::header() const {
-  IndexHeader header;
-  header.root = root();
-  header.minDegree = geometry_.minDegree;
-  header.prefixLength = geometry_.prefixLength;
-  header.clusterSize = clusterSize_;
-  header.sectorSize = sectorSize_;
-  header.weighted = weighted_;
-  header.compressed = compressed_;
-  return header;
+  return IndexHeader::describing(geometry_, clusterSize_, sectorSize_, weighted_, compressed_, root());
 }
 
 bool IndexFile::writeHeader(const File& handle, const IndexHeader& header) {

@@ -62,6 +62,9 @@ struct IndexHeader {
   bool weighted = false;
   bool compressed = false;
 
+  // The header of a section of this shape whose tree starts at `root`.
+  static IndexHeader describing(NodeGeometry geometry, uint32_t clusterSize, uint32_t sectorSize, bool weighted,
+                                bool compressed, RecordAddress root);
   std::array<uint8_t, kSize> encode() const;
   static IndexHeader decode(const uint8_t* bytes);
 };

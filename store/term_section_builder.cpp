@@ -138,14 +138,9 @@ RecordAddress TermSectionBuilder::writeSubtree(std::span<const Entry> entries, i
 std::string TermSectionBuilder::finish() {
   int height = 0;
   while (subtreeCapacity(height) < entries_.size()) ++height;
-  IndexHeader header;
-  header.minDegree = geometry_.minDegree;
-  header.prefixLength = geometry_.prefixLength;
-  header.clusterSize = kClusterSize;
-  header.sectorSize = kSectorSize;
-  header.weighted = weighted_;
-  header.compressed = compressIdBlocks_;
-  header.root = writeSubtree(entries_, height);
+  const RecordAddress root = writeSubtree(entries_, height);
+  const IndexHeader header =
+      IndexHeader::describing(geometry_, kClusterSize, kSectorSize, weighted_, compressIdBlocks_, root);
   const auto encoded = header.encode();
   std::copy(encoded.begin(), encoded.end(), bytes_.begin());
   entries_.clear();
