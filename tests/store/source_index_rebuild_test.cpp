@@ -93,13 +93,5 @@ TEST_F(SourceIndexRebuildTest, ListsFileTheirDocumentsOlderOnesFallBackDamagedOn
   EXPECT_EQ(progress.back(), 100);
 }
 
-TEST_F(SourceIndexRebuildTest, AnEmptyLibraryFilesNothingAndStillFinishes) {
-  int last = -1;
-  const SourceIndexRebuild outcome = RebuildSourceIndex(library, index, {}, [&](int percent) { last = percent; });
-  EXPECT_EQ(outcome.filed + outcome.unlisted + outcome.skipped, 0u);
-  EXPECT_TRUE(index.sourceKeys().empty());
-  EXPECT_EQ(last, 100);
-}
-
 }  // namespace
 }  // namespace brambel
