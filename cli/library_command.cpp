@@ -14,6 +14,7 @@
 #include "index/library_listing.h"
 #include "store/content_file.h"
 #include "store/source_index_text.h"
+#include "store/source_list.h"
 #include "toolkit/code_pages.h"
 #include "toolkit/http_date.h"
 
@@ -180,9 +181,13 @@ int runShow(const ShowArguments& args, CommandContext& context) {
     return 1;
   }
   const std::filesystem::path content = document.library()->contentPath(marks.recordId);
+  const ContentFile file = ContentFile::openForReading(content);
   SourceIndexText text;
-  text.ReadFrom(ContentFile::openForReading(content));
+  text.ReadFrom(file);
+  SourceList sources;
+  sources.ReadFrom(file);
   ResultEntry entry = storedEntry(document, url, 0);
+  entry.record.sources = sources.ids;
   if (args.json) {
     Json object = entryJson(entry);
     object.erase("score");
@@ -198,8 +203,9 @@ int runShow(const ShowArguments& args, CommandContext& context) {
   context.out << utf8(record->title) << "\n" << args.url << "\nrecord " << marks.recordId << ", content file "
               << content.string() << "\nloaded " << (record->loadDate ? formatHttpDate(record->loadDate) : "-")
               << ", permanent " << marks.isPermanent() << ", indexed " << marks.isIndexed() << ", ignored "
-              << marks.isIgnored() << ", read " << marks.isRead() << "\n\n"
-              << utf8(text.text) << "\n";
+              << marks.isIgnored() << ", read " << marks.isRead() << "\nsources";
+  for (const std::u16string& id : sources.ids) context.out << " " << utf8(id);
+  context.out << "\n\n" << utf8(text.text) << "\n";
   return 0;
 }
 

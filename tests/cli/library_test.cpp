@@ -87,6 +87,9 @@ TEST_F(LibraryCommandTest, ASearchSavesItsPagesAndTheLibraryFindsThemOffline) {
   ASSERT_EQ(shown.status, 0) << shown.err;
   EXPECT_NE(shown.out.find("\"indexed\":true"), std::string::npos) << shown.out;
   EXPECT_NE(shown.out.find("\"contentFile\":\"" + library + "/content/"), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("\"sources\":[\"rss/"), std::string::npos) << "the feed it was saved from";
+  ProcessResult rebuilt = cli({"library", "--library", library, "rebuild-source-index"});
+  EXPECT_EQ(rebuilt.out, "8 documents filed under their sources\n") << rebuilt.err;
   EXPECT_EQ(cli({"library", "--library", library, "show", "http://never.test/"}).status, 1);
 
   EXPECT_EQ(cli({"library", "--library", library, "history"}).out, "Python\n");
