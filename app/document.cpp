@@ -305,23 +305,31 @@ void CTesserin2Doc::OfferSourceIndexRebuild() {
     sourceIndex_.reset();
 }
 
-std::optional<SourceIndexRebuild> CTesserin2Doc::RebuildSourceIndex() {
+std::optional<SourceIndexRebuild> CTesserin2Doc::RebuildSourceIndex(MaintenancePrompter& prompter) {
   if (!library_ || readOnly_) return std::nullopt;
-  prompter_.BeginProgress(messages::kRebuildingSourceIndexTitle, messages::kRebuildingSourceIndexText);
+  prompter.beginProgress(toNarrow(std::u16string(messages::kRebuildingSourceIndexTitle), kCodePageUtf8),
+                         toNarrow(std::u16string(messages::kRebuildingSourceIndexText), kCodePageUtf8));
   std::vector<SourceResult> known = RestoreRawResults(directory_, *sourceTable_).value_or(std::vector<SourceResult>{});
   for (SourceResult& result : searchRun_->RawResults()) known.push_back(std::move(result));
-  // The index step files into the source index: it stops meanwhile.
+  // The index step files into the source index and result jobs read it:
+  // both stop while it is replaced.
+  StopResultJobs();
   const bool restart = pipeline_ != nullptr;
   StopPipeline();
   std::error_code error;
   std::filesystem::remove_all(directory_ / SourceIndex::kDirectoryName, error);
   sourceIndex_ = std::make_unique<SourceIndex>(directory_);
   const SourceIndexRebuild outcome = brambel::RebuildSourceIndex(*library_, *sourceIndex_, known,
-                                                                 [this](int percent) { prompter_.Progress(percent); });
+                                                                 [&](int percent) { prompter.progress(percent); });
   sourceIndex_->save();
   if (restart) StartPipeline();
-  prompter_.EndProgress();
+  prompter.endProgress();
   return outcome;
+}
+
+std::optional<SourceIndexRebuild> CTesserin2Doc::RebuildSourceIndex() {
+  MaintenanceBridge bridge(prompter_);
+  return RebuildSourceIndex(bridge);
 }
 
 void CTesserin2Doc::LoadCategoriesAndSources() {

@@ -232,7 +232,10 @@ class CTesserin2Doc {
   // Builds the source index anew from the source lists of the library's
   // content files; documents stored without a list are filed under the
   // sources that the last batch's raw results and the results loaded now
-  // name for them. Shows the progress window. Nothing when read-only.
+  // name for them. The library's work stops meanwhile; the progress goes to
+  // `prompter` (a view running it on a worker thread passes one that
+  // reaches its own thread), or to the document's own. Nothing when read-only.
+  std::optional<SourceIndexRebuild> RebuildSourceIndex(MaintenancePrompter& prompter);
   std::optional<SourceIndexRebuild> RebuildSourceIndex();
   const TermFilter& termFilter() const { return *termFilter_; }
   // The record store fell below the free-space threshold: the first report

@@ -344,7 +344,7 @@ int runRebuildSourceIndex(CommandContext& context) {
   if (!session) return 1;
   const std::optional<SourceIndexRebuild> outcome = session->document().RebuildSourceIndex();
   if (!outcome) return 1;
-  context.out << describeRebuild(*outcome) << "\n";
+  context.out << outcome->summary() << "\n";
   return 0;
 }
 

@@ -9,15 +9,6 @@
 
 namespace brambel::cli {
 
-std::string describeRebuild(const SourceIndexRebuild& outcome) {
-  std::string text = std::to_string(outcome.filed) + " documents filed under their sources";
-  if (outcome.unlisted != 0)
-    text += "; " + std::to_string(outcome.unlisted) + " stored without a source list (from an older version)";
-  if (outcome.skipped != 0)
-    text += "; " + std::to_string(outcome.skipped) + " content files skipped (damaged, incomplete or orphaned)";
-  return text;
-}
-
 LibraryCommandHost::LibraryCommandHost(CTesserin2Doc& document, std::ostream& err)
     : document_(document), err_(err), rawResults_(document.libraryDirectory(), document.sourceTable()) {
   // A batch records what it finds, as the desktop's batch loads do.
@@ -80,7 +71,7 @@ void LibraryCommandHost::OpenLibraryAt(const std::filesystem::path& directory) {
 
 void LibraryCommandHost::RebuildSourceIndex() {
   if (std::optional<SourceIndexRebuild> outcome = document_.RebuildSourceIndex())
-    err_ << "source index rebuilt: " << describeRebuild(*outcome) << "\n";
+    err_ << "source index rebuilt: " << outcome->summary() << "\n";
   else
     err_ << "the source index cannot be rebuilt: the library is read-only\n";
 }

@@ -10,9 +10,6 @@
 
 namespace brambel::cli {
 
-// "12 documents filed under their sources", and what was left out.
-std::string describeRebuild(const SourceIndexRebuild& outcome);
-
 // The commands' view of a library opened by the command line: searches run
 // in its document, results loaded by a command go into its raw results,
 // and the desktop's own actions are reported on `err`.

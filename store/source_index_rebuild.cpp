@@ -12,6 +12,13 @@
 
 namespace brambel {
 
+std::string SourceIndexRebuild::summary() const {
+  std::string text = std::to_string(filed) + " documents filed under their sources";
+  if (unlisted != 0) text += "; " + std::to_string(unlisted) + " stored without a source list (from an older version)";
+  if (skipped != 0) text += "; " + std::to_string(skipped) + " content files skipped (damaged, incomplete or orphaned)";
+  return text;
+}
+
 namespace {
 
 enum class StoredList { Listed, Unlisted, Unusable };

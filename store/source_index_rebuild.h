@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <span>
+#include <string>
 
 #include "store/source_result.h"
 
@@ -16,6 +17,9 @@ struct SourceIndexRebuild {
   size_t filed = 0;     // documents filed under at least one source
   size_t unlisted = 0;  // documents whose content file keeps no source list (written before lists were kept)
   size_t skipped = 0;   // content files damaged, cut short, or no longer their URL's document
+
+  // "8 documents filed under their sources", and what was left out.
+  std::string summary() const;
 };
 
 // Files every document of the library into `index` under the sources its

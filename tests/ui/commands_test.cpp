@@ -25,6 +25,7 @@
 #include "ui/commands/help_commands.h"
 #include "ui/commands/menu_commands.h"
 #include "ui/commands/optimize_command.h"
+#include "ui/commands/source_index_rebuild_command.h"
 #include "ui/commands/result_file_commands.h"
 #include "ui/commands/source_category.h"
 #include "ui/dialogs/new_version_dialog.h"
@@ -251,6 +252,15 @@ class CommandsTest : public QObject {
     QVERIFY(optimizer.run());
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
     QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QVERIFY(opened->session.document().pipeline());
+
+    // "srcrebuild" runs behind the same dialog, tells what it filed, and the library goes on working.
+    SourceIndexRebuildCommand& rebuilder = window.menuCommands()->sourceIndexRebuilder();
+    QSignalSpy rebuilt(&rebuilder, &SourceIndexRebuildCommand::finished);
+    window.menuCommands()->host().RebuildSourceIndex();
+    QTRY_COMPARE_WITH_TIMEOUT(rebuilt.size(), 1, 60000);
+    QVERIFY(opened->prompter.notified.last().contains(QStringLiteral("documents filed under their sources")));
+    QVERIFY(opened->session.document().sourceIndex());
     QVERIFY(opened->session.document().pipeline());
   }
 

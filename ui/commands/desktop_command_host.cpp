@@ -81,11 +81,7 @@ void DesktopCommandHost::OpenLibraryAt(const std::filesystem::path& directory) {
   emit libraryRequested(QString::fromStdString(directory.string()));
 }
 
-void DesktopCommandHost::RebuildSourceIndex() {
-  // The library has no rebuild of its source index yet: say so rather than
-  // pretend it ran.
-  prompter_.Notify(nullptr, QString(), tr("Rebuilding the source index is not available yet."));
-}
+void DesktopCommandHost::RebuildSourceIndex() { emit sourceIndexRebuildRequested(); }
 
 void DesktopCommandHost::TermHighlightingChanged(uint32_t) { session_.SaveSettings(); }
 

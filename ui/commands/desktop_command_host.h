@@ -55,6 +55,8 @@ class DesktopCommandHost : public QObject, public CommandHost, public CommandLis
   void categoriesReplaced();
   // Another library was asked for; one process serves one library.
   void libraryRequested(const QString& directory);
+  // "srcrebuild": the menu commands run it behind the maintenance dialog.
+  void sourceIndexRebuildRequested();
 
  private:
   std::filesystem::path sourcesDirectory() const;

@@ -11,13 +11,15 @@ class DesktopPrompter;
 class HelpCommands;
 class LibrarySession;
 class MainWindow;
+class MaintenanceRun;
 class OptimizeCommand;
 class ResultFileCommands;
 class SavedTermsMenu;
 class SessionEvents;
+class SourceIndexRebuildCommand;
 
 // The main window's commands beyond the views: the library's text commands
-// (batch loads, opened files), Optimize, result files, saved terms, the
+// (batch loads, opened files), Optimize and the source index rebuild, result files, saved terms, the
 // slideshow and the Help menu's periphery. The window's menus call these.
 class MenuCommands : public QObject {
   Q_OBJECT
@@ -28,6 +30,7 @@ class MenuCommands : public QObject {
 
   DesktopCommandHost& host() { return *host_; }
   OptimizeCommand& optimizer() { return *optimize_; }
+  SourceIndexRebuildCommand& sourceIndexRebuilder() { return *rebuildSourceIndex_; }
   ResultFileCommands& resultFiles() { return *resultFiles_; }
   HelpCommands& help() { return *help_; }
   // Fills the "Saved Terms" menu and keeps it current.
@@ -51,7 +54,9 @@ class MenuCommands : public QObject {
   DesktopPrompter& prompter_;
   MainWindow& window_;
   DesktopCommandHost* host_;
+  MaintenanceRun* maintenance_;
   OptimizeCommand* optimize_;
+  SourceIndexRebuildCommand* rebuildSourceIndex_;
   ResultFileCommands* resultFiles_;
   HelpCommands* help_;
 };

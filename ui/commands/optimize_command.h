@@ -1,30 +1,27 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
-class QProgressDialog;
 class QWidget;
 
 namespace brambel {
 
 class DesktopPrompter;
 class LibrarySession;
-class SessionEvents;
+class MaintenanceRun;
 
-// File > Optimize...: compacts the library's main index on a worker thread
-// while a modal progress dialog keeps the window painted. The optimiser's
-// messages and its question reach the user through the prompter; the
-// document's events wait until the library's work has started again.
+// File > Optimize...: compacts the library's main index behind the
+// maintenance dialog; the optimiser's messages and its question reach the
+// user through the prompter.
 class OptimizeCommand : public QObject {
   Q_OBJECT
 
  public:
-  OptimizeCommand(LibrarySession& session, SessionEvents& events, DesktopPrompter& prompter, QWidget* window);
+  OptimizeCommand(LibrarySession& session, MaintenanceRun& maintenance, DesktopPrompter& prompter, QWidget* window);
 
-  // Starts the optimise; false when one is running or the library is read-only.
+  // Starts the optimise; false when maintenance is running or the library is read-only.
   bool run();
-  bool isRunning() const { return running_; }
+  bool isRunning() const;
 
  signals:
   // The optimise ended: `done` when the index was replaced by its compact copy.
@@ -32,10 +29,9 @@ class OptimizeCommand : public QObject {
 
  private:
   LibrarySession& session_;
-  SessionEvents& events_;
+  MaintenanceRun& maintenance_;
   DesktopPrompter& prompter_;
   QWidget* window_;
-  bool running_ = false;
 };
 
 }  // namespace brambel
