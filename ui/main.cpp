@@ -19,7 +19,7 @@
 #include "ui/commands/desktop_command_host.h"
 #include "ui/commands/help_commands.h"
 #include "ui/commands/menu_commands.h"
-#include "ui/commands/optimize_command.h"
+#include "ui/commands/maintenance_commands.h"
 #include "ui/main/desktop_program.h"
 #include "ui/main/instance_channel.h"
 #include "ui/main/main_window.h"
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
   const int status = app.exec();
   // An optimise still running holds the library: it finishes first (a
   // question it asks now answers itself, the program being on its way out).
-  while (commands.optimizer().isRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  while (commands.maintenance().isRunning()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   program.shutDown(window);
   return status;
 }

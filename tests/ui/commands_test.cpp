@@ -24,8 +24,7 @@
 #include "ui/commands/desktop_command_host.h"
 #include "ui/commands/help_commands.h"
 #include "ui/commands/menu_commands.h"
-#include "ui/commands/optimize_command.h"
-#include "ui/commands/source_index_rebuild_command.h"
+#include "ui/commands/maintenance_commands.h"
 #include "ui/commands/result_file_commands.h"
 #include "ui/commands/source_category.h"
 #include "ui/dialogs/new_version_dialog.h"
@@ -247,16 +246,15 @@ class CommandsTest : public QObject {
     QVERIFY(fileText(library).find(server.url("/roses") + "\nRoses\n") != std::string::npos);
 
     // The library with a saved page optimises and goes on working.
-    OptimizeCommand& optimizer = window.menuCommands()->optimizer();
-    QSignalSpy finished(&optimizer, &OptimizeCommand::finished);
-    QVERIFY(optimizer.run());
+    MaintenanceCommands& maintenance = window.menuCommands()->maintenance();
+    QSignalSpy finished(&maintenance, &MaintenanceCommands::optimized);
+    QVERIFY(maintenance.optimize());
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QVERIFY(opened->session.document().pipeline());
 
     // "srcrebuild" runs behind the same dialog, tells what it filed, and the library goes on working.
-    SourceIndexRebuildCommand& rebuilder = window.menuCommands()->sourceIndexRebuilder();
-    QSignalSpy rebuilt(&rebuilder, &SourceIndexRebuildCommand::finished);
+    QSignalSpy rebuilt(&maintenance, &MaintenanceCommands::sourceIndexRebuilt);
     window.menuCommands()->host().RebuildSourceIndex();
     QTRY_COMPARE_WITH_TIMEOUT(rebuilt.size(), 1, 60000);
     QVERIFY(opened->prompter.notified.last().contains(QStringLiteral("documents filed under their sources")));
@@ -411,24 +409,25 @@ class CommandsTest : public QObject {
     auto opened = home.open();
     QVERIFY(opened);
     MainWindow window(opened->session, opened->events, opened->prompter);
-    OptimizeCommand& optimizer = window.menuCommands()->optimizer();
+    MaintenanceCommands& maintenance = window.menuCommands()->maintenance();
     const std::filesystem::path index = home.library() / "main__index.zidx";
     QVERIFY(std::filesystem::exists(index));
 
     opened->prompter.answer = false;
-    QSignalSpy finished(&optimizer, &OptimizeCommand::finished);
+    QSignalSpy finished(&maintenance, &MaintenanceCommands::optimized);
     menuAction(window, QStringLiteral("optimize"))->trigger();
-    QVERIFY(optimizer.isRunning());
-    QVERIFY(!optimizer.run());  // one at a time
+    QVERIFY(maintenance.isRunning());
+    QVERIFY(!maintenance.optimize());  // one at a time
+    QVERIFY(!maintenance.rebuildSourceIndex());
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 60000);
     QCOMPARE(finished.at(0).at(0).toBool(), false);
     QVERIFY(opened->prompter.asked.last().contains(QStringLiteral("Proceed?")));
 
     opened->prompter.answer = true;
-    QVERIFY(optimizer.run());
+    QVERIFY(maintenance.optimize());
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 60000);
     QCOMPARE(finished.at(1).at(0).toBool(), true);
-    QVERIFY(!optimizer.isRunning());
+    QVERIFY(!maintenance.isRunning());
     QVERIFY(opened->session.document().mainIndex());
     QVERIFY(opened->session.document().pipeline());  // the library works again
     QVERIFY(!window.findChild<QProgressDialog*>(QStringLiteral("optimizeProgress")) ||

@@ -8,11 +8,9 @@
 #include "ui/bridge/prompter.h"
 #include "ui/commands/desktop_command_host.h"
 #include "ui/commands/help_commands.h"
-#include "ui/commands/maintenance_run.h"
-#include "ui/commands/optimize_command.h"
+#include "ui/commands/maintenance_commands.h"
 #include "ui/commands/result_file_commands.h"
 #include "ui/commands/saved_terms_menu.h"
-#include "ui/commands/source_index_rebuild_command.h"
 #include "ui/main/main_window.h"
 #include "ui/main/search_bar.h"
 #include "ui/main/slideshow_window.h"
@@ -24,9 +22,7 @@ MenuCommands::MenuCommands(LibrarySession& session, SessionEvents& events, Deskt
                            MainWindow& window)
     : QObject(&window), session_(session), prompter_(prompter), window_(window) {
   host_ = new DesktopCommandHost(session, prompter, this);
-  maintenance_ = new MaintenanceRun(session, events, prompter, &window);
-  optimize_ = new OptimizeCommand(session, *maintenance_, prompter, &window);
-  rebuildSourceIndex_ = new SourceIndexRebuildCommand(session, *maintenance_, prompter, &window);
+  maintenance_ = new MaintenanceCommands(session, events, prompter, &window);
   resultFiles_ = new ResultFileCommands(session, *host_, prompter, &window,
                                         [this] { return window_.resultsView()->selectedUrls(); });
   help_ = new HelpCommands(session, prompter, &window, [this] {
@@ -36,8 +32,8 @@ MenuCommands::MenuCommands(LibrarySession& session, SessionEvents& events, Deskt
   connect(host_, &DesktopCommandHost::resultsLoaded, this, &MenuCommands::viewsChanged);
   connect(host_, &DesktopCommandHost::categoriesReplaced, this, &MenuCommands::viewsChanged);
   // Queued: the command may come from inside a search the field started.
-  connect(host_, &DesktopCommandHost::sourceIndexRebuildRequested, rebuildSourceIndex_,
-          &SourceIndexRebuildCommand::run, Qt::QueuedConnection);
+  connect(host_, &DesktopCommandHost::sourceIndexRebuildRequested, maintenance_,
+          &MaintenanceCommands::rebuildSourceIndex, Qt::QueuedConnection);
 }
 
 MenuCommands::~MenuCommands() = default;
@@ -52,7 +48,7 @@ SavedTermsMenu* MenuCommands::attachSavedTerms(QMenu* menu) {
   return saved;
 }
 
-void MenuCommands::optimize() { optimize_->run(); }
+void MenuCommands::optimize() { maintenance_->optimize(); }
 
 bool MenuCommands::batchLoad() {
   const QString terms = window_.searchBar()->termsBox()->currentText().trimmed();

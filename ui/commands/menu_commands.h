@@ -11,12 +11,10 @@ class DesktopPrompter;
 class HelpCommands;
 class LibrarySession;
 class MainWindow;
-class MaintenanceRun;
-class OptimizeCommand;
+class MaintenanceCommands;
 class ResultFileCommands;
 class SavedTermsMenu;
 class SessionEvents;
-class SourceIndexRebuildCommand;
 
 // The main window's commands beyond the views: the library's text commands
 // (batch loads, opened files), Optimize and the source index rebuild, result files, saved terms, the
@@ -29,8 +27,7 @@ class MenuCommands : public QObject {
   ~MenuCommands() override;
 
   DesktopCommandHost& host() { return *host_; }
-  OptimizeCommand& optimizer() { return *optimize_; }
-  SourceIndexRebuildCommand& sourceIndexRebuilder() { return *rebuildSourceIndex_; }
+  MaintenanceCommands& maintenance() { return *maintenance_; }
   ResultFileCommands& resultFiles() { return *resultFiles_; }
   HelpCommands& help() { return *help_; }
   // Fills the "Saved Terms" menu and keeps it current.
@@ -54,9 +51,7 @@ class MenuCommands : public QObject {
   DesktopPrompter& prompter_;
   MainWindow& window_;
   DesktopCommandHost* host_;
-  MaintenanceRun* maintenance_;
-  OptimizeCommand* optimize_;
-  SourceIndexRebuildCommand* rebuildSourceIndex_;
+  MaintenanceCommands* maintenance_;
   ResultFileCommands* resultFiles_;
   HelpCommands* help_;
 };

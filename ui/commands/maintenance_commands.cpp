@@ -1,4 +1,4 @@
-#include "ui/commands/maintenance_run.h"
+#include "ui/commands/maintenance_commands.h"
 
 #include <QApplication>
 #include <QFutureWatcher>
@@ -62,12 +62,44 @@ class ProgressPrompter : public MaintenancePrompter {
 
 }  // namespace
 
-MaintenanceRun::MaintenanceRun(LibrarySession& session, SessionEvents& events, DesktopPrompter& prompter,
-                               QWidget* window)
+MaintenanceCommands::MaintenanceCommands(LibrarySession& session, SessionEvents& events, DesktopPrompter& prompter,
+                                         QWidget* window)
     : QObject(window), session_(session), events_(events), prompter_(prompter), window_(window) {}
 
-bool MaintenanceRun::start(const QString& title, const QString& dialogName, Work work) {
+bool MaintenanceCommands::optimize() {
+  CTesserin2Doc& document = session_.document();
+  return start(tr("Optimize"), QStringLiteral("optimizeProgress"),
+               tr("The library is open read-only: it cannot be optimized."),
+               [this, &document](MaintenancePrompter& prompter) -> std::function<void()> {
+                 const std::optional<OptimiseResult> result = document.OptimizeIndex(prompter);
+                 return [this, result] {
+                   if (result && result->status == OptimiseStatus::Failed)
+                     prompter_.Notify(window_, QString(), tr("The library could not be optimized; its index is unchanged."));
+                   emit optimized(result && result->status == OptimiseStatus::Done);
+                 };
+               });
+}
+
+bool MaintenanceCommands::rebuildSourceIndex() {
+  CTesserin2Doc& document = session_.document();
+  return start(tr("Rebuild Source Index"), QStringLiteral("sourceIndexRebuildProgress"),
+               tr("The library is open read-only: its source index cannot be rebuilt."),
+               [this, &document](MaintenancePrompter& prompter) -> std::function<void()> {
+                 const std::optional<SourceIndexRebuild> outcome = document.RebuildSourceIndex(prompter);
+                 return [this, outcome] {
+                   if (outcome) prompter_.Notify(window_, QString(), QString::fromStdString(outcome->summary()));
+                   emit sourceIndexRebuilt(outcome ? static_cast<int>(outcome->filed) : 0);
+                 };
+               });
+}
+
+bool MaintenanceCommands::start(const QString& title, const QString& dialogName, const QString& readOnlyRefusal,
+                                Work work) {
   if (running_) return false;
+  if (session_.isReadOnly()) {
+    prompter_.Notify(window_, QString(), readOnlyRefusal);
+    return false;
+  }
   running_ = true;
   // Modal from the start: nothing may reach the library while its work stops.
   auto* dialog = new QProgressDialog(tr("Stopping the library's work..."), QString(), 0, 0, window_);
