@@ -6,6 +6,7 @@
 #include "search/search_commands.h"
 #include "store/content_file.h"
 #include "store/source_text.h"
+#include "ui/render/image_encoder.h"
 
 namespace brambel {
 
@@ -96,6 +97,12 @@ std::filesystem::path LibrarySession::previewImagePathFor(uint32_t documentId) c
   char stem[16];
   std::snprintf(stem, sizeof stem, "%08x.", documentId);
   std::error_code error;
+  // Usually the image has the type previews are made in now; one made under
+  // an earlier choice is looked for in the folder.
+  if (std::optional<ImageEncoder> encoder = encoderForMimeType(QString::fromStdU16String(librarySettings().previewCodec))) {
+    std::filesystem::path path = previewFolder() / (stem + encoder->extension.toStdString());
+    if (std::filesystem::is_regular_file(path, error)) return path;
+  }
   for (const auto& entry : std::filesystem::directory_iterator(previewFolder(), error))
     if (entry.path().filename().string().starts_with(stem) && entry.is_regular_file(error)) return entry.path();
   return {};
