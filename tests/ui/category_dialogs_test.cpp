@@ -192,6 +192,18 @@ class CategoryDialogsTest : public QObject {
              feedUrl.toStdU16String());
     QCOMPARE(ReadSourceFile(home_.root() / "science.zsrc").value_or(SourceDefinition{}).baseKey,
              std::u16string(u"rss"));
+
+    // A result's source, Ctrl-clicked: its editor, the edit saved; a built-in one is only told.
+    whenModal<SourceEditorDialog>([&](SourceEditorDialog* editor) {
+      QCOMPARE(child<QLineEdit>(editor, "sourceName")->text(), QStringLiteral("Science Feed"));
+      child<QLineEdit>(editor, "sourceName")->setText(QStringLiteral("Science News"));
+      editor->accept();
+    });
+    commands_->editSource(qt(identity));
+    QCOMPARE(library_->session.document().sourceTable().nameOf(identity), std::u16string(u"Science News"));
+    QVERIFY(std::filesystem::exists(sourcesDirectory() / "Science News.zsrc"));
+    commands_->editSource(QStringLiteral("google"));
+    QVERIFY(prompter.notified.last().contains(QStringLiteral("built-in")));
   }
 
   void anEditedSourceKeepsItsPlacesAndADeletedOneLeavesThem() {

@@ -18,6 +18,7 @@
 #include "ui/bridge/prompter.h"
 #include "ui/dialogs/add_feed_dialog.h"
 #include "ui/dialogs/categories_dialog.h"
+#include "ui/dialogs/source_editor_dialog.h"
 
 namespace brambel {
 namespace {
@@ -78,9 +79,33 @@ void CategoryCommands::editCategories(int index) {
   CategoryDraft draft(session_.categories(), session_.document().sourceTable().userDefinitions());
   const size_t current = index >= 0 ? static_cast<size_t>(index) : session_.currentCategory();
   CategoriesDialog dialog(std::move(draft), current, prompter_, window_);
-  if (dialog.exec() != QDialog::Accepted) return;
-  if (!dialog.draft().table().SaveSourceDirectory(sourcesDirectory())) return tellSourcesNotSaved();
-  session_.document().SetCategories(dialog.draft().set(), dialog.draft().definitions(), true);
+  if (dialog.exec() == QDialog::Accepted) commitDraft(dialog.draft());
+}
+
+void CategoryCommands::editSource(const QString& identity) {
+  if (!writable()) return;
+  CategoryDraft draft(session_.categories(), session_.document().sourceTable().userDefinitions());
+  const std::u16string id = identity.toStdU16String();
+  if (!draft.table().find(id)) {
+    prompter_.Notify(window_, QString(), tr("The source %1 is no longer in this library.").arg(identity));
+    return;
+  }
+  if (!draft.table().userDefinition(id)) {
+    prompter_.Notify(window_, QString(),
+                     tr("%1 is a built-in source: copy it in the Categories dialog to change its settings.")
+                         .arg(qt(draft.table().nameOf(id))));
+    return;
+  }
+  std::optional<SourceDefinition> definition = draft.definitionOf(id);
+  if (!definition) return;
+  SourceEditorDialog editor(
+      *definition, [&](const SourceDefinition& edited) { return draft.SaveSource(id, edited); }, prompter_, window_);
+  if (editor.exec() == QDialog::Accepted) commitDraft(draft);
+}
+
+void CategoryCommands::commitDraft(const CategoryDraft& draft) {
+  if (!draft.table().SaveSourceDirectory(sourcesDirectory())) return tellSourcesNotSaved();
+  session_.document().SetCategories(draft.set(), draft.definitions(), true);
 }
 
 void CategoryCommands::addFeed(int index) {

@@ -10,6 +10,7 @@ class QWidget;
 
 namespace brambel {
 
+class CategoryDraft;
 class DesktopPrompter;
 class LibrarySession;
 
@@ -25,6 +26,9 @@ class CategoryCommands : public QObject {
 
   // The Categories dialog, opened on category `index`.
   void editCategories(int index);
+  // The settings of the source `identity` (a result's source, Ctrl-clicked):
+  // its editor for a user-defined source; a built-in one is told to be copied first.
+  void editSource(const QString& identity);
   // The "Add Rss/Atom Feed" dialog, the category `index` chosen (-1: none).
   void addFeed(int index);
   // Adds the feed at `url` to `category` (none when empty), asking for its
@@ -46,6 +50,8 @@ class CategoryCommands : public QObject {
   bool replaceWithText(const std::u16string& text, const std::u16string& baseUrl);
   void replaceCategories(CategorySet set, SourceDefinitions definitions);
   void tellSourcesNotSaved();
+  // Saves the sources directory and gives the library the draft's categories and sources.
+  void commitDraft(const CategoryDraft& draft);
   std::filesystem::path sourcesDirectory() const;
 
   LibrarySession& session_;

@@ -152,7 +152,10 @@ MainWindow::MainWindow(LibrarySession& session, SessionEvents& events, DesktopPr
   connect(results_, &ResultsView::reloadRequested, commands_,
           [this](const QString& url) { commands_->reloadUrls({url}); });
   connect(results_, &ResultsView::sourceRequested, this, [this](const QString& sourceId, bool settingsDialog) {
-    if (!settingsDialog && showSourceCategory(session_, sourceId.toStdU16String())) notifyViews(ViewHint::ModeOrResults);
+    if (settingsDialog)
+      categoryCommands_->editSource(sourceId);
+    else if (showSourceCategory(session_, sourceId.toStdU16String()))
+      notifyViews(ViewHint::ModeOrResults);
   });
   connect(results_, &ResultsView::urlSearchRequested, this, [this](const QString& url) {
     session_.SetMode(SearchMode::kPermanent);
